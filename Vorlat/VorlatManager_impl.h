@@ -1,0 +1,133 @@
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Vorlat/VorlatManager.h"
+#include "Vorlat/VorlatStatus.h"
+#include "Vorlat/VorlatTileID.h"
+#include "Vorlat/VorlatTile_impl.h"
+
+class CVorlatImage;
+
+// One page file: an array of slots of one tile buffer each.
+struct VorlatPageFile {
+    enum State { kNotOpen, kOpen, kFailed };  // a failed open is never retried
+
+    std::string path;
+    State state = kNotOpen;
+    int descriptor = -1;
+    std::vector<CVorlatTile*> slots;  // the tile whose copy a slot holds, null when free
+};
+
+// The name of page file index (>= 1), made from the name of file 0.
+std::string VorlatPageFileName(const std::string& first, size_t index);
+
+struct TileIDLess {
+    bool operator()(const CVorlatTileID& a, const CVorlatTileID& b) const { return a < b; }
+};
+
+class CVorlatManager : public IVorlatManager, public IVorlatStatus {
+public:
+    CVorlatManager(const _VorlatFile& pageFile, int32_t memoryBytes, int32_t tileBytes, int32_t idleMilliseconds);
+    bool Constructed() const { return scratch_ != nullptr; }
+
+    // IVorlatManager
+    int32_t GetTileSize() override;
+    void Destroy() override;
+    IVorlatError* CreateImage(IVorlatImage** image, int32_t usage) override;
+    IVorlatError* CreateFilterChain(IVorlatFilterChain** chain) override;
+    IVorlatError* CreateHistogram(IVorlatHistogram** histogram) override;
+    IVorlatError* FindImage(int32_t id, IVorlatImage** image) override;
+    IVorlatError* Async(bool* more) override;
+    void StartIdle() override;
+    int32_t MaxAdjustment() const override;
+    int32_t GetAdjustment() const override;
+    IVorlatError* SetAdjustment(int32_t adjustment) override;
+    IVorlatError* DumpTiles(int32_t* count) override;
+
+    // IVorlatStatus
+    IVorlatError* SetStatusUser(IVorlatStatusUser* user) override;
+    IVorlatError* GetPageFileViewCount(int32_t* count) const override;
+    IVorlatError* GetPageFileView(const IVorlatTile** out, int32_t max) const override;
+    IVorlatError* GetTileStackViewCount(int32_t* count) const override;
+    IVorlatError* GetTileStackView(const IVorlatTile** out, int32_t max) const override;
+    IVorlatError* GetFreeListViewCount(int32_t* count) const override;
+    IVorlatError* GetFreeListView(intptr_t* out, int32_t max) const override;
+    IVorlatError* GetManager(IVorlatManager** manager) const override;
+
+    // Used by images and tiles.
+    int32_t TileBytes() const { return tileBytes_; }
+    IVorlatError* CreateTile(CVorlatImage* image, int32_t tileId, int32_t usage, CVorlatTile** tile);
+    void ForgetTile(CVorlatTile* tile);
+    IVorlatError* ForgetImage(int32_t id);
+    IVorlatError* LockTile(CVorlatTile* tile);
+    IVorlatError* UnlockTile(CVorlatTile* tile);
+    IVorlatError* DiscardTile(CVorlatTile* tile);
+    void ChainDestroyed() {}
+
+    // For tests: the page file list, budget figures and a check of the rules
+    // that always hold; CheckInvariants returns an empty string when all hold.
+    const std::vector<VorlatPageFile>& PageFiles() const { return pageFiles_; }
+    int32_t Budget() const { return budget_; }
+    int32_t LockedCount() const { return static_cast<int32_t>(locked_.size()); }
+    int32_t UnlockedInMemory() const { return unlockedInMemory_; }
+    int32_t FreeCount() const { return static_cast<int32_t>(freeList_.size()); }
+    std::string CheckInvariants() const;
+
+protected:
+    ~CVorlatManager() override;
+
+private:
+    using TileList = std::list<CVorlatTile*>;
+
+    // Status reporting: index and extra are computed only when a listener is installed.
+    bool Listening() const { return statusUser_ != nullptr; }
+    void Report(IVorlatError** chain, int32_t code, int32_t index, int32_t extra, const IVorlatTile* tile);
+    int32_t StackPlace(const CVorlatTile* tile) const;
+
+    void HandTowardFront();
+    void MoveAfterHand(CVorlatTile* tile);
+    uint8_t* Allocate();
+    IVorlatError* GetBuffer(bool allowAllocation, uint8_t** buffer);
+    IVorlatError* GiveBuffer(CVorlatTile* tile, uint8_t** buffer);
+    void FreeBuffer(uint8_t* buffer);
+
+    // Page files.
+    std::string PageFileName(size_t index) const;
+    IVorlatError* OpenPageFile(VorlatPageFile& file);
+    IVorlatError* WriteSlot(VorlatPageFile& file, int32_t slot, const uint8_t* buffer);
+    IVorlatError* ReadSlot(VorlatPageFile& file, int32_t slot, uint8_t* buffer);
+    IVorlatError* CutFile(VorlatPageFile& file, size_t slots);
+    IVorlatError* WriteTile(CVorlatTile* tile);
+    IVorlatError* ReadTile(CVorlatTile* tile, uint8_t* buffer);
+    void FreeSlot(CVorlatTile* tile);
+
+    // Idle work, one unit each; true when the unit was done (or failed).
+    bool ReadAhead(IVorlatError** chain);
+    bool ReleaseSlots(IVorlatError** chain);
+    bool Compact(IVorlatError** chain);
+    bool Trim(IVorlatError** chain);
+    void ReleaseFreeList(IVorlatError** chain);
+
+    std::vector<VorlatPageFile> pageFiles_;
+    int32_t tileBytes_;
+    int32_t budget_;
+    int32_t minimum_ = 2;
+    int32_t adjustment_ = 0;
+    int32_t unlockedInMemory_ = 0;
+    uint32_t lastActivity_;
+    int32_t idleDelay_;
+    int32_t nextImageId_ = 1;
+    uint8_t* scratch_;
+    std::map<int32_t, IVorlatImage*> images_;
+    std::map<CVorlatTileID, CVorlatTile*, TileIDLess> tiles_;
+    std::vector<uint8_t*> freeList_;
+    TileList locked_;
+    TileList unlocked_;
+    TileList::iterator hand_;  // unlocked_.end() when no unlocked tile is in memory
+    IVorlatStatusUser* statusUser_ = nullptr;
+};

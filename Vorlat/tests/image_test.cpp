@@ -1,0 +1,266 @@
+#include "vorlat_test_util.h"
+
+#include <numeric>
+
+#include "Vorlat/VorlatImage_impl.h"
+
+using namespace vorlat_test;
+
+namespace {
+
+TEST(Image, TileSizeTable)
+{
+    const struct {
+        int32_t tileBytes, code, side, rowBytes;
+    } cases[] = {
+        {16384, 1, 352, 44},  {16384, 2, 128, 128}, {16384, 32, 73, 220},  {16384, 38, 73, 220},
+        {16384, 34, 64, 256}, {16384, 33, 52, 312}, {65536, 32, 147, 444}, {65536, 33, 104, 624},
+    };
+    for (const auto& c : cases) {
+        CVorlatManager* manager = MakeManager(1 << 20, c.tileBytes);
+        IVorlatImage* image = MakeImage(manager, 0, c.code, 10, 10);
+        int32_t side = 0, rowBytes = 0;
+        VORLAT_OK(image->GetTileSize(&side));
+        VORLAT_OK(image->GetRowBytes(&rowBytes));
+        EXPECT_EQ(side, c.side) << c.tileBytes << "/" << c.code;
+        EXPECT_EQ(rowBytes, c.rowBytes) << c.tileBytes << "/" << c.code;
+        image->Destroy();
+        manager->Destroy();
+    }
+}
+
+class ImageTest : public ::testing::Test {
+protected:
+    void SetUp() override { manager = MakeManager(1 << 20, 16384); }
+    void TearDown() override { manager->Destroy(); }
+    CVorlatManager* manager = nullptr;
+};
+
+TEST_F(ImageTest, SizesTilesAndRows)
+{
+    IVorlatImage* image = MakeImage(manager, 0, 32, 100, 100);
+    int32_t row = 0;
+    EXPECT_EQ(image->GetDataSize(100, 1, &row), 300);
+    EXPECT_EQ(row, 300);
+    bool exists = true;
+    VORLAT_OK(image->TileExists(&exists, 1, 1));
+    EXPECT_FALSE(exists);
+    EXPECT_EQ(Failure(image->TileExists(&exists, 2, 0)), kVorlatErrNoSuchId);
+    VORLAT_OK(image->TileExists(&exists, CVorlatTileID(image->GetID(), 5)));
+    EXPECT_FALSE(exists);
+    void* bits = nullptr;
+    EXPECT_EQ(Failure(image->LockTile(&bits, 0, 2, nullptr)), kVorlatErrNoSuchId);
+    EXPECT_EQ(Failure(image->LockTile(&bits, CVorlatTileID(image->GetID(), 5), nullptr)), kVorlatErrNoSuchId);
+    image->Destroy();
+}
+
+TEST_F(ImageTest, ColourSpaceWithoutPixelsIsRefused)
+{
+    IVorlatImage* image = MakeImage(manager, 0, 32, 100, 100);
+    EXPECT_EQ(Failure(image->SetColorSpace(20)), kVorlatErrColorSpace);
+    int32_t code = 0, side = 0;
+    image->GetColorSpace(&code);
+    image->GetTileSize(&side);
+    EXPECT_EQ(code, 32);
+    EXPECT_EQ(side, 73);
+    image->Destroy();
+}
+
+TEST_F(ImageTest, SetDataGetDataRoundTripAcrossTiles)
+{
+    for (int32_t code : {2, 3, 32, 33, 34, 38, 0x10005}) {
+        IVorlatImage* image = MakeImage(manager, 0, code, 150, 90);
+        const int32_t bpp = IVorlatDataSource::GetBitsPerPixel(code) / 8;
+        const RECT rect{7, 5, 141, 88};
+        const int32_t rowBytes = (rect.right - rect.left) * bpp + 3;
+        std::vector<uint8_t> in(static_cast<size_t>(rowBytes) * (rect.bottom - rect.top));
+        for (size_t i = 0; i < in.size(); ++i)
+            in[i] = static_cast<uint8_t>(i * 131 + 7);
+        VORLAT_OK(image->SetData(in.data(), rowBytes, rect));
+        std::vector<uint8_t> out(in.size(), 0xEE);
+        VORLAT_OK(image->GetData(out.data(), rowBytes, rect));
+        for (int32_t y = 0; y < rect.bottom - rect.top; ++y) {
+            const size_t at = static_cast<size_t>(y) * rowBytes;
+            ASSERT_EQ(std::memcmp(&in[at], &out[at], static_cast<size_t>((rect.right - rect.left) * bpp)), 0)
+                << "code " << code << " row " << y;
+        }
+        image->Destroy();
+    }
+}
+
+TEST_F(ImageTest, SetDataMarksTilesDirtyAndNotifies)
+{
+    IVorlatImage* image = MakeImage(manager, 0, 1, 100, 100);
+    Recorder recorder;
+    VORLAT_OK(VorlatDataConnect(image, &recorder));
+    uint8_t bits[64] = {};
+    VORLAT_OK(image->SetData(bits, 4, RECT{0, 0, 10, 10}));
+    ASSERT_EQ(recorder.heard.size(), 1u);
+    EXPECT_EQ(recorder.heard[0].code, kVorlatNotifyDataChanged);
+    EXPECT_EQ(recorder.lastRect.right, 10);
+    IVorlatTile* tile = nullptr;
+    VORLAT_OK(image->GetTile(&tile, 0, 0));
+    EXPECT_TRUE(tile->IsDirty());
+    VORLAT_OK(image->SetData(bits, 4, RECT{3, 3, 3, 9}));
+    EXPECT_EQ(recorder.heard.size(), 1u);  // empty rectangle: nothing
+    image->Destroy();
+}
+
+TEST_F(ImageTest, ReshapingDestroysAndInvalidatesAndNotifies)
+{
+    IVorlatImage* image = MakeImage(manager, 0, 32, 100, 100);
+    Recorder recorder;
+    VORLAT_OK(VorlatDataConnect(image, &recorder));
+    IVorlatTile* tile = nullptr;
+    VORLAT_OK(image->GetTile(&tile, 0, 0));
+    tile->Validate();
+    VORLAT_OK(image->GetTile(&tile, 1, 1));
+    VORLAT_OK(image->SetSize(60, 60));
+    ASSERT_EQ(recorder.heard.size(), 1u);
+    EXPECT_EQ(recorder.heard[0].code, kVorlatNotifySize);
+    EXPECT_EQ(recorder.lastSize.oldWidth, 100);
+    EXPECT_EQ(recorder.lastSize.newHeight, 60);
+    bool exists = true;
+    VORLAT_OK(image->TileExists(&exists, CVorlatTileID(image->GetID(), 4)));
+    EXPECT_FALSE(exists);
+    VORLAT_OK(image->GetTile(&tile, 0, 0));
+    RECT invalid{};
+    EXPECT_TRUE(tile->GetInvalidRect(&invalid));
+    EXPECT_EQ(invalid.right, 60);
+
+    VorlatPalette palette{};
+    palette.count = 3;
+    palette.colorSpace = 32;
+    VORLAT_OK(image->SetPalette(palette));
+    VORLAT_OK(image->SetColorSpace(2));
+    VORLAT_OK(image->GetPalette(&palette));
+    EXPECT_EQ(palette.count, 0);
+    const std::vector<int32_t> codes = [&] {
+        std::vector<int32_t> c;
+        for (const auto& h : recorder.heard)
+            c.push_back(h.code);
+        return c;
+    }();
+    EXPECT_EQ(codes, (std::vector<int32_t>{1, 5, 2}));
+    image->Destroy();
+    EXPECT_EQ(recorder.heard.back().code, kVorlatNotifyDestroyed);
+}
+
+TEST_F(ImageTest, LockTileGivesHeaderOnlyForBgr)
+{
+    IVorlatImage* bgr = MakeImage(manager, 0, 38, 100, 100);
+    IVorlatImage* rgb = MakeImage(manager, 0, 32, 100, 100);
+    void* bits = nullptr;
+    BITMAPINFOHEADER* header = nullptr;
+    VORLAT_OK(bgr->LockTile(&bits, 0, 0, &header));
+    EXPECT_EQ(reinterpret_cast<uint8_t*>(header), static_cast<uint8_t*>(bits) + 16384 - 40);
+    VORLAT_OK(bgr->UnlockTile(0, 0));
+    BITMAPINFOHEADER* untouched = reinterpret_cast<BITMAPINFOHEADER*>(8);
+    VORLAT_OK(rgb->LockTile(&bits, 0, 0, &untouched));
+    EXPECT_EQ(untouched, reinterpret_cast<BITMAPINFOHEADER*>(8));
+    VORLAT_OK(rgb->UnlockTile(0, 0));
+    IVorlatTileGrid* grid = nullptr;
+    VORLAT_OK(rgb->MapRect(&grid, RECT{0, 0, 10, 10}));
+    RECT tileRect, used;
+    int32_t rowBytes = 0;
+    VORLAT_OK(rgb->LockTile(&bits, &tileRect, &used, &rowBytes, *grid, 0, 0, &header));
+    EXPECT_EQ(reinterpret_cast<uint8_t*>(header), static_cast<uint8_t*>(bits) + 16384 - 40);
+    EXPECT_EQ(rowBytes, 220);
+    EXPECT_EQ(used.right, 10);
+    EXPECT_EQ(tileRect.right, 73);
+    VORLAT_OK(rgb->UnlockTile(*grid, 0, 0));
+    grid->Destroy();
+    bgr->Destroy();
+    rgb->Destroy();
+}
+
+TEST_F(ImageTest, SetPixelThenGetPixelForEveryCode)
+{
+    const struct {
+        int32_t code;
+        VorlatPixel pixel;
+        bool readBack;
+    } cases[] = {
+        {1, {1, {{1}}}, true},
+        {16, {16, {{1}}}, true},
+        {17, {17, {{2}}}, true},
+        {18, {18, {{11}}}, true},
+        {2, {2, {{200}}}, true},
+        {19, {19, {{17}}}, true},
+        {32, {32, {{1, 2, 3}}}, true},
+        {38, {38, {{4, 5, 6}}}, true},
+        {39, {39, {{7, 8, 9}}}, true},
+        {34, {34, {{1, 2, 3, 4}}}, true},
+        {40, {40, {{1, 2, 3}}}, false},
+    };
+    for (const auto& c : cases) {
+        IVorlatImage* image = MakeImage(manager, 0, c.code, 500, 30);
+        // Two neighbours in one byte for the sub-byte codes: the other must survive.
+        VORLAT_OK(image->SetPixel(c.pixel, 5, 7));
+        VORLAT_OK(image->SetPixel(c.pixel, 6, 7));
+        VorlatPixel back{};
+        VORLAT_OK(image->GetPixel(&back, 5, 7));
+        EXPECT_EQ(back.colorSpace, c.code);
+        if (c.readBack) {
+            const int bytes = std::max(1, IVorlatDataSource::GetBitsPerPixel(c.code) / 8);
+            EXPECT_EQ(std::memcmp(back.bytes, c.pixel.bytes, static_cast<size_t>(std::min(bytes, 4))), 0)
+                << "code " << c.code;
+        }
+        IVorlatTile* tile = nullptr;
+        VORLAT_OK(image->GetTile(&tile, 0, 0));
+        EXPECT_TRUE(tile->IsDirty());
+        EXPECT_EQ(Failure(image->SetPixel(c.pixel, -1, 0)), kVorlatErrState);
+        EXPECT_EQ(Failure(image->SetPixel(c.pixel, 500, 0)), kVorlatErrState);
+        image->Destroy();
+    }
+    for (int32_t code : {3, 33, 64}) {
+        IVorlatImage* image = MakeImage(manager, 0, code, 80, 80);
+        VorlatPixel pixel{code, {}};
+        pixel.words[0] = 0x1234;
+        pixel.words[1] = 0x5678;
+        pixel.words[2] = 0x9ABC;
+        VORLAT_OK(image->SetPixel(pixel, 79, 79));
+        VorlatPixel back{};
+        VORLAT_OK(image->GetPixel(&back, 79, 79));
+        EXPECT_EQ(back.words[0], 0x1234);
+        if (code == 33) {
+            EXPECT_EQ(back.words[2], 0x9ABC);
+        }
+        image->Destroy();
+    }
+}
+
+TEST_F(ImageTest, OneBitPixelIsTheMostSignificantBit)
+{
+    IVorlatImage* image = MakeImage(manager, 0, 1, 16, 1);
+    uint8_t row[4] = {0x80, 0, 0, 0};
+    VORLAT_OK(image->SetData(row, 4, RECT{0, 0, 16, 1}));  // copies nothing below 8 bits
+    void* bits = nullptr;
+    VORLAT_OK(image->LockTile(&bits, 0, 0, nullptr));
+    static_cast<uint8_t*>(bits)[0] = 0x80;
+    VORLAT_OK(image->UnlockTile(0, 0));
+    VorlatPixel pixel{};
+    VORLAT_OK(image->GetPixel(&pixel, 0, 0));
+    EXPECT_EQ(pixel.bytes[0], 1);
+    VORLAT_OK(image->GetPixel(&pixel, 1, 0));
+    EXPECT_EQ(pixel.bytes[0], 0);
+    image->Destroy();
+}
+
+TEST_F(ImageTest, ImageIdsGrowAndAreForgotten)
+{
+    IVorlatImage* a = nullptr;
+    IVorlatImage* b = nullptr;
+    VORLAT_OK(manager->CreateImage(&a, 0));
+    VORLAT_OK(manager->CreateImage(&b, 1));
+    EXPECT_EQ(a->GetID(), 1);
+    EXPECT_EQ(b->GetID(), 2);
+    IVorlatImage* found = nullptr;
+    VORLAT_OK(manager->FindImage(2, &found));
+    EXPECT_EQ(found, b);
+    a->Destroy();
+    EXPECT_EQ(Failure(manager->FindImage(1, &found)), kVorlatErrNoSuchId);
+    b->Destroy();
+}
+
+} // namespace
