@@ -1,0 +1,69 @@
+#pragma once
+// CWinApp: the program's one application object (a global), the main
+// thread's CWinThread. WinMain (classlib/src/winmain.cpp) drives it.
+#include <functional>
+
+#include "clx/resources.h"
+#include "clx/thread.h"
+
+class CWinApp : public CWinThread {
+  DECLARE_DYNAMIC(CWinApp)
+public:
+  explicit CWinApp(const char* appName = nullptr);
+  ~CWinApp() override;
+
+  HINSTANCE m_hInstance = nullptr;
+  char* m_lpCmdLine = nullptr;
+  int m_nCmdShow = SW_SHOWNORMAL;
+  // Strings the application owns (malloc'ed; the program may replace them with its own strdup copies).
+  const char* m_pszAppName = nullptr;       // string 57344 unless given
+  const char* m_pszExeName = nullptr;
+  const char* m_pszHelpFilePath = nullptr;  // <module folder>\<exe name>.hlp unless changed
+  const char* m_pszRegistryKey = nullptr;
+  const char* m_pszProfileName = nullptr;
+  DWORD m_dwPromptContext = 0;  // help context of the message box on screen
+  int m_nWaitCursorCount = 0;
+
+  // Called by WinMain; false ends the program.
+  virtual BOOL InitApplication() { return TRUE; }
+  int Run() override;
+  int ExitInstance() override;
+  BOOL OnIdle(LONG count) override;
+
+  // Settings under HKCU\Software\<key>\<app name>\<section>.
+  void SetRegistryKey(const char* key);
+  UINT GetProfileInt(const char* section, const char* entry, int defaultValue);
+  CString GetProfileString(const char* section, const char* entry, const char* defaultValue = nullptr);
+  BOOL WriteProfileInt(const char* section, const char* entry, int value);
+  BOOL WriteProfileString(const char* section, const char* entry, const char* value);
+
+  // Dialog colours answered to WM_CTLCOLORDLG/STATIC/BTN of the layer's dialogs.
+  void SetDialogBkColor(COLORREF background = RGB(192, 192, 192), COLORREF text = RGB(0, 0, 0));
+  HBRUSH m_hDlgBkBrush = nullptr;
+  COLORREF m_crDlgTextClr = CLR_INVALID;
+  BOOL Enable3dControls() { return TRUE; }  // the look is the system's own
+
+  // Every message box of the program goes through here.
+  virtual int DoMessageBox(const char* prompt, UINT type, UINT helpId);
+  virtual void WinHelp(DWORD_PTR data, UINT cmd = HELP_CONTEXT);
+  void DoWaitCursor(int step);  // +1 begin, -1 end, 0 restore
+
+  CWnd* GetMainWnd() override { return m_pMainWnd; }
+};
+
+CWinApp* AfxGetApp();
+// The calling thread's main window, else the application's.
+CWnd* AfxGetMainWnd();
+void AfxPostQuitMessage(int code);
+// Registers (once) a class with DefWindowProcA as its procedure and returns
+// its name, which is derived from the arguments.
+const char* AfxRegisterWndClass(UINT style, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                                HICON icon = nullptr);
+int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
+int AfxMessageBox(UINT textId, UINT type = MB_OK, UINT helpId = UINT(-1));
+
+namespace clx {
+// Test seam: replaces the MessageBoxA call of CWinApp::DoMessageBox.
+using MessageBoxHandler = std::function<int(HWND owner, const char* text, const char* caption, UINT type)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);
+}  // namespace clx

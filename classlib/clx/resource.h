@@ -1,0 +1,56 @@
+/* Standard command ids and the layer's own string ids. Plain #defines: read by
+   the compiler and by windres. */
+#ifndef CLX_RESOURCE_H
+#define CLX_RESOURCE_H
+
+/* Commands */
+#define ID_FILE_NEW 57600
+#define ID_FILE_OPEN 57601
+#define ID_FILE_CLOSE 57602
+#define ID_FILE_SAVE 57603
+#define ID_FILE_SAVE_AS 57604
+#define ID_FILE_PAGE_SETUP 57605
+#define ID_FILE_PRINT_SETUP 57606
+#define ID_FILE_MRU_FILE1 57616
+#define ID_FILE_MRU_LAST 57631
+#define ID_EDIT_CLEAR 57632
+#define ID_EDIT_COPY 57634
+#define ID_EDIT_CUT 57635
+#define ID_EDIT_PASTE 57637
+#define ID_EDIT_UNDO 57643
+#define ID_WINDOW_ARRANGE 57649
+#define ID_WINDOW_CASCADE 57650
+#define ID_WINDOW_TILE_HORZ 57651
+#define ID_WINDOW_TILE_VERT 57652
+#define ID_APP_ABOUT 57664
+#define ID_APP_EXIT 57665
+#define ID_HELP_INDEX 57666
+#define ID_HELP_FINDER 57667
+#define ID_CONTEXT_HELP 57669
+#define ID_HELP 57670
+#define ID_DEFAULT_HELP 57671
+#define ID_NEXT_PANE 57680
+#define ID_PREV_PANE 57681
+#define ID_VIEW_TOOLBAR 59392
+#define ID_VIEW_STATUS_BAR 59393
+
+/* Windows */
+#define AFX_IDW_PANE_FIRST 0xE900
+#define AFX_IDW_TOOLBAR 0xE800
+#define AFX_IDW_STATUS_BAR 0xE801
+#define AFX_IDM_FIRST_MDICHILD 0xFF00
+
+/* Strings: the program supplies the application title; the rest is classlib.rc */
+#define IDS_CLX_APP_TITLE 57344
+#define IDS_CLX_READY 57345
+#define IDS_CLX_HELP_MODE 57346
+#define IDS_CLX_MDI_CHILD 61215
+#define IDS_CLX_OPEN 61440
+#define IDS_CLX_SAVE_AS 61441
+#define IDS_CLX_ALL_FILES 61442
+#define IDS_CLX_UNTITLED 61443
+#define IDS_CLX_ASK_TO_SAVE 61444
+#define IDS_CLX_FAILED_TO_OPEN 61445
+#define IDS_CLX_HELP_FAILED 61446
+
+#endif
