@@ -1,0 +1,25 @@
+// The GPS directory (tag 34853 of IFD 0): GPS tag N is id 0x30000 + N; tags
+// above 26 go to group 6.
+#pragma once
+
+#include <cstdint>
+
+#include "fileio/tiff/ifd_codec.h"
+
+namespace quarnite {
+
+class GpsIfdCodec : public IfdCodec {
+public:
+    // Writes at the stream position and patches the pointer at gpsIfdOffset.
+    IVorlatError* WriteIfd();
+    // Reads the IFD at gpsIfdOffset (0: nothing). The image's reader drops an
+    // error of this directory rather than fail the image.
+    IVorlatError* ReadIfd();
+
+    uint32_t gpsIfdOffset = 0;
+};
+
+// TIFF field type of a GPS tag id as written; 0 for an id not in the table.
+uint16_t GpsTagType(TagId tag);
+
+} // namespace quarnite

@@ -1,0 +1,224 @@
+#include <cstring>
+#include <sys/stat.h>
+
+#include "fileio/quarnite_error.h"
+#include "fileio/stream_impl.h"
+
+namespace {
+constexpr int32_t kSourceId = quarnite::kSrcExported;
+using namespace quarnite;
+
+bool StatPath(const char* path, uint64_t* size, time_t* created)
+{
+#if defined(_WIN32)
+    struct _stat64 info {};
+    if (_stat64(path, &info) != 0)
+        return false;
+#else
+    struct stat info {};
+    if (stat(path, &info) != 0)
+        return false;
+#endif
+    *size = static_cast<uint64_t>(info.st_size);
+    *created = info.st_ctime;
+    return true;
+}
+} // namespace
+
+IVorlatStream::~IVorlatStream() = default;
+
+IVorlatError* IVorlatFileStream::CreateFileStream(IVorlatFileStream** out)
+{
+    if (!out)
+        return QZ_FAIL(kErrBadArgument);
+    *out = new (std::nothrow) CVorlatFileStream;
+    return *out ? nullptr : QZ_FAIL(kErrAllocation);
+}
+
+IVorlatError* IVorlatFileStream::CreateStream(IVorlatStream** out)
+{
+    if (!out)
+        return QZ_FAIL(kErrBadArgument);
+    IVorlatFileStream* stream = nullptr;
+    IVorlatError* err = CreateFileStream(&stream);
+    *out = stream;
+    return QZ_WRAP(err);
+}
+
+CVorlatFileStream::CVorlatFileStream() { std::memset(&file_, 0, sizeof file_); }
+
+CVorlatFileStream::~CVorlatFileStream()
+{
+    // The owner closes; what is still open here would leak, so let go of it.
+    CloseStream();
+}
+
+void CVorlatFileStream::Destroy() { delete this; }
+
+IVorlatError* CVorlatFileStream::SetFile(const _VorlatFile& file)
+{
+    file_ = file;
+    file_.path[sizeof file_.path - 1] = '\0';
+    return nullptr;
+}
+
+IVorlatError* CVorlatFileStream::GetFile(_VorlatFile* out) const
+{
+    if (!out)
+        return QZ_FAIL(kErrBadArgument);
+    *out = file_;
+    return nullptr;
+}
+
+IVorlatError* CVorlatFileStream::OpenStream(bool read)
+{
+    CloseStream();
+    read_ = read;
+    if (!read) {
+        writeFile_ = std::fopen(file_.path, "wb");
+        return writeFile_ ? nullptr : QZ_FAIL(kErrOpen);
+    }
+    // Offsets are 32-bit: a larger file is read through stdio, whose own
+    // position calls then refuse what lies beyond.
+    if (mapping_.Open(file_.path) && mapping_.Size() <= 0xFFFFFFFEu) {
+        mappedSize_ = static_cast<uint32_t>(mapping_.Size());
+        position_ = 0;
+        return nullptr;
+    }
+    mapping_.Close();
+    readFile_ = std::fopen(file_.path, "rb");
+    return readFile_ ? nullptr : QZ_FAIL(kErrOpen);
+}
+
+void CVorlatFileStream::CloseStream()
+{
+    mappedSize_ = 0;
+    mapping_.Close();
+    position_ = 0;
+    if (readFile_)
+        std::fclose(readFile_);
+    if (writeFile_)
+        std::fclose(writeFile_);
+    readFile_ = nullptr;
+    writeFile_ = nullptr;
+}
+
+const void* CVorlatFileStream::GetMappedMemory() const
+{
+    return mapping_.IsOpen() ? mapping_.Data() + position_ : nullptr;
+}
+
+IVorlatError* CVorlatFileStream::LoadToMemory(void* buffer, uint32_t bytes)
+{
+    if (!read_)
+        return QZ_FAIL(kErrState);
+    if (mapping_.IsOpen()) {
+        if (static_cast<uint64_t>(position_) + bytes > mappedSize_)
+            return QZ_FAIL(kErrReadPastEnd);
+        if (bytes)
+            std::memcpy(buffer, mapping_.Data() + position_, bytes);
+        position_ += bytes;
+        return nullptr;
+    }
+    if (!readFile_)
+        return QZ_FAIL(kErrState);
+    long before = std::ftell(readFile_);
+    if (std::fread(buffer, 1, bytes, readFile_) != bytes) {
+        // A short read keeps the position where it was.
+        std::clearerr(readFile_);
+        if (before >= 0)
+            std::fseek(readFile_, before, SEEK_SET);
+        return QZ_FAIL(kErrReadPastEnd);
+    }
+    return nullptr;
+}
+
+IVorlatError* CVorlatFileStream::SaveFromMemory(const void* buffer, uint32_t bytes)
+{
+    if (bytes == 0)
+        return nullptr;
+    if (read_)
+        return QZ_FAIL(kErrShortWrite);  // the view is read-only, the "rb" file takes nothing
+    if (!writeFile_)
+        return QZ_FAIL(kErrState);
+    if (std::fwrite(buffer, 1, bytes, writeFile_) != bytes)
+        return QZ_FAIL(kErrShortWrite);
+    return nullptr;
+}
+
+IVorlatError* CVorlatFileStream::Seek(int32_t offset, int origin)
+{
+    if (mapping_.IsOpen()) {
+        int64_t target;
+        switch (origin) {
+        case 0: target = offset; break;
+        case 1: target = static_cast<int64_t>(position_) + offset; break;
+        case 2: target = static_cast<int64_t>(mappedSize_) + offset; break;
+        default: return QZ_FAIL(kErrSeek);
+        }
+        if (target < 0 || target > static_cast<int64_t>(mappedSize_))
+            return QZ_FAIL(kErrSeek);
+        position_ = static_cast<uint32_t>(target);
+        return nullptr;
+    }
+    FILE* file = readFile_ ? readFile_ : writeFile_;
+    if (!file)
+        return QZ_FAIL(kErrState);
+    if (std::fseek(file, offset, origin) != 0)
+        return QZ_FAIL(kErrSeek);
+    return nullptr;
+}
+
+IVorlatError* CVorlatFileStream::Tell(int32_t* position) const
+{
+    if (!position)
+        return QZ_FAIL(kErrBadArgument);
+    if (mapping_.IsOpen()) {
+        *position = static_cast<int32_t>(position_);
+        return nullptr;
+    }
+    FILE* file = readFile_ ? readFile_ : writeFile_;
+    if (!file)
+        return QZ_FAIL(kErrState);
+    long at = std::ftell(file);
+    if (at < 0 || at > INT32_MAX)
+        return QZ_FAIL(kErrTell);
+    *position = static_cast<int32_t>(at);
+    return nullptr;
+}
+
+IVorlatError* CVorlatFileStream::GetCreateTime(struct tm* out) const
+{
+    if (!out)
+        return QZ_FAIL(kErrBadArgument);
+    uint64_t size = 0;
+    time_t created = 0;
+    if (!StatPath(file_.path, &size, &created))
+        return QZ_FAIL(kErrStat);
+#if defined(_WIN32)
+    if (localtime_s(out, &created) != 0)
+        return QZ_FAIL(kErrState);
+#else
+    if (!localtime_r(&created, out))
+        return QZ_FAIL(kErrState);
+#endif
+    return nullptr;
+}
+
+IVorlatError* CVorlatFileStream::GetSize(uint32_t* bytes) const
+{
+    if (!bytes)
+        return QZ_FAIL(kErrBadArgument);
+    if (read_ && mapping_.IsOpen()) {
+        *bytes = mappedSize_;
+        return nullptr;
+    }
+    if (writeFile_)
+        std::fflush(writeFile_);
+    uint64_t size = 0;
+    time_t created = 0;
+    if (!StatPath(file_.path, &size, &created))
+        return QZ_FAIL(kErrStat);
+    *bytes = size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
+    return nullptr;
+}

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fileio/stream_impl.h"
+#include "fileio/tests/fileio_fixture.h"
+
+using fileio_test::Cause;
+
+namespace {
+
+std::string Scratch(const char* name) { return std::string(TESS_SCRATCH_DIR) + "/" + name; }
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    if (!bytes.empty()) {
+        ASSERT_EQ(bytes.size(), std::fwrite(bytes.data(), 1, bytes.size(), f));
+    }
+    std::fclose(f);
+}
+
+struct FileStream {
+    IVorlatFileStream* stream = nullptr;
+    explicit FileStream(const std::string& path)
+    {
+        EXPECT_EQ(0, Cause(IVorlatFileStream::CreateFileStream(&stream)));
+        _VorlatFile file{};
+        std::snprintf(file.path, sizeof file.path, "%s", path.c_str());
+        EXPECT_EQ(0, Cause(stream->SetFile(file)));
+    }
+    ~FileStream()
+    {
+        stream->CloseStream();
+        stream->Destroy();
+    }
+};
+
+int32_t Position(IVorlatStream* s)
+{
+    int32_t at = -1;
+    EXPECT_EQ(0, Cause(s->Tell(&at)));
+    return at;
+}
+
+} // namespace
+
+TEST(FileStream, MappedReadsSeeksAndRefusesPastTheEnd)
+{
+    const std::string path = Scratch("fileio_stream_mapped.bin");
+    WriteFile(path, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    FileStream f(path);
+    ASSERT_EQ(0, Cause(f.stream->OpenStream(true)));
+    ASSERT_NE(nullptr, f.stream->GetMappedMemory());
+    uint32_t size = 0;
+    ASSERT_EQ(0, Cause(f.stream->GetSize(&size)));
+    EXPECT_EQ(10u, size);
+
+    struct Case { int32_t offset; int origin; int32_t error; int32_t position; } cases[] = {
+        {3, 0, 0, 3}, {7, 1, 0, 10}, {1, 1, 1106, 10}, {0, 2, 0, 10}, {1, 2, 1106, 10},
+        {-11, 2, 1106, 10}, {-10, 2, 0, 0}, {-1, 0, 1106, 0}, {10, 0, 0, 10}, {11, 0, 1106, 10}, {0, 7, 1106, 10},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.error, Cause(f.stream->Seek(c.offset, c.origin))) << c.offset << "," << c.origin;
+        EXPECT_EQ(c.position, Position(f.stream));
+    }
+    // At the end a read of one byte fails, copies nothing and keeps the position.
+    uint8_t byte = 0xAA;
+    EXPECT_EQ(1103, Cause(f.stream->LoadToMemory(&byte, 1)));
+    EXPECT_EQ(0xAA, byte);
+    EXPECT_EQ(0, Cause(f.stream->Seek(6, 0)));
+    uint8_t four[5] = {};
+    EXPECT_EQ(0, Cause(f.stream->LoadToMemory(four, 4)));
+    EXPECT_EQ(10, four[3]);
+    EXPECT_EQ(0, Cause(f.stream->Seek(6, 0)));
+    EXPECT_EQ(1103, Cause(f.stream->LoadToMemory(four, 5)));
+    EXPECT_EQ(6, Position(f.stream));
+    // Nothing is written through a stream opened for reading.
+    EXPECT_EQ(1006, Cause(f.stream->SaveFromMemory(four, 1)));
+    EXPECT_EQ(0, Cause(f.stream->SaveFromMemory(four, 0)));
+}
+
+TEST(FileStream, EmptyFileFallsBackToStdio)
+{
+    const std::string path = Scratch("fileio_stream_empty.bin");
+    WriteFile(path, {});
+    FileStream f(path);
+    ASSERT_EQ(0, Cause(f.stream->OpenStream(true)));
+    EXPECT_EQ(nullptr, f.stream->GetMappedMemory());
+    uint32_t size = 99;
+    EXPECT_EQ(0, Cause(f.stream->GetSize(&size)));
+    EXPECT_EQ(0u, size);
+    uint8_t byte = 0;
+    EXPECT_EQ(1103, Cause(f.stream->LoadToMemory(&byte, 1)));
+    EXPECT_EQ(0, Position(f.stream));
+}
+
+TEST(FileStream, WritesBinaryAndReadsBackAfterReopening)
+{
+    const std::string path = Scratch("fileio_stream_write.bin");
+    FileStream f(path);
+    ASSERT_EQ(0, Cause(f.stream->OpenStream(false)));
+    // Bytes a text-mode file would change on Windows.
+    const uint8_t bytes[] = {'\n', '\r', 0x1A, 0, '\n'};
+    ASSERT_EQ(0, Cause(f.stream->SaveFromMemory(bytes, sizeof bytes)));
+    uint8_t byte = 0;
+    EXPECT_EQ(1007, Cause(f.stream->LoadToMemory(&byte, 1)));
+    EXPECT_EQ(5, Position(f.stream));
+    f.stream->CloseStream();
+    ASSERT_EQ(0, Cause(f.stream->OpenStream(true)));
+    uint8_t back[5] = {};
+    ASSERT_EQ(0, Cause(f.stream->LoadToMemory(back, 5)));
+    EXPECT_EQ(0, std::memcmp(bytes, back, 5));
+    struct tm created {};
+    EXPECT_EQ(0, Cause(f.stream->GetCreateTime(&created)));
+    EXPECT_GT(created.tm_year, 100);
+    _VorlatFile file{};
+    EXPECT_EQ(0, Cause(f.stream->GetFile(&file)));
+    EXPECT_EQ(path, file.path);
+}
+
+TEST(FileStream, MissingFileFailsToOpenAndToStat)
+{
+    FileStream f(Scratch("fileio_no_such_dir/none.bin"));
+    EXPECT_EQ(1101, Cause(f.stream->OpenStream(true)));
+    EXPECT_EQ(1101, Cause(f.stream->OpenStream(false)));
+    uint32_t size = 0;
+    EXPECT_EQ(1100, Cause(f.stream->GetSize(&size)));
+    struct tm created {};
+    EXPECT_EQ(1100, Cause(f.stream->GetCreateTime(&created)));
+}
+
+TEST(MemoryStream, KeepsInsideItsBuffer)
+{
+    fileio_test::MemoryStream m({1, 2, 3, 4, 5, 6, 7, 8});
+    IVorlatStream* s = m.stream;
+    struct Case { int32_t offset; int origin; int32_t error; int32_t position; } cases[] = {
+        {8, 0, 0, 8}, {9, 0, 1106, 8}, {-1, 1, 0, 7}, {2, 1, 1106, 7}, {-8, 1, 1106, 7},
+        {0, 2, 1007, 7}, {-1, 0, 1106, 7}, {0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.error, Cause(s->Seek(c.offset, c.origin))) << c.offset << "," << c.origin;
+        EXPECT_EQ(c.position, Position(s));
+    }
+    EXPECT_EQ(m.buffer.data(), s->GetMappedMemory());
+    ASSERT_EQ(0, Cause(s->Seek(6, 0)));
+    EXPECT_EQ(m.buffer.data() + 6, s->GetMappedMemory());
+    uint8_t two[3] = {};
+    EXPECT_EQ(0, Cause(s->LoadToMemory(two, 2)));
+    EXPECT_EQ(8, two[1]);
+    ASSERT_EQ(0, Cause(s->Seek(6, 0)));
+    EXPECT_EQ(1103, Cause(s->LoadToMemory(two, 3)));
+    // A write that does not fit writes nothing.
+    const uint8_t data[3] = {9, 9, 9};
+    EXPECT_EQ(1006, Cause(s->SaveFromMemory(data, 3)));
+    EXPECT_EQ(7, m.buffer[6]);
+    EXPECT_EQ(0, Cause(s->SaveFromMemory(data, 2)));
+    EXPECT_EQ(9, m.buffer[7]);
+    struct tm created {};
+    _VorlatFile file{};
+    EXPECT_EQ(1007, Cause(s->GetCreateTime(&created)));
+    EXPECT_EQ(1007, Cause(s->GetFile(&file)));
+}
+
+TEST(WindowStream, ShowsTheInnerStreamFromItsBase)
+{
+    fileio_test::MemoryStream m({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    CVorlatWindowStream window(m.stream, 4);
+    ASSERT_EQ(0, Cause(window.Seek(1, 0)));
+    uint8_t byte = 0;
+    ASSERT_EQ(0, Cause(window.LoadToMemory(&byte, 1)));
+    EXPECT_EQ(5, byte);
+    EXPECT_EQ(2, Position(&window));
+    ASSERT_EQ(0, Cause(m.stream->Seek(2, 0)));
+    int32_t at = 0;
+    EXPECT_EQ(1106, Cause(window.Tell(&at)));
+}
