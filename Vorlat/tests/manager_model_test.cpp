@@ -253,7 +253,7 @@ void RunSeed(uint32_t seed)
         model.Geometry(m);
     }
     int32_t lockedPeak = 0;
-    for (int step = 0; step < 250; ++step) {
+    for (int step = 0; step < 400; ++step) {
         ModelImage& m = images[static_cast<size_t>(model.Pick(0, 2))];
         const int op = model.Pick(0, 10);
         model.Step(m, op);
@@ -286,7 +286,7 @@ void RunSeed(uint32_t seed)
 
 TEST(ManagerModel, RandomOperationsKeepDataAndRules)
 {
-    for (uint32_t seed = 1; seed <= 60 && !HasFatalFailure(); ++seed)
+    for (uint32_t seed = 1; seed <= 200 && !HasFatalFailure(); ++seed)
         RunSeed(seed);
 }
 
