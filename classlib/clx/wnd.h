@@ -40,10 +40,6 @@ void ReportUnhandled(const char* what);
 
 // Test seam: called once at the first idle moment of every modal loop.
 void SetModalHook(std::function<void(CWnd& modal)> hook);
-
-// Calls the system's help engine; false when it could not start.
-using WinHelpHandler = bool (*)(HWND owner, const char* helpFile, UINT cmd, DWORD_PTR data);
-void SetWinHelpHandler(WinHelpHandler handler);
 }  // namespace clx
 
 class CWnd : public CCmdTarget, public CWindow {
@@ -83,6 +79,8 @@ public:
   virtual BOOL OnChildNotify(UINT msg, WPARAM w, LPARAM l, LRESULT* result);
   virtual BOOL PreTranslateMessage(MSG* msg);
   virtual void PostNcDestroy();
+  // Help for this window: the main window's WinHelp, which by default starts
+  // WinHelp with the application's help file ("Unable to start help." on failure).
   virtual void WinHelp(DWORD_PTR data, UINT cmd = HELP_CONTEXT);
 
   // ---- modal loop of this window (dialogs, modal pop-ups)

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "clx/app.h"
+#include "clx/help.h"
 #include "clx/messages.h"
 #include "clx/resource.h"
 #include "thread_state.h"
@@ -12,7 +13,6 @@ IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 namespace {
 clx::UnhandledExceptionHook g_unhandledHook = nullptr;
 std::function<void(CWnd&)> g_modalHook;
-clx::WinHelpHandler g_winHelp = nullptr;
 
 // What a failed handler answers: creation fails rather than leaving a half-built window.
 LRESULT FailureResult(UINT msg) {
@@ -32,8 +32,6 @@ void clx::ReportUnhandled(const char* what) {
 }
 
 void clx::SetModalHook(std::function<void(CWnd&)> hook) { g_modalHook = std::move(hook); }
-
-void clx::SetWinHelpHandler(WinHelpHandler handler) { g_winHelp = handler; }
 
 // ---------------------------------------------------------------- creation hook
 
@@ -432,6 +430,5 @@ void CWnd::WinHelp(DWORD_PTR data, UINT cmd) {
     return;
   }
   const char* file = app && app->m_pszHelpFilePath ? app->m_pszHelpFilePath : "";
-  bool ok = g_winHelp ? g_winHelp(m_hWnd, file, cmd, data) : ::WinHelpA(m_hWnd, file, cmd, data) != FALSE;
-  if (!ok) AfxMessageBox(IDS_CLX_HELP_FAILED);
+  if (!clx::CallWinHelp(m_hWnd, file, cmd, data)) AfxMessageBox(IDS_CLX_HELP_FAILED);
 }

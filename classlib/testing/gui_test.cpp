@@ -201,6 +201,12 @@ void GuiTest::TypeText(HWND target, const char* text) {
   }
 }
 
+void GuiTest::PressF1(HWND target) {
+  HWND focus = ::GetFocus();
+  ::PostMessageA(focus && (focus == target || ::IsChild(target, focus)) ? focus : target, 0x004D /* WM_KEYF1 */, 0, 0);
+  PumpUntilIdle();
+}
+
 void GuiTest::Click(HWND wnd, POINT p, bool doubleClick) {
   LPARAM at = MAKELPARAM(p.x, p.y);
   ::PostMessageA(wnd, WM_MOUSEMOVE, 0, at);

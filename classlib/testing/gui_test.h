@@ -111,6 +111,8 @@ public:
   // window when it lies inside `target`, else to `target`, and pumped.
   static void PressKey(HWND target, UINT vk, unsigned mods = 0);
   static void TypeText(HWND target, const char* text);
+  // F1 as the system reports it (WM_KEYF1): a posted VK_F1 key-down makes no WM_HELP.
+  static void PressF1(HWND target);
   static void Click(HWND wnd, POINT client, bool doubleClick = false);
   static void Drag(HWND wnd, POINT from, POINT to, int steps = 4);
   static void FireTimer(HWND wnd, UINT_PTR id) { ::PostMessageA(wnd, WM_TIMER, id, 0); }

@@ -1,0 +1,167 @@
+// CWindow's wrappers, the wait cursor and the way help requests travel.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "clx/app.h"
+#include "clx/help.h"
+#include "clx/resource.h"
+#include "clx/wnd.h"
+#include "testing/gui_test.h"
+
+namespace {
+
+class Counter : public CWnd {
+public:
+  int hits = 0;
+  std::vector<UINT> helpRequests;
+
+protected:
+  LRESULT OnPing(WPARAM, LPARAM) { return ++hits; }
+  BOOL OnHelpInfo(HELPINFO* hi) {
+    helpRequests.push_back(static_cast<UINT>(hi->iCtrlId));
+    return TRUE;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Counter, CWnd)
+  ON_MESSAGE(WM_APP + 3, OnPing)
+  ON_WM_HELPINFO()
+END_MESSAGE_MAP()
+
+TEST_F(GuiTest, MessagesReachDescendantsDeepOrOnlyChildren) {
+  Counter top, a, a1, b;
+  ASSERT_TRUE(top.CreateEx(0, nullptr, "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr));
+  ASSERT_TRUE(a.Create(nullptr, "", 0, CRect(0, 0, 50, 50), &top, 1));
+  ASSERT_TRUE(a1.Create(nullptr, "", 0, CRect(0, 0, 20, 20), &a, 2));
+  ASSERT_TRUE(b.Create(nullptr, "", 0, CRect(60, 0, 90, 50), &top, 3));
+  top.SendMessageToDescendants(WM_APP + 3, 0, 0, false);
+  EXPECT_EQ(a.hits + b.hits, 2);
+  EXPECT_EQ(a1.hits, 0);
+  top.SendMessageToDescendants(WM_APP + 3);
+  EXPECT_EQ(a1.hits, 1);
+  EXPECT_EQ(top.hits, 0) << "the window itself is not a descendant";
+  top.DestroyWindow();
+}
+
+TEST_F(GuiTest, StylesCentringAndTextThroughCWindow) {
+  Counter parent, child;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, "parent", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr));
+  ASSERT_TRUE(child.Create(nullptr, "child", 0, CRect(0, 0, 100, 50), &parent, 9));
+  EXPECT_TRUE(child.ModifyStyle(0, WS_BORDER));
+  EXPECT_FALSE(child.ModifyStyle(0, WS_BORDER)) << "no change reported as none";
+  EXPECT_TRUE(child.GetStyle() & WS_BORDER);
+  EXPECT_TRUE(child.ModifyStyleEx(0, WS_EX_CONTROLPARENT));
+  EXPECT_TRUE(child.GetExStyle() & WS_EX_CONTROLPARENT);
+
+  child.CenterWindow();
+  CRect r = child.GetWindowRect();
+  parent.ScreenToClient(&r);
+  EXPECT_EQ(r, CRect(100, 75, 200, 125));
+
+  CWindow item = parent.GetDlgItem(9);
+  EXPECT_EQ(item.m_hWnd, child.m_hWnd);
+  item.SetWindowText(std::string(300, 'x').c_str());
+  EXPECT_EQ(child.GetWindowText().GetLength(), 300);
+  EXPECT_EQ(child.GetTopLevelParent().m_hWnd, parent.m_hWnd);
+  parent.DestroyWindow();
+}
+
+TEST_F(GuiTest, WaitCursorAnswersSetCursorWhileCounted) {
+  Counter w;
+  ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr));
+  HCURSOR wait = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514));
+  auto setCursor = [&] { return w.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(w.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)); };
+  {
+    CWaitCursor outer;
+    {
+      CWaitCursor inner;
+      EXPECT_EQ(AfxGetApp()->m_nWaitCursorCount, 2);
+    }
+    EXPECT_EQ(setCursor(), TRUE);
+    EXPECT_EQ(::GetCursor(), wait);
+  }
+  EXPECT_EQ(AfxGetApp()->m_nWaitCursorCount, 0);
+  ::SetCursor(nullptr);
+  setCursor();
+  EXPECT_NE(::GetCursor(), wait);
+  w.DestroyWindow();
+}
+
+// ---------------------------------------------------------------- help
+
+struct HelpCall {
+  HWND owner;
+  std::string file;
+  UINT cmd;
+  DWORD_PTR data;
+};
+std::vector<HelpCall> g_helpCalls;
+bool g_helpWorks = true;
+
+class HelpScope {
+public:
+  HelpScope() {
+    g_helpCalls.clear();
+    clx::SetHelpHandlers(
+        [](HWND, const char* topic) -> HWND {
+          g_helpCalls.push_back({nullptr, topic, 0, 0});
+          return nullptr;
+        },
+        [](HWND owner, const char* file, UINT cmd, DWORD_PTR data) {
+          g_helpCalls.push_back({owner, file, cmd, data});
+          return g_helpWorks;
+        });
+    CWinApp* app = AfxGetApp();
+    m_saved = app->m_pszHelpFilePath;
+    app->m_pszHelpFilePath = "C:\\Program Files\\Tessaline\\Tessaline.hlp";
+  }
+  ~HelpScope() {
+    clx::SetHelpHandlers(nullptr, nullptr);
+    AfxGetApp()->m_pszHelpFilePath = m_saved;
+  }
+
+private:
+  const char* m_saved;
+};
+
+TEST_F(GuiTest, HelpRequestsGoToTheMainWindowAndFailureIsReported) {
+  Counter frame, child;
+  ASSERT_TRUE(frame.CreateEx(0, nullptr, "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr));
+  ASSERT_TRUE(child.Create(nullptr, "", 0, CRect(0, 0, 10, 10), &frame, 1));
+  AfxGetApp()->m_pMainWnd = &frame;
+  HelpScope help;
+  child.WinHelp(0x20000 + 1, HELP_CONTEXT);
+  ASSERT_EQ(g_helpCalls.size(), 1u);
+  EXPECT_EQ(g_helpCalls[0].owner, frame.m_hWnd);
+  EXPECT_EQ(g_helpCalls[0].file, "C:\\Program Files\\Tessaline\\Tessaline.hlp");
+  EXPECT_EQ(g_helpCalls[0].cmd, static_cast<UINT>(HELP_CONTEXT));
+  EXPECT_EQ(g_helpCalls[0].data, 0x20001u);
+
+  g_helpWorks = false;
+  {
+    MessageBoxScript boxes{{"Unable to start help.", IDOK}};
+    AfxGetApp()->WinHelp(5);
+  }
+  g_helpWorks = true;
+  EXPECT_EQ(clx::HtmlHelpDisplayTopic(frame, "C:\\x\\Tessaline.chm::/a.htm>mainwin"), nullptr);
+  EXPECT_EQ(g_helpCalls.back().file, "C:\\x\\Tessaline.chm::/a.htm>mainwin");
+  AfxGetApp()->m_pMainWnd = nullptr;
+  frame.DestroyWindow();
+}
+
+TEST_F(GuiTest, F1ArrivesAsWmHelpForTheFocusedControl) {
+  Counter w;
+  ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr));
+  HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 90, 20, w, reinterpret_cast<HMENU>(77),
+                                nullptr, nullptr);
+  w.SetForegroundWindow();
+  ::SetFocus(edit);
+  PressF1(w);
+  EXPECT_EQ(w.helpRequests, std::vector<UINT>{77}) << "the edit's WM_HELP climbs to its parent";
+  w.DestroyWindow();
+}
+
+}  // namespace
