@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 
 #include "QRV/colour_math.h"
 #include "QRV/numeric.h"
@@ -99,6 +100,25 @@ double ApplyProfileCurve(const CountedBuffer& curve, double x, bool hue, bool ou
     return x;
 }
 
+bool SameBuffer(const CountedBuffer& a, const CountedBuffer& b)
+{
+    if (a.length != b.length)
+        return false;
+    return a.length == 0 || std::memcmp(CbElements(a), CbElements(b), a.length * sizeof(uint16_t)) == 0;
+}
+
+// Two channels whose curves and user slots are the same get the same table;
+// the second is copied rather than computed again.
+bool SameChannel(const CountedBuffer& curveA, const UserCurveSlot& slotA, bool userA, const CountedBuffer& curveB,
+                 const UserCurveSlot& slotB, bool userB)
+{
+    if (!SameBuffer(curveA, curveB) || userA != userB)
+        return false;
+    if (!userA)
+        return true;
+    return slotA.outBits == slotB.outBits && slotA.mode == slotB.mode && SameBuffer(slotA.entries, slotB.entries);
+}
+
 }  // namespace
 
 int BuildTables(QZCMTransform& t, int32_t inBits, int32_t outBits, const UserCurveSlot* inSlots,
@@ -121,6 +141,13 @@ int BuildTables(QZCMTransform& t, int32_t inBits, int32_t outBits, const UserCur
         const bool hue = t.inputSpace == kSigLch && ch == 2;
         const UserCurveSlot& slot = inSlots[ch];
         const bool user = HoldsCurve(slot, hue);
+        if (ch > 0 && !hue && !(t.inputSpace == kSigLch && ch - 1 == 2) &&
+            SameChannel(t.inputCurves[ch], slot, user, t.inputCurves[ch - 1], inSlots[ch - 1],
+                        HoldsCurve(inSlots[ch - 1], false))) {
+            std::memcpy(in, in - n, n * sizeof(uint16_t));
+            t.inputIdentityMask |= (t.inputIdentityMask >> (ch - 1) & 1) << ch;
+            continue;
+        }
         bool identity = true;
         for (uint32_t k = 0; k < n; ++k) {
             double x = hue ? static_cast<double>(k) / n : static_cast<double>(k) / (n - 1);
@@ -150,6 +177,13 @@ int BuildTables(QZCMTransform& t, int32_t inBits, int32_t outBits, const UserCur
         const double top = hue ? std::ldexp(1.0, outBits) : std::ldexp(1.0, outBits) - 1.0;
         const UserCurveSlot& slot = outSlots[ch];
         const bool user = HoldsCurve(slot, hue);
+        if (ch > 0 && !hue && !chroma && !(t.outputSpace == kSigLch && (ch - 1 == 1 || ch - 1 == 2)) &&
+            SameChannel(t.outputCurves[ch], slot, user, t.outputCurves[ch - 1], outSlots[ch - 1],
+                        HoldsCurve(outSlots[ch - 1], false))) {
+            std::memcpy(out, out - 65536, 65536 * sizeof(uint16_t));
+            t.outputIdentityMask |= (t.outputIdentityMask >> (ch - 1) & 1) << ch;
+            continue;
+        }
         bool identity = full;
         for (uint32_t l = start; l <= end; ++l) {
             double y = (l - start) / span;

@@ -1,0 +1,3 @@
+# QRV3 against lcms2 (test-only peer engine) on the same pixels and profiles.
+add_executable(qrv_bench ${CMAKE_CURRENT_LIST_DIR}/qrv_bench.cpp)
+target_link_libraries(qrv_bench PRIVATE QRV lcms2)
