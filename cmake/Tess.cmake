@@ -46,11 +46,12 @@ else()
     endif()
 endif()
 
-# Where tests find committed test data and may write scratch files, spelt as the
-# test program sees the file system (Wine maps the Unix root to Z:).
-set(TESS_TESTDATA_DIR "${TESS_PATH_PREFIX}${CMAKE_SOURCE_DIR}/testdata")
+# Tests run from the repo root and name their data and scratch folders relative
+# to it, so that no absolute path reaches a compile command and a fresh clone
+# elsewhere (CI) still hits the compiler cache.
 set(TESS_SCRATCH_DIR "${CMAKE_BINARY_DIR}/scratch")
 file(MAKE_DIRECTORY ${TESS_SCRATCH_DIR})
+file(RELATIVE_PATH TESS_SCRATCH_REL ${CMAKE_SOURCE_DIR} ${TESS_SCRATCH_DIR})
 set(TESS_RESULTS_DIR "${CMAKE_BINARY_DIR}/test-results")
 
 # tess_library(NAME n OUTPUT file DEFINE export_define SOURCES ... LINK ...)
@@ -87,9 +88,9 @@ function(tess_test)
         target_link_libraries(${T_NAME} PRIVATE ${T_LINK} gtest gmock gtest_main)
     endif()
     target_compile_definitions(${T_NAME} PRIVATE
-        TESS_TESTDATA_DIR="${TESS_TESTDATA_DIR}"
-        TESS_SCRATCH_DIR="${TESS_PATH_PREFIX}${TESS_SCRATCH_DIR}")
-    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+        TESS_TESTDATA_DIR="testdata"
+        TESS_SCRATCH_DIR="${TESS_SCRATCH_REL}")
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
     set_tests_properties(${T_NAME} PROPERTIES
         ENVIRONMENT "GTEST_OUTPUT=xml:${TESS_PATH_PREFIX}${TESS_RESULTS_DIR}/${T_NAME}.xml"
         TIMEOUT 900)
