@@ -41,7 +41,7 @@ uint16_t StoreNodeValue(double x)
         return 0;
     if (v >= 65535.0)
         return 65535;
-    return static_cast<uint16_t>(v + 0.5);
+    return TruncSat<uint16_t>(v + 0.5);
 }
 
 int CMultiLutWorkBase::FillTable(LutNodeCallback routine, void* user)
@@ -119,9 +119,9 @@ int CMultiLutTemplateBase::FillTable(LutNodeCallback routine, void* user)
     const double scale = (grid_ - 1) * kInv65535;
     for (int v = 65535; v >= 0; --v) {
         double x = scale * v;
-        uint16_t cell = static_cast<uint16_t>(x);
+        const uint16_t cell = TruncSat<uint16_t>(x);
         entry[2 * v] = cell;
-        entry[2 * v + 1] = static_cast<uint16_t>((x - cell) * 32768.0);
+        entry[2 * v + 1] = TruncSat<uint16_t>((x - cell) * 32768.0);
     }
     return CMultiLutWorkBase::FillTable(routine, user);
 }
@@ -308,8 +308,13 @@ void CMultiLutInit::Evaluate(const double* in, double* out) const
             frac[k] = 0.0;
         } else {
             double x = v * (grid_ - 1) * kInv65535;
-            cell[k] = static_cast<uint32_t>(x);
+            cell[k] = TruncSat<uint32_t>(x);
             frac[k] = x - cell[k];
+            // Rounding may land on the last node; there is nothing above it.
+            if (cell[k] >= grid_ - 1) {
+                cell[k] = grid_ - 1;
+                frac[k] = 0.0;
+            }
         }
     }
     uint64_t base = 0;

@@ -232,6 +232,27 @@ TEST(QrvTransform, LookupToGreyTakesYOfAnXyzConnection)
     EXPECT_NEAR(out, 32768, 8);
 }
 
+TEST(QrvTransform, AbstractLabInputPassesItsCoordinatesToTheConnection)
+{
+    // The abstract profile's own table is all zero; a Lab to Lab lookup
+    // side is not evaluated, so the zeros never show.
+    const std::vector<uint8_t> zeroTable = IccBuilder("Lab ", "Lab ", "abst")
+                                               .Mft2("A2B1", 3, 3, 2, LinearCurves(3, 2), 2, std::vector<uint16_t>(24, 0),
+                                                     LinearCurves(3, 2), 2)
+                                               .Build();
+    const std::vector<uint8_t> rgb = LutProfile("RGB ", "Lab ", 3, 2, nullptr, "B2A1").Build();
+    Engine e;
+    ASSERT_EQ(e.SetProfiles(zeroTable, rgb), 0);
+    ASSERT_EQ(QZCMSetIntent(e, 1), 0);
+    ASSERT_EQ(QZCMSetInputBitSize(e, 16), 0);
+    ASSERT_EQ(QZCMSetOutputBitSize(e, 16), 0);
+    const uint16_t in[3] = {10000, 30000, 50000};
+    uint16_t out[3] = {};
+    ASSERT_EQ(QZCMProcessInterleavedData(e, 1, 1, in, out, 0, 0), 0);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(out[c], in[c], 8) << c;
+}
+
 TEST(QrvTransform, ChangingOnlyABitSizeKeepsTheCore)
 {
     Engine e;
