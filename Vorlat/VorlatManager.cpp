@@ -490,7 +490,8 @@ bool CVorlatManager::ReleaseSlots(IVorlatError** chain)
         const auto rankIt = std::find(ranked.begin(), ranked.end(), tile);
         const int32_t rank = rankIt == ranked.end() ? n : static_cast<int32_t>(rankIt - ranked.begin());
         int32_t score = rank + 2 * i;
-        // Slots near the end of the file are released first, so the file can shrink.
+        // A copy in the last n slots is kept while an earlier one can go; among
+        // those, the one furthest back goes first, so that the file can be cut.
         if (tile->pageSlot_ >= slotCount - n)
             score = 10000 - score;
         if (static_cast<int32_t>(retained.size()) == keep) {

@@ -26,6 +26,15 @@ struct VorlatPageFile {
 // The name of page file index (>= 1), made from the name of file 0.
 std::string VorlatPageFileName(const std::string& first, size_t index);
 
+// A slot is appended to a page file only while slots x tile bytes stays
+// within the limit, so a file never grows beyond the limit plus one tile.
+constexpr int64_t kVorlatPageFileLimit = 0x70000000;
+
+inline bool VorlatPageFileMayAppend(size_t slotCount, int32_t tileBytes, int64_t limit = kVorlatPageFileLimit)
+{
+    return static_cast<int64_t>(slotCount) * tileBytes <= limit;
+}
+
 struct TileIDLess {
     bool operator()(const CVorlatTileID& a, const CVorlatTileID& b) const { return a < b; }
 };
@@ -72,6 +81,8 @@ public:
     // For tests: the page file list, budget figures and a check of the rules
     // that always hold; CheckInvariants returns an empty string when all hold.
     const std::vector<VorlatPageFile>& PageFiles() const { return pageFiles_; }
+    // A lower limit reaches the next page file without gigabytes of page data.
+    void SetPageFileLimit(int64_t limit) { pageFileLimit_ = limit; }
     int32_t Budget() const { return budget_; }
     int32_t LockedCount() const { return static_cast<int32_t>(locked_.size()); }
     int32_t UnlockedInMemory() const { return unlockedInMemory_; }
@@ -114,6 +125,7 @@ private:
     void ReleaseFreeList(IVorlatError** chain);
 
     std::vector<VorlatPageFile> pageFiles_;
+    int64_t pageFileLimit_ = kVorlatPageFileLimit;
     int32_t tileBytes_;
     int32_t budget_;
     int32_t minimum_ = 2;

@@ -10,8 +10,6 @@
 
 namespace {
 
-// A file is appended to only while slots x tile bytes stays within this.
-constexpr int64_t kPageFileLimit = 0x70000000;
 constexpr size_t kMaxPath = 260;
 
 IVorlatError* ErrnoFrame(IVorlatError** chain, int32_t line)
@@ -128,7 +126,7 @@ IVorlatError* CVorlatManager::WriteTile(CVorlatTile* tile)
         }
         const bool append = slot == -1;
         if (append) {
-            if (static_cast<int64_t>(file.slots.size()) * tileBytes_ > kPageFileLimit)
+            if (!VorlatPageFileMayAppend(file.slots.size(), tileBytes_, pageFileLimit_))
                 continue;
             slot = static_cast<int32_t>(file.slots.size());
         }

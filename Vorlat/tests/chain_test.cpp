@@ -11,6 +11,53 @@ const IVorlatDataSource* SourceOf(const IVorlatDataDestination* destination)
     return source;
 }
 
+// A filter whose check hooks refuse on demand.
+class GateFilter : public AddFilter {
+public:
+    GateFilter(IVorlatManager* manager, int32_t code) : AddFilter(manager, code, code, 0, 0) {}
+
+    int32_t refuseSource = 0;                       // refuses a new source (only sourceToRefuse when set)
+    const IVorlatDataSource* sourceToRefuse = nullptr;
+    int32_t refuseDestination = 0;                  // refuses to feed a new destination
+    int32_t refuseSourceRemoval = 0;                // refuses to lose a source (only sourceToKeep when set)
+    const IVorlatDataSource* sourceToKeep = nullptr;
+
+    IVorlatError* VorlatAddDataSourceCheck(const IVorlatDataSource* source, IVorlatDataDestination**) const override
+    {
+        return Refusal(refuseSource, sourceToRefuse, source);
+    }
+    IVorlatError* VorlatRemoveDataSourceCheck(const IVorlatDataSource* source) const override
+    {
+        return Refusal(refuseSourceRemoval, sourceToKeep, source);
+    }
+    IVorlatError* VorlatAddDataDestinationCheck(IVorlatDataSource**, const IVorlatDataDestination*) const override
+    {
+        return Refusal(refuseDestination, nullptr, nullptr);
+    }
+
+private:
+    static IVorlatError* Refusal(int32_t value, const IVorlatDataSource* only, const IVorlatDataSource* source)
+    {
+        if (!value || (only && only != source))
+            return nullptr;
+        return IVorlatError::Add(nullptr, 99, 1, 0, value);
+    }
+};
+
+int32_t SourceCount(const IVorlatDataDestination* destination)
+{
+    int32_t count = -1;
+    EXPECT_EQ(Deepest(VorlatGetDataSourceCount(destination, &count)), 0);
+    return count;
+}
+
+int32_t DestinationCount(const IVorlatDataSource* source)
+{
+    int32_t count = -1;
+    EXPECT_EQ(Deepest(VorlatGetDataDestinationCount(source, &count)), 0);
+    return count;
+}
+
 class ChainTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -27,6 +74,11 @@ protected:
     {
         filters.push_back(std::make_unique<AddFilter>(manager, code, id, 1, shift));
         return filters.back().get();
+    }
+    GateFilter* Gate(int32_t code)
+    {
+        filters.push_back(std::make_unique<GateFilter>(manager, code));
+        return static_cast<GateFilter*>(filters.back().get());
     }
     CVorlatManager* manager = nullptr;
     IVorlatFilterChain* chain = nullptr;
@@ -168,6 +220,79 @@ TEST_F(ChainTest, DestinationsLinkToTheOutputAndHearNotifications)
     int32_t count = -1;
     VORLAT_OK(VorlatGetDataDestinationCount(chain, &count));
     EXPECT_EQ(count, 0);
+}
+
+// A refused link leaves the chain's list and links as they were before the call.
+TEST_F(ChainTest, RefusedAddLeavesTheChainAsItWas)
+{
+    const struct {
+        const char* what;
+        int32_t GateFilter::*refusal;
+        bool onB;  // the refusal is B's, not the new filter's
+    } cases[] = {
+        {"the new filter refuses its source", &GateFilter::refuseSource, false},
+        {"the new filter refuses its destination", &GateFilter::refuseDestination, false},
+        {"B refuses to lose A", &GateFilter::refuseSourceRemoval, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        IVorlatFilterChain* local = nullptr;
+        VORLAT_OK(manager->CreateFilterChain(&local));
+        GateFilter* a = Gate(1);
+        GateFilter* b = Gate(2);
+        GateFilter* f = Gate(3);
+        VORLAT_OK(local->AddFilter(a, -1));
+        VORLAT_OK(local->AddFilter(b, -1));
+        (c.onB ? b : f)->*c.refusal = 701;
+
+        EXPECT_EQ(Deepest(local->AddFilter(f, 1)), 701);
+        ASSERT_EQ(local->GetFilterCount(), 2);
+        EXPECT_EQ(local->GetFilter(1), b);
+        EXPECT_EQ(SourceOf(b), a);
+        EXPECT_EQ(DestinationCount(a), 1);
+        EXPECT_EQ(SourceCount(f), 0);
+        EXPECT_EQ(DestinationCount(f), 0);
+        local->Destroy();
+    }
+}
+
+TEST_F(ChainTest, RefusedExtractLeavesTheChainAsItWas)
+{
+    const struct {
+        const char* what;
+        int which;  // 0: F refuses to lose A; 1: B refuses to lose F; 2: B refuses A as its new source
+    } cases[] = {{"first unlink refused", 0}, {"second unlink refused", 1}, {"closing the gap refused", 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        IVorlatFilterChain* local = nullptr;
+        VORLAT_OK(manager->CreateFilterChain(&local));
+        GateFilter* a = Gate(1);
+        GateFilter* f = Gate(2);
+        GateFilter* b = Gate(3);
+        for (GateFilter* g : {a, f, b})
+            VORLAT_OK(local->AddFilter(g, -1));
+        if (c.which == 0) {
+            f->refuseSourceRemoval = 702;
+        } else if (c.which == 1) {
+            b->refuseSourceRemoval = 702;
+            b->sourceToKeep = f;
+        } else {
+            b->refuseSource = 702;
+            b->sourceToRefuse = a;
+        }
+
+        IVorlatFilter* taken = nullptr;
+        EXPECT_EQ(Deepest(local->ExtractFilter(1, &taken)), 702);
+        EXPECT_EQ(taken, nullptr);
+        ASSERT_EQ(local->GetFilterCount(), 3);
+        EXPECT_EQ(local->GetFilter(1), f);
+        EXPECT_EQ(SourceOf(f), a);
+        EXPECT_EQ(SourceOf(b), f);
+        EXPECT_EQ(DestinationCount(a), 1);
+        EXPECT_EQ(DestinationCount(f), 1);
+        EXPECT_EQ(SourceCount(b), 1);
+        local->Destroy();
+    }
 }
 
 } // namespace

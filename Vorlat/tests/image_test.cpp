@@ -1,5 +1,6 @@
 #include "vorlat_test_util.h"
 
+#include <algorithm>
 #include <numeric>
 
 #include "Vorlat/VorlatImage_impl.h"
@@ -213,19 +214,30 @@ TEST_F(ImageTest, SetPixelThenGetPixelForEveryCode)
         EXPECT_EQ(Failure(image->SetPixel(c.pixel, 500, 0)), kVorlatErrState);
         image->Destroy();
     }
-    for (int32_t code : {3, 33, 64}) {
-        IVorlatImage* image = MakeImage(manager, 0, code, 80, 80);
-        VorlatPixel pixel{code, {}};
+    // The 16-bit codes: one value, three values, or (66) nothing but the colour space read back.
+    const struct {
+        int32_t code;
+        int values;
+    } wide[] = {{3, 1}, {64, 1}, {65, 1}, {66, 0}, {33, 3}, {35, 3}, {36, 3}, {37, 3}};
+    for (const auto& c : wide) {
+        IVorlatImage* image = MakeImage(manager, 0, c.code, 80, 80);
+        VorlatPixel pixel{c.code, {}};
         pixel.words[0] = 0x1234;
         pixel.words[1] = 0x5678;
         pixel.words[2] = 0x9ABC;
         VORLAT_OK(image->SetPixel(pixel, 79, 79));
         VorlatPixel back{};
+        back.words[0] = back.words[1] = back.words[2] = 0xEEEE;
         VORLAT_OK(image->GetPixel(&back, 79, 79));
-        EXPECT_EQ(back.words[0], 0x1234);
-        if (code == 33) {
-            EXPECT_EQ(back.words[2], 0x9ABC);
-        }
+        EXPECT_EQ(back.colorSpace, c.code);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(back.words[i], i < c.values ? pixel.words[i] : 0xEEEE) << "code " << c.code << " word " << i;
+        // The written pixel holds exactly the code's bytes: its neighbour stays zero.
+        std::vector<uint8_t> row(static_cast<size_t>(2 * IVorlatDataSource::GetBitsPerPixel(c.code) / 8));
+        VORLAT_OK(image->GetData(row.data(), static_cast<int32_t>(row.size()), RECT{78, 79, 80, 80}));
+        const size_t half = row.size() / 2;
+        EXPECT_EQ(std::count(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(half), 0), static_cast<std::ptrdiff_t>(half));
+        EXPECT_EQ(std::memcmp(row.data() + half, pixel.words, half), 0) << "code " << c.code;
         image->Destroy();
     }
 }

@@ -166,6 +166,51 @@ TEST(Registry, ReplaceMovesEveryLink)
     EXPECT_EQ(DestinationCount(&replacement), 2);  // d2 had two uses
 }
 
+TEST(Registry, ReplaceDestinationMovesDirectAndSubstitutedLinks)
+{
+    StubSource image;
+    HookCounter oldView, newView;
+    VORLAT_OK(VorlatDataConnect(&image, &oldView));
+    VORLAT_OK(VorlatDataConnect(&image, &oldView));
+    VORLAT_OK(VorlatReplaceDataDestination(&oldView, &newView));
+    EXPECT_EQ(newView.added, 2);
+    EXPECT_EQ(oldView.removed, 2);
+    int32_t count = -1;
+    VORLAT_OK(VorlatGetDataSourceCount(&oldView, &count));
+    EXPECT_EQ(count, 0);
+    VORLAT_OK(VorlatDataDisconnect(&image, &newView));
+    EXPECT_EQ(DestinationCount(&image), 1);  // both uses moved
+
+    // A link made through a substitute (a chain's input terminus) is made
+    // again through the replacement's own substitute.
+    CVorlatManager* manager = MakeManager(1 << 20, 16384);
+    IVorlatFilterChain* first = nullptr;
+    IVorlatFilterChain* second = nullptr;
+    VORLAT_OK(manager->CreateFilterChain(&first));
+    VORLAT_OK(manager->CreateFilterChain(&second));
+    VORLAT_OK(VorlatDataConnect(&image, first));
+    VORLAT_OK(VorlatReplaceDataDestination(first, second));
+    VORLAT_OK(VorlatGetDataSourceCount(first, &count));
+    EXPECT_EQ(count, 0);
+    const IVorlatDataSource* source = nullptr;
+    VORLAT_OK(VorlatGetDataSource(second, &source));
+    EXPECT_EQ(source, &image);
+    int32_t width = 0;
+    VORLAT_OK(second->GetWidth(&width));
+    EXPECT_EQ(width, 10);
+
+    // A refused link stops the move and the old destination keeps its links.
+    HookCounter refusing;
+    refusing.refuseAdd = 703;
+    EXPECT_EQ(Deepest(VorlatReplaceDataDestination(&newView, &refusing)), 703);
+    source = nullptr;
+    VORLAT_OK(VorlatGetDataSource(&newView, &source));
+    EXPECT_EQ(source, &image);
+    first->Destroy();
+    second->Destroy();
+    manager->Destroy();
+}
+
 TEST(Registry, QueriesReportTooSmallArrays)
 {
     StubSource s1, s2;

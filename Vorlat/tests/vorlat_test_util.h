@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -77,6 +78,44 @@ inline IVorlatImage* MakeImage(IVorlatManager* manager, int32_t usage, int32_t c
     EXPECT_EQ(Deepest(image->SetColorSpace(colorSpace)), 0);
     EXPECT_EQ(Deepest(image->SetSize(width, height)), 0);
     return image;
+}
+
+inline int64_t FileLength(const std::string& path)
+{
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return ec ? -1 : static_cast<int64_t>(size);
+}
+
+inline void DrainIdle(IVorlatManager* manager)
+{
+    bool more = true;
+    for (int i = 0; more && i < 10000; ++i)
+        VORLAT_OK(manager->Async(&more));
+    ASSERT_FALSE(more);
+}
+
+// Locks and unlocks tile (column, 0), writing value into its first byte when asked.
+inline void Touch(IVorlatImage* image, int32_t column, int value = -1)
+{
+    void* bits = nullptr;
+    VORLAT_OK(image->LockTile(&bits, column, 0, nullptr));
+    if (value >= 0) {
+        static_cast<uint8_t*>(bits)[0] = static_cast<uint8_t>(value);
+        IVorlatTile* tile = nullptr;
+        VORLAT_OK(image->GetTile(&tile, column, 0));
+        tile->SetDirty(true);
+    }
+    VORLAT_OK(image->UnlockTile(column, 0));
+}
+
+inline uint8_t FirstByte(IVorlatImage* image, int32_t column)
+{
+    void* bits = nullptr;
+    EXPECT_EQ(Deepest(image->LockTile(&bits, column, 0, nullptr)), 0);
+    const uint8_t value = static_cast<uint8_t*>(bits)[0];
+    EXPECT_EQ(Deepest(image->UnlockTile(column, 0)), 0);
+    return value;
 }
 
 // A destination that records what it hears.
