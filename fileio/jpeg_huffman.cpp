@@ -1,0 +1,81 @@
+#include "fileio/jpeg_huffman.h"
+
+#include "fileio/quarnite_error.h"
+
+namespace quarnite {
+
+bool JpegHuffmanTree::Build(const uint8_t counts[16], const uint8_t* symbols, uint32_t symbolCount)
+{
+    if (symbolCount == 0)
+        return false;
+    if (!TryResize(zero_, symbolCount + 1) || !TryResize(one_, symbolCount + 1))
+        return false;
+    uint32_t left[16];
+    for (int i = 0; i < 16; ++i)
+        left[i] = counts[i];
+    uint32_t nextSymbol = 0;
+    uint32_t nodes = 0;
+
+    // One step of the recursive build at a depth: a code of that length, the
+    // filler symbol 1 once every node is used, or a new internal node.
+    auto take = [&](uint32_t depth, uint32_t* value) {
+        if (depth > 0 && depth <= 16 && left[depth - 1] > 0) {
+            --left[depth - 1];
+            *value = symbols[nextSymbol++];
+            return false;
+        }
+        if (nodes == symbolCount) {
+            *value = 1;
+            return false;
+        }
+        *value = kRoot + nodes++;
+        return true;
+    };
+
+    // The recursion unrolled onto a stack: a table with thousands of symbols
+    // may nest as deep as it has nodes.
+    struct Frame {
+        uint32_t node;
+        uint32_t depth;
+        uint32_t filled;
+    };
+    std::vector<Frame> stack;
+    try {
+        stack.reserve(symbolCount + 1);
+    } catch (...) {
+        return false;
+    }
+    uint32_t root = 0;
+    if (take(0, &root))
+        stack.push_back({root, 0, 0});
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.filled == 2) {
+            stack.pop_back();
+            continue;
+        }
+        uint32_t child = 0;
+        const uint32_t depth = frame.depth + 1;
+        const bool isNode = take(depth, &child);
+        (frame.filled == 0 ? zero_ : one_)[frame.node - kRoot] = child;
+        ++frame.filled;
+        if (isNode)
+            stack.push_back({child, depth, 0});
+    }
+
+    for (uint32_t bits = 0; bits < (1u << kLookupBits); ++bits) {
+        uint32_t node = root;
+        uint32_t entry = (static_cast<uint32_t>(kLookupBits) << 16);
+        for (int used = 1; used <= kLookupBits; ++used) {
+            node = Child(node, (bits >> (kLookupBits - used)) & 1);
+            if (node < kRoot) {
+                entry = kLeaf | (static_cast<uint32_t>(used) << 16) | node;
+                break;
+            }
+        }
+        lookup_[bits] = (entry & kLeaf) ? entry : (entry | node);
+    }
+    return true;
+}
+
+} // namespace quarnite

@@ -1,0 +1,232 @@
+// Our decoder and encoder against libjpeg-turbo's cjpeg and djpeg, ImageMagick
+// and exiftool, run as programs on files in the scratch folder.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "fileio/jpeg_tables.h"
+#include "fileio/tests/jpeg_test_util.h"
+
+using namespace jpeg_test;
+
+namespace {
+
+std::string Scratch(const std::string& name) { return std::string(TESS_SCRATCH_DIR) + "/jpeg_peer_" + name; }
+
+int Shell(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
+
+std::vector<uint8_t> ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WritePnm(const std::string& path, const Pixels& p)
+{
+    std::ostringstream head;
+    head << (p.channels == 1 ? "P5" : "P6") << "\n" << p.width << " " << p.height << "\n255\n";
+    std::string text = head.str();
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    bytes.insert(bytes.end(), p.data.begin(), p.data.end());
+    WriteFile(path, bytes);
+}
+
+Pixels ReadPnm(const std::string& path)
+{
+    Pixels p;
+    std::vector<uint8_t> bytes = ReadFile(path);
+    std::string text(bytes.begin(), bytes.end());
+    std::istringstream in(text);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> p.width >> p.height >> maxValue;
+    if (!in || (magic != "P5" && magic != "P6"))
+        return Pixels{};
+    p.channels = magic == "P5" ? 1 : 3;
+    const size_t start = static_cast<size_t>(in.tellg()) + 1;
+    p.data.assign(bytes.begin() + static_cast<std::ptrdiff_t>(start), bytes.end());
+    p.data.resize(static_cast<size_t>(p.width) * p.height * p.channels);
+    return p;
+}
+
+// The common top-left part of two images.
+Pixels Crop(const Pixels& p, int32_t width, int32_t height)
+{
+    Pixels out{width, height, p.channels, {}};
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            for (int32_t c = 0; c < p.channels; ++c)
+                out.data.push_back(p.At(x, y, c));
+    return out;
+}
+
+struct DecodeCase {
+    const char* name;
+    int32_t width, height, channels;
+    const char* options;  // for cjpeg
+};
+
+const DecodeCase kDecodeCases[] = {
+    {"grey", 67, 45, 1, "-quality 90"},
+    {"grey_q30_restart", 129, 70, 1, "-quality 30 -restart 3B"},
+    {"grey_q100", 33, 17, 1, "-quality 100"},
+    {"color444", 61, 37, 3, "-quality 85 -sample 1x1"},
+    {"color422", 77, 29, 3, "-quality 75 -sample 2x1"},
+    {"color440", 35, 53, 3, "-quality 92 -sample 1x2"},
+    {"color420", 101, 83, 3, "-quality 95 -sample 2x2"},
+    {"color420_restart_rows", 150, 90, 3, "-quality 60 -sample 2x2 -restart 1"},
+    {"color420_restart_5", 97, 41, 3, "-quality 70 -sample 2x2 -restart 5B"},
+    {"color_tiny", 1, 1, 3, "-quality 90 -sample 2x2"},
+};
+
+} // namespace
+
+TEST(JpegPeer, DecodesCjpegFilesLikeDjpeg)
+{
+    Pipeline pipeline;
+    for (const DecodeCase& c : kDecodeCases) {
+        SCOPED_TRACE(c.name);
+        const Pixels source = MakePicture(c.width, c.height, c.channels, 7);
+        WritePnm(Scratch(std::string(c.name) + ".pnm"), source);
+        const std::string jpg = Scratch(std::string(c.name) + ".jpg");
+        ASSERT_EQ(0, Shell(std::string("cjpeg ") + c.options + " -outfile " + jpg + " " +
+                         Scratch(std::string(c.name) + ".pnm")));
+        ASSERT_EQ(0, Shell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch(std::string(c.name) + ".ref") + " " + jpg));
+        const Pixels reference = ReadPnm(Scratch(std::string(c.name) + ".ref"));
+        const Decoded ours = Decode(pipeline, ReadFile(jpg));
+        ASSERT_EQ(0, ours.error);
+        ASSERT_EQ(reference.width, ours.pixels.width);
+        ASSERT_EQ(reference.height, ours.pixels.height);
+        if (c.channels == 1)
+            EXPECT_LE(MaxDifference(reference, ours.pixels), 1);
+        else
+            EXPECT_GE(Psnr(reference, ours.pixels), 48.0);
+    }
+}
+
+// Our reduced scales come out of the inverse DCT, libjpeg's out of its own
+// reduced transforms, so they differ: at 1/4 both use the same 2x2 transform
+// (grey identical, colour within 1 unless chroma is subsampled twice); at 1/2
+// we transform the low-frequency quarter at full size and keep every second
+// sample; at 1/8 we keep the top-left sample of the 2x2 result where libjpeg
+// keeps the block's mean. libjpeg rounds the scaled size up, we round it
+// down: the common part is compared. Minimum PSNR per scale, in dB:
+struct ScaleTolerance {
+    int32_t scale;
+    double grey, color, color420;
+};
+const ScaleTolerance kScaleTolerances[] = {
+    {2, 32.0, 32.0, 30.0},
+    {4, 99.0, 60.0, 30.0},
+    {8, 22.0, 22.0, 20.0},
+};
+
+TEST(JpegPeer, DecodesScaledWithinTheToleranceOfDjpeg)
+{
+    Pipeline pipeline;
+    for (const DecodeCase& c : kDecodeCases) {
+        const Pixels source = MakePicture(c.width, c.height, c.channels, 7);
+        WritePnm(Scratch(std::string(c.name) + "_s.pnm"), source);
+        const std::string jpg = Scratch(std::string(c.name) + "_s.jpg");
+        ASSERT_EQ(0, Shell(std::string("cjpeg ") + c.options + " -outfile " + jpg + " " +
+                           Scratch(std::string(c.name) + "_s.pnm")));
+        for (const ScaleTolerance& t : kScaleTolerances) {
+            SCOPED_TRACE(testing::Message() << c.name << " 1/" << t.scale);
+            const std::string ref = Scratch(std::string(c.name) + "_s.ref");
+            ASSERT_EQ(0, Shell("djpeg -dct int -nosmooth -pnm -scale 1/" + std::to_string(t.scale) + " -outfile " + ref +
+                               " " + jpg));
+            const Pixels reference = ReadPnm(ref);
+            const Decoded ours = Decode(pipeline, ReadFile(jpg), t.scale);
+            ASSERT_EQ(0, ours.error);
+            EXPECT_EQ(ours.pixels.width, c.width / t.scale);
+            EXPECT_EQ(ours.pixels.height, c.height / t.scale);
+            const int32_t w = std::min(reference.width, ours.pixels.width);
+            const int32_t h = std::min(reference.height, ours.pixels.height);
+            if (w == 0 || h == 0)
+                continue;
+            const bool twice = std::string(c.options).find("2x2") != std::string::npos;
+            const double least = c.channels == 1 ? t.grey : (twice ? t.color420 : t.color);
+            EXPECT_GE(Psnr(Crop(reference, w, h), Crop(ours.pixels, w, h)), least);
+        }
+    }
+}
+
+namespace {
+
+// cjpeg's options for the sampling of a level.
+const char* SamplingOption(int32_t level)
+{
+    return level == 1 ? "2x2,1x1,1x1" : (level <= 3 ? "2x1,1x1,1x1" : "1x1,1x1,1x1");
+}
+
+void WriteQuantTables(const std::string& path, int32_t level)
+{
+    std::ostringstream text;
+    for (const uint8_t* table : {quarnite::CJpegEncoder::LuminanceTable(level), quarnite::CJpegEncoder::ChrominanceTable(level)}) {
+        for (int i = 0; i < 64; ++i)
+            text << static_cast<int>(table[i]) << ((i % 8 == 7) ? "\n" : " ");
+        text << "\n";
+    }
+    const std::string s = text.str();
+    WriteFile(path, std::vector<uint8_t>(s.begin(), s.end()));
+}
+
+} // namespace
+
+TEST(JpegPeer, EncodedFilesAreStrictlyValidAndDecodeInImageMagick)
+{
+    Pipeline pipeline;
+    for (int32_t level = 1; level <= 5; ++level)
+        for (int32_t channels : {1, 3})
+            for (int32_t width : {1, 17, 77}) {
+                SCOPED_TRACE(testing::Message() << "level " << level << " channels " << channels << " width " << width);
+                const Pixels source = MakePicture(width, 51, channels, 11, 40);
+                int32_t error = -1;
+                const std::vector<uint8_t> file = Encode(pipeline, source, level, &error);
+                ASSERT_EQ(0, error);
+                const std::string jpg = Scratch("ours.jpg");
+                WriteFile(jpg, file);
+                EXPECT_EQ(0, Shell("djpeg -strict -pnm -outfile " + Scratch("ours.ref") + " " + jpg));
+                EXPECT_EQ(0, Shell("convert " + jpg + " " + Scratch("ours_im.pnm")));
+                const Pixels magick = ReadPnm(Scratch("ours_im.pnm"));
+                EXPECT_EQ(magick.width, width);
+                EXPECT_EQ(magick.height, 51);
+            }
+}
+
+// The same tables, sampling and transform in cjpeg give the same quality;
+// our chroma takes every second pixel where cjpeg averages, hence a tolerance.
+TEST(JpegPeer, QualityOfEachLevelMatchesCjpegWithTheSameTables)
+{
+    Pipeline pipeline;
+    for (int32_t level = 1; level <= 5; ++level)
+        for (int32_t channels : {1, 3}) {
+            SCOPED_TRACE(testing::Message() << "level " << level << " channels " << channels);
+            const Pixels source = MakePhoto(203, 131, channels, 5);
+            int32_t error = -1;
+            const std::string ours = Scratch("quality_ours.jpg");
+            WriteFile(ours, Encode(pipeline, source, level, &error));
+            ASSERT_EQ(0, error);
+            WritePnm(Scratch("quality.pnm"), source);
+            WriteQuantTables(Scratch("quality.txt"), level);
+            const std::string theirs = Scratch("quality_cjpeg.jpg");
+            ASSERT_EQ(0, Shell(std::string("cjpeg -quality 50 -baseline -qtables ") + Scratch("quality.txt") +
+                               " -qslots 0,1,1 -sample " + SamplingOption(level) + " -dct " +
+                               (level == 5 ? "int" : "fast") + " -outfile " + theirs + " " + Scratch("quality.pnm")));
+            ASSERT_EQ(0, Shell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch("quality_ours.ref") + " " + ours));
+            ASSERT_EQ(0, Shell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch("quality_cjpeg.ref") + " " + theirs));
+            const double ourPsnr = Psnr(source, ReadPnm(Scratch("quality_ours.ref")));
+            const double theirPsnr = Psnr(source, ReadPnm(Scratch("quality_cjpeg.ref")));
+            EXPECT_NEAR(ourPsnr, theirPsnr, 0.5);
+        }
+}
