@@ -27,25 +27,27 @@ struct LineContext {
     bool inCopy, outCopy;        // whole channel groups copied without lookups
 };
 
-inline uint32_t ReadSample(const uint8_t* p, uint32_t bytes, uint16_t mask)
+template <uint32_t Bytes>
+inline uint32_t ReadSample(const uint8_t* p, uint16_t mask)
 {
-    if (bytes == 1)
+    if constexpr (Bytes == 1)
         return *p;
     uint16_t v;
     std::memcpy(&v, p, 2);
     return v & mask;
 }
 
-inline void WriteSample(uint8_t* p, uint32_t bytes, uint16_t v)
+template <uint32_t Bytes>
+inline void WriteSample(uint8_t* p, uint16_t v)
 {
-    if (bytes == 1)
+    if constexpr (Bytes == 1)
         *p = static_cast<uint8_t>(v);
     else
         std::memcpy(p, &v, 2);
 }
 
-// Unpack one line. sample(c, x) gives the address of channel c of pixel x.
-template <class SampleAt>
+// Unpack one line. sampleAt(c, x) gives the address of channel c of pixel x.
+template <uint32_t Bytes, class SampleAt>
 void Unpack(const LineContext& lc, uint32_t pixels, uint16_t* s1, SampleAt sampleAt)
 {
     const uint16_t* table = CbAs<uint16_t>(lc.t.inputTable);
@@ -53,14 +55,14 @@ void Unpack(const LineContext& lc, uint32_t pixels, uint16_t* s1, SampleAt sampl
     if (lc.core == Core::Table) {
         for (uint32_t x = 0; x < pixels; ++x, s1 += lc.stride1)
             for (uint32_t c = 0; c < lc.inChannels; ++c) {
-                uint32_t v = ReadSample(sampleAt(c, x), lc.inBytes, lc.inMask);
+                uint32_t v = ReadSample<Bytes>(sampleAt(c, x), lc.inMask);
                 s1[c] = lc.inCopy ? static_cast<uint16_t>(v) : table[c * n + v];
             }
         return;
     }
     for (uint32_t x = 0; x < pixels; ++x, s1 += 4) {
         if (lc.inChannels == 1) {
-            uint32_t v = ReadSample(sampleAt(0, x), lc.inBytes, lc.inMask);
+            uint32_t v = ReadSample<Bytes>(sampleAt(0, x), lc.inMask);
             s1[0] = s1[1] = s1[2] = lc.inCopy ? static_cast<uint16_t>(v) : table[v];
             s1[3] = 0;
             continue;
@@ -70,7 +72,7 @@ void Unpack(const LineContext& lc, uint32_t pixels, uint16_t* s1, SampleAt sampl
                 s1[c] = 0;
                 continue;
             }
-            uint32_t v = ReadSample(sampleAt(c, x), lc.inBytes, lc.inMask);
+            uint32_t v = ReadSample<Bytes>(sampleAt(c, x), lc.inMask);
             s1[c] = lc.inCopy ? static_cast<uint16_t>(v) : table[c * n + v];
         }
     }
@@ -121,11 +123,10 @@ void MatrixMmx(const int16_t* m, uint32_t pixels, const uint16_t* s1, uint16_t* 
         r = _mm_andnot_si128(_mm_cmpgt_epi32(zero, r), r);
         __m128i over = _mm_cmpgt_epi32(r, top);
         r = _mm_or_si128(_mm_and_si128(over, top), _mm_andnot_si128(over, r));
-        alignas(16) int32_t out[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(out), r);
-        s2[0] = static_cast<uint16_t>(out[0]);
-        s2[1] = static_cast<uint16_t>(out[1]);
-        s2[2] = static_cast<uint16_t>(out[2]);
+        // 0 .. 65535 into unsigned words by way of a signed pack.
+        const __m128i bias = _mm_set1_epi32(32768);
+        r = _mm_packs_epi32(_mm_sub_epi32(r, bias), _mm_sub_epi32(r, bias));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(s2), _mm_xor_si128(r, _mm_set1_epi16(-32768)));
     }
 }
 
@@ -181,7 +182,7 @@ void LchOut(const LineContext& lc, uint32_t pixels, uint16_t* s2)
     }
 }
 
-template <class SampleAt>
+template <uint32_t Bytes, class SampleAt>
 void Pack(const LineContext& lc, uint32_t pixels, const uint16_t* s2, SampleAt sampleAt)
 {
     const uint16_t* table = CbAs<uint16_t>(lc.t.outputTable);
@@ -189,14 +190,14 @@ void Pack(const LineContext& lc, uint32_t pixels, const uint16_t* s2, SampleAt s
         const uint32_t pick = lc.core == Core::Matrix ? 1 : 0;
         for (uint32_t x = 0; x < pixels; ++x, s2 += lc.stride2) {
             const uint16_t v = s2[pick];
-            WriteSample(sampleAt(0, x), lc.outBytes, lc.outCopy ? v : table[v]);
+            WriteSample<Bytes>(sampleAt(0, x), lc.outCopy ? v : table[v]);
         }
         return;
     }
     for (uint32_t x = 0; x < pixels; ++x, s2 += lc.stride2)
         for (uint32_t c = 0; c < lc.outChannels; ++c) {
             const uint16_t v = s2[c];
-            WriteSample(sampleAt(c, x), lc.outBytes, lc.outCopy ? v : table[c * 65536 + v]);
+            WriteSample<Bytes>(sampleAt(c, x), lc.outCopy ? v : table[c * 65536 + v]);
         }
 }
 
@@ -256,9 +257,11 @@ int ProcessPixels(QZCMTransform& t, int32_t pixels, int32_t lines, const PixelLa
     for (int32_t y = 0; y < lines; ++y) {
         const uint8_t* inLineStart = layout.in + y * inLine;
         uint8_t* outLineStart = layout.out + y * outLine;
-        Unpack(lc, pixels, s1, [&](uint32_t c, uint32_t x) {
-            return inLineStart + c * inChannelStep + x * inPixelBytes;
-        });
+        auto inAt = [&](uint32_t c, uint32_t x) { return inLineStart + c * inChannelStep + x * inPixelBytes; };
+        if (lc.inBytes == 1)
+            Unpack<1>(lc, pixels, s1, inAt);
+        else
+            Unpack<2>(lc, pixels, s1, inAt);
         if (t.inputSpace == kSigLch && lc.inChannels >= 3)
             LchIn(lc, pixels, s1);
         switch (core) {
@@ -274,9 +277,11 @@ int ProcessPixels(QZCMTransform& t, int32_t pixels, int32_t lines, const PixelLa
         }
         if (t.outputSpace == kSigLch && lc.stride2 == 4)
             LchOut(lc, pixels, s2);
-        Pack(lc, pixels, s2, [&](uint32_t c, uint32_t x) {
-            return outLineStart + c * outChannelStep + x * outPixelBytes;
-        });
+        auto outAt = [&](uint32_t c, uint32_t x) { return outLineStart + c * outChannelStep + x * outPixelBytes; };
+        if (lc.outBytes == 1)
+            Pack<1>(lc, pixels, s2, outAt);
+        else
+            Pack<2>(lc, pixels, s2, outAt);
     }
     return 0;
 }
