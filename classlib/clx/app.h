@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "clx/resources.h"
+#include "clx/msgmap.h"
 #include "clx/thread.h"
 
 class CWinApp : public CWinThread {
@@ -48,7 +49,14 @@ public:
   virtual void WinHelp(DWORD_PTR data, UINT cmd = HELP_CONTEXT);
   void DoWaitCursor(int step);  // +1 begin, -1 end, 0 restore
 
+  // ID_HELP (F1): the prompt context of a message box on screen; else
+  // WM_COMMANDHELP up from the capture window, then up from the focus window,
+  // until one answers TRUE; else ID_DEFAULT_HELP to the main window.
+  void OnHelp();
+
   CWnd* GetMainWnd() override { return m_pMainWnd; }
+
+  DECLARE_MESSAGE_MAP()
 };
 
 CWinApp* AfxGetApp();

@@ -116,7 +116,9 @@ protected:
   void OnVScroll(UINT, UINT, CWindow) { Default(); }
   BOOL OnSetCursor(CWindow, UINT, UINT) { return static_cast<BOOL>(Default()); }
   void OnContextMenu(CWindow, CPoint) { Default(); }
-  BOOL OnHelpInfo(HELPINFO*) { return static_cast<BOOL>(Default()); }
+  // F1 in a top-level window (dialogs have no accelerators): ID_HELP to the
+  // main window, as the accelerator would send it; children pass it up.
+  BOOL OnHelpInfo(HELPINFO* info);
   HBRUSH OnCtlColor(CDC*, CWindow, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
   void OnLButtonDown(UINT, CPoint) { Default(); }
   void OnLButtonUp(UINT, CPoint) { Default(); }
@@ -161,6 +163,8 @@ protected:
   BOOL OnQueryEndSession() { return static_cast<BOOL>(Default()); }
   void OnEndSession(BOOL) { Default(); }
   void OnParentNotify(UINT, LPARAM) { Default(); }
+
+  DECLARE_MESSAGE_MAP()
 
 private:
   friend LRESULT CALLBACK clx::WndProc(HWND, UINT, WPARAM, LPARAM);

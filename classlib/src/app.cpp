@@ -9,11 +9,16 @@
 #include <string>
 
 #include "clx/messages.h"
+#include "clx/msgmap.h"
 #include "clx/resource.h"
 #include "clx/wnd.h"
 #include "thread_state.h"
 
 IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
+
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
+  ON_COMMAND(ID_HELP, OnHelp)
+END_MESSAGE_MAP()
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -225,6 +230,17 @@ int CWinApp::DoMessageBox(const char* prompt, UINT type, UINT helpId) {
   }
   m_dwPromptContext = savedContext;
   return answer;
+}
+
+void CWinApp::OnHelp() {
+  if (m_dwPromptContext) {
+    WinHelp(m_dwPromptContext);
+    return;
+  }
+  for (HWND start : {::GetCapture(), ::GetFocus()})
+    for (HWND h = start; h; h = ::GetParent(h))
+      if (::SendMessageA(h, WM_COMMANDHELP, 0, 0)) return;
+  if (CWnd* main = AfxGetMainWnd()) main->SendMessage(WM_COMMAND, ID_DEFAULT_HELP);
 }
 
 void CWinApp::WinHelp(DWORD_PTR data, UINT cmd) {

@@ -10,6 +10,10 @@
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+  ON_WM_HELPINFO()
+END_MESSAGE_MAP()
+
 namespace {
 clx::UnhandledExceptionHook g_unhandledHook = nullptr;
 std::function<void(CWnd&)> g_modalHook;
@@ -420,6 +424,14 @@ CFrameWnd* CWnd::GetTopLevelFrame() const {
   for (HWND h = m_hWnd; h; h = ::GetParent(h))
     if (CWnd* w = FromHandlePermanent(h); w && w->AsFrameWnd()) top = w->AsFrameWnd();
   return top;
+}
+
+BOOL CWnd::OnHelpInfo(HELPINFO*) {
+  CWnd* main = AfxGetMainWnd();
+  bool modifiers = (::GetKeyState(VK_SHIFT) | ::GetKeyState(VK_CONTROL) | ::GetKeyState(VK_MENU)) & 0x8000;
+  if ((GetStyle() & WS_CHILD) || !main || !main->m_hWnd || modifiers) return static_cast<BOOL>(Default());
+  main->SendMessage(WM_COMMAND, ID_HELP);
+  return TRUE;
 }
 
 void CWnd::WinHelp(DWORD_PTR data, UINT cmd) {

@@ -7,6 +7,7 @@
 
 #include "clx/app.h"
 #include "clx/help.h"
+#include "clx/messages.h"
 #include "clx/resource.h"
 #include "clx/wnd.h"
 #include "testing/gui_test.h"
@@ -162,6 +163,69 @@ TEST_F(GuiTest, F1ArrivesAsWmHelpForTheFocusedControl) {
   PressF1(w);
   EXPECT_EQ(w.helpRequests, std::vector<UINT>{77}) << "the edit's WM_HELP climbs to its parent";
   w.DestroyWindow();
+}
+
+// A main window that routes commands on to the application, as frames do,
+// and answers WM_COMMANDHELP when told to.
+class HelpFrame : public CWnd {
+public:
+  std::vector<UINT> commands;
+  bool answersCommandHelp = false;
+  int commandHelps = 0;
+
+  BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override {
+    if (code == CN_COMMAND && !info) commands.push_back(id);
+    return CWnd::OnCmdMsg(id, code, extra, info) || AfxGetApp()->OnCmdMsg(id, code, extra, info);
+  }
+
+protected:
+  LRESULT OnCommandHelp(WPARAM, LPARAM) {
+    ++commandHelps;
+    return answersCommandHelp;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(HelpFrame, CWnd)
+  ON_MESSAGE(WM_COMMANDHELP, OnCommandHelp)
+END_MESSAGE_MAP()
+
+TEST_F(GuiTest, F1AsksTheFocusChainForHelpThenFallsBackToDefaultHelp) {
+  HelpFrame frame;
+  ASSERT_TRUE(frame.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr));
+  HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 90, 20, frame, nullptr, nullptr, nullptr);
+  AfxGetApp()->m_pMainWnd = &frame;
+  HelpScope help;
+  frame.SetForegroundWindow();
+  ::SetFocus(edit);
+
+  frame.answersCommandHelp = true;
+  frame.SendMessage(WM_COMMAND, ID_HELP);  // the F1 accelerator
+  EXPECT_EQ(frame.commandHelps, 1) << "the edit has no help; its parent answers";
+  EXPECT_TRUE(g_helpCalls.empty());
+
+  frame.answersCommandHelp = false;
+  frame.commands.clear();
+  frame.SendMessage(WM_COMMAND, ID_HELP);
+  EXPECT_EQ(frame.commands, (std::vector<UINT>{ID_HELP, ID_DEFAULT_HELP}));
+
+  // A message box on screen gives its prompt context instead.
+  AfxGetApp()->m_dwPromptContext = HID_BASE_PROMPT + 123;
+  frame.SendMessage(WM_COMMAND, ID_HELP);
+  AfxGetApp()->m_dwPromptContext = 0;
+  ASSERT_EQ(g_helpCalls.size(), 1u);
+  EXPECT_EQ(g_helpCalls[0].data, static_cast<DWORD_PTR>(HID_BASE_PROMPT + 123));
+
+  // WM_HELP of a top-level window without its own handler becomes ID_HELP to the main window.
+  frame.commands.clear();
+  ::SetFocus(nullptr);
+  CWnd plain;
+  ASSERT_TRUE(plain.CreateEx(0, nullptr, "", WS_POPUP, 0, 0, 10, 10, frame.m_hWnd, nullptr));
+  HELPINFO hi{sizeof hi, HELPINFO_WINDOW, 0, plain.m_hWnd, 0, {0, 0}};
+  EXPECT_EQ(plain.SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&hi)), TRUE);
+  EXPECT_EQ(frame.commands, (std::vector<UINT>{ID_HELP, ID_DEFAULT_HELP}));
+  plain.DestroyWindow();
+  AfxGetApp()->m_pMainWnd = nullptr;
+  frame.DestroyWindow();
 }
 
 }  // namespace
