@@ -163,7 +163,7 @@ IVorlatError* MakerNoteCodec::ReadWord(const IfdEntry& entry)
         return QZ_WRAP(cursor.Seek(entry.end, false));
     }
     const WordTable* table = FindWordTable(entry.tag);
-    const char* value = reinterpret_cast<const char*>(bytes.data());
+    const char* value = bytes.empty() ? "" : reinterpret_cast<const char*>(bytes.data());
     const size_t valueLength = strnlen(value, bytes.size());
     for (size_t i = 0; i < table->readCount; ++i) {
         const ReadWordRule& rule = table->read[i];
