@@ -313,6 +313,40 @@ ModalScript::~ModalScript() {
   });
 }
 
+// ---------------------------------------------------------------- menu loops
+
+namespace {
+MenuScript* g_menuScript = nullptr;
+}
+
+MenuScript::MenuScript(std::initializer_list<UINT> keys) : m_keys(keys) {
+  g_menuScript = this;
+  // WM_ENTERIDLE is sent to the menu's owner: a call-window hook sees it
+  // whatever window owns the menu.
+  m_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &Proc, nullptr, ::GetCurrentThreadId());
+}
+
+MenuScript::~MenuScript() {
+  ::UnhookWindowsHookEx(m_hook);
+  g_menuScript = nullptr;
+  EXPECT_EQ(runs, 1) << "the scripted menu loop never went idle";
+}
+
+LRESULT CALLBACK MenuScript::Proc(int code, WPARAM w, LPARAM l) {
+  MenuScript* script = g_menuScript;
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(l);
+  if (code == HC_ACTION && script && script->runs == 0 && call->message == WM_ENTERIDLE &&
+      call->wParam == MSGF_MENU) {
+    ++script->runs;
+    HWND menu = reinterpret_cast<HWND>(call->lParam);
+    for (UINT vk : script->m_keys) {
+      ::PostMessageA(menu, WM_KEYDOWN, vk, 1);
+      ::PostMessageA(menu, WM_KEYUP, vk, 1 | (1L << 30) | (1L << 31));
+    }
+  }
+  return ::CallNextHookEx(script ? script->m_hook : nullptr, code, w, l);
+}
+
 // ---------------------------------------------------------------- capture
 
 COLORREF Image::PixelAt(int x, int y) const {

@@ -94,6 +94,21 @@ private:
   std::function<void(CWnd&)> m_fn;
 };
 
+// Drives the next menu loop of this thread (pop-up, menu bar, system menu):
+// when the loop first goes idle (WM_ENTERIDLE with MSGF_MENU to its owner) the
+// keys are posted to the menu, e.g. {VK_DOWN, VK_RETURN} or {VK_ESCAPE}.
+class MenuScript {
+public:
+  MenuScript(std::initializer_list<UINT> keys);
+  ~MenuScript();
+  int runs = 0;
+
+private:
+  static LRESULT CALLBACK Proc(int code, WPARAM w, LPARAM l);
+  std::vector<UINT> m_keys;
+  HHOOK m_hook = nullptr;
+};
+
 class GuiTest : public ::testing::Test {
 public:
   static constexpr unsigned kShift = clx::test::kShift;
@@ -132,4 +147,5 @@ protected:
 
 using clx::test::GuiTest;
 using clx::test::MessageBoxScript;
+using clx::test::MenuScript;
 using clx::test::ModalScript;

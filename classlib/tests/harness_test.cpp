@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "clx/menu.h"
 #include "clx/wnd.h"
 #include "testing/gui_test.h"
 
@@ -100,6 +101,26 @@ TEST_F(GuiTest, UnscriptedOrMismatchedMessageBoxesFailAndAreCancelled) {
     EXPECT_NONFATAL_FAILURE(answer = AfxMessageBox("something else"), "does not contain \"expected\"");
     EXPECT_EQ(answer, IDCANCEL);
   }
+}
+
+TEST_F(GuiTest, MenuLoopsAreDrivenByKeys) {
+  CWnd owner;
+  ASSERT_TRUE(owner.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr));
+  owner.SetForegroundWindow();
+  CMenu menu;
+  menu.CreatePopupMenu();
+  menu.AppendMenu(MF_STRING, 501, "&First");
+  menu.AppendMenu(MF_STRING, 502, "&Second");
+  menu.AppendMenu(MF_STRING, 503, "&Third");
+  {
+    MenuScript keys{VK_DOWN, VK_DOWN, VK_RETURN};
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY, 10, 10, owner), 502);
+  }
+  {
+    MenuScript keys{VK_ESCAPE};
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY, 10, 10, owner), 0);
+  }
+  owner.DestroyWindow();
 }
 
 class Painted : public CWnd {
