@@ -382,9 +382,8 @@ int CWnd::RunModalLoop() {
         if (g_modalHook) g_modalHook(*this);
         continue;
       }
-      if (idleCount == 0)
-        if (HWND owner = ::GetWindow(m_hWnd, GW_OWNER) ? ::GetWindow(m_hWnd, GW_OWNER) : ::GetParent(m_hWnd))
-          ::SendMessageA(owner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(m_hWnd));
+      if (HWND owner = ::GetParent(m_hWnd); owner && idleCount == 0)  // the owner, for a pop-up
+        ::SendMessageA(owner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(m_hWnd));
       if (!m_bModal || !::SendMessageA(m_hWnd, WM_KICKIDLE, MSGF_DIALOGBOX, idleCount++)) idle = false;
     }
     if (!m_bModal) break;
