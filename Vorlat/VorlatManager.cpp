@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "Vorlat/VorlatFilterChain_impl.h"
 #include "Vorlat/VorlatHistogram_impl.h"
@@ -195,7 +196,7 @@ void CVorlatManager::ForgetTile(CVorlatTile* tile)
         if (hand_ == tile->node_)
             HandTowardFront();
         if (tile->buffer_)
-            --unlockedInMemory_;
+            CountInMemory(tile, -1);
         unlocked_.erase(tile->node_);
     }
     if (tile->buffer_) {
@@ -214,6 +215,23 @@ void CVorlatManager::HandTowardFront()
         hand_ = unlocked_.end();
     else
         --hand_;
+}
+
+void CVorlatManager::CountInMemory(const CVorlatTile* tile, int32_t change)
+{
+    unlockedInMemory_ += change;
+    if (tile->IsReusable())
+        reusableInMemory_ += change;
+}
+
+void CVorlatManager::SetTileUsage(CVorlatTile* tile, int32_t usage)
+{
+    const bool counted = tile->lockCount_ == 0 && tile->buffer_;
+    if (counted)
+        CountInMemory(tile, -1);
+    tile->usage_ = usage;
+    if (counted)
+        CountInMemory(tile, +1);
 }
 
 // The tile becomes the most recently demoted tile that is not in memory.
@@ -259,7 +277,7 @@ IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile)
         }
         tile->buffer_ = buffer;
     } else if (tile->lockCount_ == 0) {
-        --unlockedInMemory_;
+        CountInMemory(tile, -1);
     }
 
     if (tile->lockCount_++ == 0) {
@@ -283,7 +301,7 @@ IVorlatError* CVorlatManager::UnlockTile(CVorlatTile* tile)
         unlocked_.splice(unlocked_.begin(), locked_, tile->node_);
         if (hand_ == unlocked_.end())
             hand_ = unlocked_.begin();
-        ++unlockedInMemory_;
+        CountInMemory(tile, +1);
     }
     return err;
 }
@@ -303,7 +321,7 @@ IVorlatError* CVorlatManager::DiscardTile(CVorlatTile* tile)
     if (Listening())
         Report(&err, 3, static_cast<int32_t>(freeList_.size()) - 1, 0, reinterpret_cast<const IVorlatTile*>(buffer));
     MoveAfterHand(tile);
-    --unlockedInMemory_;
+    CountInMemory(tile, -1);
     return err;
 }
 
@@ -338,7 +356,8 @@ IVorlatError* CVorlatManager::GetBuffer(bool allowAllocation, uint8_t** buffer)
     if (!got && hand_ != unlocked_.end()) {
         const TileList::iterator handBefore = hand_;
         CVorlatTile* chosen = nullptr;
-        for (TileList::iterator it = hand_;; --it) {
+        // The walk toward the front can only end at a reusable tile when one is in memory.
+        for (TileList::iterator it = hand_; reusableInMemory_ > 0; --it) {
             if ((*it)->IsReusable()) {
                 chosen = *it;
                 break;
@@ -350,10 +369,10 @@ IVorlatError* CVorlatManager::GetBuffer(bool allowAllocation, uint8_t** buffer)
             chosen = *hand_;
             HandTowardFront();
         }
-        --unlockedInMemory_;
+        CountInMemory(chosen, -1);
         if (VorlatFailed(&err, kModuleManager, __LINE__, GiveBuffer(chosen, &got))) {
             hand_ = handBefore;
-            ++unlockedInMemory_;
+            CountInMemory(chosen, +1);
             return err;
         }
     } else if (!got && allowAllocation) {
@@ -440,7 +459,7 @@ bool CVorlatManager::ReadAhead(IVorlatError** chain)
     freeList_.pop_back();
     tile->buffer_ = buffer;
     hand_ = next;
-    ++unlockedInMemory_;
+    CountInMemory(tile, +1);
     if (Listening()) {
         Report(chain, 33, tile->pageSlot_, 0, tile);
         Report(chain, 34, static_cast<int32_t>(locked_.size()) + unlockedInMemory_ - 1, 0, tile);
@@ -478,6 +497,9 @@ bool CVorlatManager::ReleaseSlots(IVorlatError** chain)
         if (tile && tile->buffer_)
             candidates.push_back(tile);
     }
+    std::unordered_map<const CVorlatTile*, int32_t> rankOf;
+    for (size_t i = 0; i < ranked.size(); ++i)
+        rankOf.emplace(ranked[i], static_cast<int32_t>(i));
     const int32_t keep = n / 100 + 1;
     const int32_t slotCount = static_cast<int32_t>(file.slots.size());
     struct Scored {
@@ -487,8 +509,8 @@ bool CVorlatManager::ReleaseSlots(IVorlatError** chain)
     std::vector<Scored> retained;  // ascending by score
     for (int32_t i = static_cast<int32_t>(candidates.size()) - 1; i >= 0; --i) {
         CVorlatTile* tile = candidates[static_cast<size_t>(i)];
-        const auto rankIt = std::find(ranked.begin(), ranked.end(), tile);
-        const int32_t rank = rankIt == ranked.end() ? n : static_cast<int32_t>(rankIt - ranked.begin());
+        const auto rankIt = rankOf.find(tile);
+        const int32_t rank = rankIt == rankOf.end() ? n : rankIt->second;
         int32_t score = rank + 2 * i;
         // A copy in the last n slots is kept while an earlier one can go; among
         // those, the one furthest back goes first, so that the file can be cut.
@@ -552,6 +574,14 @@ std::string CVorlatManager::CheckInvariants() const
     }
     if (inMemory != unlockedInMemory_)
         return "unlocked-in-memory count differs from the list";
+    int32_t reusable = 0;
+    for (TileList::const_iterator it = unlocked_.begin(); inMemory > 0 && it != unlocked_.end(); ++it) {
+        reusable += (*it)->IsReusable() ? 1 : 0;
+        if (it == TileList::const_iterator(hand_))
+            break;
+    }
+    if (reusable != reusableInMemory_)
+        return "reusable-in-memory count differs from the list";
     for (const CVorlatTile* tile : locked_) {
         if (tile->lockCount_ <= 0 || !tile->buffer_)
             return "tile in the locked list without lock or buffer";

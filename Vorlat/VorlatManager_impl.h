@@ -76,6 +76,7 @@ public:
     IVorlatError* LockTile(CVorlatTile* tile);
     IVorlatError* UnlockTile(CVorlatTile* tile);
     IVorlatError* DiscardTile(CVorlatTile* tile);
+    void SetTileUsage(CVorlatTile* tile, int32_t usage);
     void ChainDestroyed() {}
 
     // For tests: the page file list, budget figures and a check of the rules
@@ -100,6 +101,8 @@ private:
     void Report(IVorlatError** chain, int32_t code, int32_t index, int32_t extra, const IVorlatTile* tile);
     int32_t StackPlace(const CVorlatTile* tile) const;
 
+    // Keeps the counts of unlocked tiles in memory, all and reusable, as a tile enters (+1) or leaves (-1).
+    void CountInMemory(const CVorlatTile* tile, int32_t change);
     void HandTowardFront();
     void MoveAfterHand(CVorlatTile* tile);
     uint8_t* Allocate();
@@ -131,6 +134,7 @@ private:
     int32_t minimum_ = 2;
     int32_t adjustment_ = 0;
     int32_t unlockedInMemory_ = 0;
+    int32_t reusableInMemory_ = 0;  // of those, the tiles of usage 2
     uint32_t lastActivity_;
     int32_t idleDelay_;
     int32_t nextImageId_ = 1;

@@ -26,6 +26,8 @@ void CVorlatTile::Destroy()
 
 const IVorlatTileID& CVorlatTile::GetID() const { return id_; }
 
+void CVorlatTile::SetUsage(int32_t usage) { manager_->SetTileUsage(this, usage); }
+
 void CVorlatTile::GetCoordinates(RECT* rect) const
 {
     const int32_t size = image_->TileSide();

@@ -36,7 +36,7 @@ public:
     bool IsDirty() const override;
     void SetDirty(bool dirty) override;
 
-    void SetUsage(int32_t usage) { usage_ = usage; }
+    void SetUsage(int32_t usage);
     const CVorlatTileID& ID() const { return id_; }
 
 private:

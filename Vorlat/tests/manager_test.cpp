@@ -101,6 +101,29 @@ TEST(Manager, DiscardableTilesAreDroppedAndReusableTakenFirst)
     manager->Destroy();
 }
 
+TEST(Manager, TileMadeReusableInMemoryIsTakenFirst)
+{
+    CVorlatManager* manager = MakeManager(3 * 16384, 16384);
+    IVorlatImage* older = MakeImage(manager, 0, 2, 128, 128);
+    IVorlatImage* newer = MakeImage(manager, 0, 2, 128, 128);
+    IVorlatImage* third = MakeImage(manager, 1, 2, 128, 128);
+    Touch(older, 0, 1);
+    Touch(newer, 0, 2);
+    VORLAT_OK(newer->SetUsage(2));  // after its tile went into memory
+    Touch(third, 0);
+    bool exists = true;
+    VORLAT_OK(newer->TileExists(&exists, 0, 0));
+    EXPECT_FALSE(exists);
+    IVorlatTile* tile = nullptr;
+    VORLAT_OK(older->GetTile(&tile, 0, 0));
+    EXPECT_TRUE(tile->InMemory());
+    EXPECT_TRUE(manager->PageFiles()[0].slots.empty());
+    EXPECT_EQ(manager->CheckInvariants(), "");
+    for (IVorlatImage* i : {older, newer, third})
+        i->Destroy();
+    manager->Destroy();
+}
+
 TEST(Manager, OneMoreLockThanTheBudgetRaisesTheFloor)
 {
     CVorlatManager* manager = MakeManager(3 * 16384, 16384);
