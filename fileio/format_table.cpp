@@ -1,4 +1,6 @@
 #include "fileio/VorlatFormat.h"
+#include "fileio/jpeg_reader.h"
+#include "fileio/jpeg_writer.h"
 #include "fileio/quarnite_error.h"
 
 namespace {
@@ -11,7 +13,7 @@ IVorlatError* NotSupported(int32_t line) { return Fail(kSourceId, line, kErrNotS
 // taken as a JPEG. A slot stays empty until its format's reader arrives; an
 // empty slot is passed over.
 const FormatReaderSlot kReaders[] = {
-    {nullptr, nullptr},  // JPEG (0x10, 0x20)
+    {ProbeJpeg, CreateJpegReader},  // JPEG (0x10, 0x20)
     {nullptr, nullptr},  // TIFF (0x1, raw 0x100000)
     {nullptr, nullptr},  // QuickTime (0x10000)
     {nullptr, nullptr},  // WAV (0x20000)
@@ -20,7 +22,7 @@ const FormatReaderSlot kReaders[] = {
 
 const FormatWriterSlot kWriters[] = {
     {kFormatTiff | kFormatTiffSave | kFormatRawTiff, nullptr},  // TIFF writer
-    {kFormatJpeg | kFormatExifJpeg, nullptr},                   // JPEG writer
+    {kFormatJpeg | kFormatExifJpeg, CreateJpegWriter},          // JPEG writer
     {kFormatBmp, nullptr},                                      // BMP writer
 };
 

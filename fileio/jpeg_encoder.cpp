@@ -334,6 +334,20 @@ void CJpegEncoder::ConvertBand(int32_t rows)
 
 void CJpegEncoder::EmitBytes()
 {
+    // Four bytes at once when none of them is 0xFF and needs a stuffed 0.
+    while (bitCount_ >= 32) {
+        const uint32_t word = static_cast<uint32_t>(bitBuffer_ >> (bitCount_ - 32));
+        const uint32_t inverted = ~word;
+        if (((inverted - 0x01010101u) & ~inverted & 0x80808080u) != 0)
+            break;
+        uint8_t* out = output_.data() + outputFill_;
+        out[0] = static_cast<uint8_t>(word >> 24);
+        out[1] = static_cast<uint8_t>(word >> 16);
+        out[2] = static_cast<uint8_t>(word >> 8);
+        out[3] = static_cast<uint8_t>(word);
+        outputFill_ += 4;
+        bitCount_ -= 32;
+    }
     while (bitCount_ >= 8) {
         bitCount_ -= 8;
         const uint8_t byte = static_cast<uint8_t>(bitBuffer_ >> bitCount_);
@@ -359,49 +373,47 @@ void CJpegEncoder::EncodeBlock(int32_t* block, BlockCoder& coder)
     else
         ForwardDctFast(block);
 
-    int32_t quantised[64];
-    for (int i = 0; i < 64; ++i) {
-        const int64_t x = block[i];
-        int32_t q;
-        if (accurate_) {
-            q = x >= 0 ? static_cast<int32_t>((x + 4) >> 3) : -static_cast<int32_t>((4 - x) >> 3);
-        } else {
-            const int64_t m = coder.multipliers[i];
-            q = x >= 0 ? static_cast<int32_t>((x * m + 32768) >> 16) : -static_cast<int32_t>((32768 - x * m) >> 16);
-        }
+    // Quantised straight into zigzag order; the rounding is symmetric, so the
+    // magnitude is quantised and the sign put back.
+    int32_t zigzag[64];
+    for (int k = 0; k < 64; ++k) {
+        const int i = NaturalOrderTable[k];
+        const int32_t x = block[i];
+        const int64_t magnitude = x < 0 ? -static_cast<int64_t>(x) : x;
+        int64_t q = accurate_ ? (magnitude + 4) >> 3 : (magnitude * coder.multipliers[i] + 32768) >> 16;
         // Categories past the standard tables (11 for DC differences, 10 for AC) have no code.
-        quantised[i] = std::clamp(q, -1023, 1023);
+        q = std::min<int64_t>(q, k == 0 ? 2047 : 1023);
+        zigzag[k] = x < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
     }
 
-    int32_t diff = quantised[0] - coder.previousDc;
-    coder.previousDc = quantised[0];
-    diff = std::clamp(diff, -2047, 2047);
+    const int32_t diff = std::clamp(zigzag[0] - coder.previousDc, -2047, 2047);
+    coder.previousDc += diff;  // what the decoder will hold
     uint32_t magnitude = static_cast<uint32_t>(diff < 0 ? -diff : diff);
     uint32_t size = Category(magnitude);
-    PutBits(coder.dc->code[size], coder.dc->size[size]);
-    if (size)
-        PutBits(static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << size) - 1), static_cast<int>(size));
+    PutBits((static_cast<uint32_t>(coder.dc->code[size]) << size) |
+                (static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << size) - 1)),
+            coder.dc->size[size] + static_cast<int>(size));
 
+    const HuffmanCodes& ac = *coder.ac;
     int run = 0;
     for (int k = 1; k < 64; ++k) {
-        const int32_t v = quantised[NaturalOrderTable[k]];
+        const int32_t v = zigzag[k];
         if (v == 0) {
             ++run;
             continue;
         }
-        while (run >= 16) {
-            PutBits(coder.ac->code[0xF0], coder.ac->size[0xF0]);
-            run -= 16;
-        }
+        for (; run >= 16; run -= 16)
+            PutBits(ac.code[0xF0], ac.size[0xF0]);
         magnitude = static_cast<uint32_t>(v < 0 ? -v : v);
         size = Category(magnitude);
         const uint32_t symbol = static_cast<uint32_t>(run << 4) | size;
-        PutBits(coder.ac->code[symbol], coder.ac->size[symbol]);
-        PutBits(static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << size) - 1), static_cast<int>(size));
+        PutBits((static_cast<uint32_t>(ac.code[symbol]) << size) |
+                    (static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << size) - 1)),
+                ac.size[symbol] + static_cast<int>(size));
         run = 0;
     }
     if (run > 0)
-        PutBits(coder.ac->code[0], coder.ac->size[0]);
+        PutBits(ac.code[0], ac.size[0]);
 }
 
 IVorlatError* CJpegEncoder::Execute()

@@ -8,7 +8,9 @@
 #include <iterator>
 #include <sstream>
 
+#include "fileio/VorlatTagControl.h"
 #include "fileio/jpeg_tables.h"
+#include "fileio/jpeg_writer.h"
 #include "fileio/tests/jpeg_test_util.h"
 
 using namespace jpeg_test;
@@ -229,4 +231,49 @@ TEST(JpegPeer, QualityOfEachLevelMatchesCjpegWithTheSameTables)
             const double theirPsnr = Psnr(source, ReadPnm(Scratch("quality_cjpeg.ref")));
             EXPECT_NEAR(ourPsnr, theirPsnr, 0.5);
         }
+}
+
+// A JFIF file with a JFXX thumbnail, an ICC profile and IPTC data, as the writer makes it.
+TEST(JpegPeer, WrittenJfifFilesPassDjpegAndExiftool)
+{
+    Pipeline pipeline;
+    IVorlatTagControl* tags = nullptr;
+    ASSERT_EQ(0, Cause(IVorlatTagControl::CreateTagControl(&tags)));
+    // Only the profile's size field is read by exiftool here.
+    std::vector<uint8_t> profile(70000, 0);
+    profile[1] = 0x01, profile[2] = 0x11, profile[3] = 0x70;  // 70000
+    ASSERT_EQ(0, Cause(tags->AddTag(0x8773)));
+    ASSERT_EQ(0, Cause(tags->SetTagValue(0x8773, kTagTypeBytes, static_cast<uint32_t>(profile.size()), profile.data(), 0)));
+    std::vector<uint8_t> iptc = {0x1C, 0x02, 0x78, 0x00, 0x05, 'h', 'e', 'l', 'l', 'o'};
+    ASSERT_EQ(0, Cause(tags->AddTag(0x83BB)));
+    TagItemRequest request = {1, static_cast<uint32_t>(iptc.size()), iptc.data()};
+    ASSERT_EQ(0, Cause(tags->SetTagValue(0x83BB, kTagTypeIptc, sizeof request, &request, 0)));
+
+    const Pixels source = MakePhoto(97, 61, 3, 2);
+    IVorlatImage* image = pipeline.ImageOf(source);
+    IVorlatImage* thumbnail = pipeline.ImageOf(MakePhoto(32, 20, 3, 3));
+    ASSERT_EQ(0, Cause(image->SetResolution(240)));
+    Memory out(std::vector<uint8_t>(1 << 20, 0), false);
+    {
+        quarnite::CJpegWriter writer(out.get(), tags, 0x10, 3);
+        IVorlatDataSource* sources[1] = {thumbnail};
+        ASSERT_EQ(0, Cause(writer.BeginSave(image, sources, 1)));
+        while (!writer.IsFinished())
+            ASSERT_EQ(0, Cause(writer.Execute()));
+    }
+    const std::string path = Scratch("written.jpg");
+    WriteFile(path, out.Written());
+    EXPECT_EQ(0, Shell("djpeg -strict -outfile /dev/null " + path));
+    EXPECT_EQ(0, Shell("convert " + path + " " + Scratch("written.pnm")));
+    EXPECT_EQ(0, Shell("exiftool -validate -error -warning -a " + path + " > " + Scratch("written.txt")));
+    const std::vector<uint8_t> report = ReadFile(Scratch("written.txt"));
+    const std::string text(report.begin(), report.end());
+    // The made-up profile earns a warning about its tag table; the structure of the file must earn no error.
+    EXPECT_EQ(std::string::npos, text.find("Error")) << text;
+    EXPECT_EQ(0, Shell("exiftool -s3 -XResolution " + path + " > " + Scratch("written_res.txt")));
+    const std::vector<uint8_t> res = ReadFile(Scratch("written_res.txt"));
+    EXPECT_EQ("240\n", std::string(res.begin(), res.end()));
+    image->Destroy();
+    thumbnail->Destroy();
+    tags->Destroy();
 }

@@ -1,0 +1,263 @@
+// The application segments that the JPEG reader hands on: JFIF and JFXX
+// (density and thumbnail), Exif, ICC profile chunks and the Photoshop
+// resource with the IPTC block. Each reader starts right after the marker
+// and leaves the stream at the end of its segment.
+#include <cstring>
+#include <new>
+
+#include "fileio/VorlatTagControl.h"
+#include "fileio/jpeg_error.h"
+#include "fileio/jpeg_reader.h"
+#include "fileio/jpeg_segment_stream.h"
+
+namespace quarnite {
+namespace {
+constexpr int32_t kSourceId = kSrcJpegReader;
+constexpr TagId kTagIccProfile = 0x8773;
+constexpr TagId kTagIptc = 0x83BB;
+} // namespace
+
+namespace {
+// The segment's start (its length field) and end, with the length read.
+struct Segment {
+    uint32_t start = 0;
+    uint32_t length = 0;
+    uint32_t End() const { return start + length; }
+};
+
+IVorlatError* BeginSegment(IVorlatStream* stream, Segment* segment)
+{
+    int32_t at = 0;
+    if (IVorlatError* err = stream->Tell(&at))
+        return QZ_WRAP(err);
+    uint8_t bytes[2];
+    if (IVorlatError* err = stream->LoadToMemory(bytes, 2))
+        return QZ_WRAP(err);
+    segment->start = static_cast<uint32_t>(at);
+    segment->length = static_cast<uint32_t>(bytes[0]) << 8 | bytes[1];
+    return nullptr;
+}
+
+IVorlatError* SeekTo(IVorlatStream* stream, uint32_t offset)
+{
+    return QZ_WRAP(stream->Seek(static_cast<int32_t>(offset), 0));
+}
+
+IVorlatError* Position(IVorlatStream* stream, uint32_t* at)
+{
+    int32_t position = 0;
+    if (IVorlatError* err = stream->Tell(&position))
+        return QZ_WRAP(err);
+    *at = static_cast<uint32_t>(position);
+    return nullptr;
+}
+} // namespace
+
+IVorlatError* CJpegReader::ReadJfifSegment()
+{
+    Segment segment;
+    if (IVorlatError* err = BeginSegment(stream_, &segment))
+        return err;
+    if (segment.length < 2 + 5)
+        return QZ_FAIL(kErrJpegSegment);
+    uint8_t id[5];
+    if (IVorlatError* err = stream_->LoadToMemory(id, 5))
+        return QZ_WRAP(err);
+    uint32_t left = segment.length - 7;
+
+    if (std::memcmp(id, "JFIF", 5) == 0) {
+        uint8_t head[9];
+        if (left < 7)
+            return QZ_FAIL(kErrJpegSegment);
+        if (IVorlatError* err = stream_->LoadToMemory(head, 7))
+            return QZ_WRAP(err);
+        left -= 7;
+        const uint32_t density = static_cast<uint32_t>(head[3]) << 8 | head[4];
+        if (head[2] == 1)
+            resolution_ = density;
+        else if (head[2] == 2)
+            resolution_ = (density * 100000u + 19680u) / 39361u;  // dots per centimetre to per inch, rounded
+        if (left < 2)
+            return QZ_FAIL(kErrJpegSegment);
+        if (IVorlatError* err = stream_->LoadToMemory(head + 7, 2))
+            return QZ_WRAP(err);
+        left -= 2;
+        const int32_t width = head[7], height = head[8];
+        thumbnail_.resolution = resolution_;
+        if (width == 0 && height == 0) {
+            thumbnail_.kind = kThumbnailNone;
+            return SeekTo(stream_, segment.End());
+        }
+        // The pixels must be exactly what is left: a thumbnail never reads past its segment.
+        if (width == 0 || height == 0 || left != static_cast<uint32_t>(width * height * 3))
+            return QZ_FAIL(kErrJpegSegment);
+        if (IVorlatError* err = Position(stream_, &thumbnail_.offset))
+            return err;
+        thumbnail_ = {width, height, thumbnail_.offset, segment.End(), 32, resolution_, kThumbnailRgb};
+        return SeekTo(stream_, segment.End());
+    }
+
+    if (std::memcmp(id, "JFXX", 5) != 0)
+        return QZ_FAIL(kErrJpegSegment);
+    uint8_t code = 0;
+    if (left < 1)
+        return QZ_FAIL(kErrJpegSegment);
+    if (IVorlatError* err = stream_->LoadToMemory(&code, 1))
+        return QZ_WRAP(err);
+    left -= 1;
+    uint32_t offset = 0;
+    if (code == 0x10) {
+        if (IVorlatError* err = Position(stream_, &offset))
+            return err;
+        // A reader made for a thumbnail looks at no thumbnail of its own.
+        if (forThumbnail_)
+            return SeekTo(stream_, segment.End());
+        Thumbnail found = {0, 0, offset, segment.End(), 0, resolution_, kThumbnailJpeg};
+        CJpegSegmentStream* window = new (std::nothrow) CJpegSegmentStream(stream_, offset, left);
+        CJpegReader* inner = window ? new (std::nothrow) CJpegReader(window, nullptr, true) : nullptr;
+        if (!inner) {
+            if (window)
+                window->Destroy();
+            return QZ_FAIL(kErrAllocation);
+        }
+        if (IVorlatError* err = inner->LoadTags()) {
+            err->Destroy();  // an unreadable thumbnail keeps a size of 0
+        } else {
+            found.width = inner->Width();
+            found.height = inner->Height();
+            found.pixelType = inner->PixelType();
+        }
+        delete inner;
+        window->Destroy();
+        thumbnail_ = found;
+        return SeekTo(stream_, segment.End());
+    }
+    if (code != 0x11 && code != 0x12)
+        return QZ_FAIL(kErrJpegSegment);
+    uint8_t size[2];
+    if (left < 2)
+        return QZ_FAIL(kErrJpegSegment);
+    if (IVorlatError* err = stream_->LoadToMemory(size, 2))
+        return QZ_WRAP(err);
+    left -= 2;
+    const uint32_t pixels = static_cast<uint32_t>(size[0]) * size[1];
+    if (left != (code == 0x11 ? pixels + 768 : pixels * 3))
+        return QZ_FAIL(kErrJpegSegment);
+    if (IVorlatError* err = Position(stream_, &offset))
+        return err;
+    thumbnail_ = {size[0], size[1], offset, segment.End(), 32, resolution_,
+                  code == 0x11 ? kThumbnailPalette : kThumbnailRgb};
+    return SeekTo(stream_, segment.End());
+}
+
+IVorlatError* CJpegReader::ReadExifSegment()
+{
+    Segment segment;
+    if (IVorlatError* err = BeginSegment(stream_, &segment))
+        return err;
+    if (segment.length < 2 + 6)
+        return QZ_FAIL(kErrJpegSegment);
+    uint8_t id[6];
+    if (IVorlatError* err = stream_->LoadToMemory(id, 6))
+        return QZ_WRAP(err);
+    // Not Exif (XMP, for one): nothing is kept. The Exif body is a TIFF
+    // structure read by the TIFF reader; until the library has one, the
+    // segment is passed over here too and the frame's own tags stand.
+    return SeekTo(stream_, segment.End());
+}
+
+IVorlatError* CJpegReader::ReadIccSegments()
+{
+    if (!tags_)
+        return SkipSegment();
+    std::vector<uint8_t> profile;
+    for (uint32_t expected = 1;; ++expected) {
+        Segment segment;
+        if (IVorlatError* err = BeginSegment(stream_, &segment))
+            return err;
+        // Shorter than its own header: skipped, and the chunks so far are dropped.
+        if (segment.length < 16) {
+            if (segment.length < 2)
+                return QZ_FAIL(kErrJpegSegment);
+            return SeekTo(stream_, segment.End());
+        }
+        uint8_t head[14];
+        if (IVorlatError* err = stream_->LoadToMemory(head, 14))
+            return QZ_WRAP(err);
+        const uint32_t sequence = head[12], count = head[13];
+        if (std::memcmp(head, "ICC_PROFILE", 12) != 0 || sequence != expected || sequence > count)
+            return SeekTo(stream_, segment.End());
+        const size_t have = profile.size();
+        if (!TryResize(profile, have + segment.length - 16))
+            return QZ_FAIL(kErrAllocation);
+        if (IVorlatError* err = stream_->LoadToMemory(profile.data() + have, segment.length - 16))
+            return QZ_WRAP(err);
+        if (sequence == count) {
+            if (IVorlatError* err = tags_->AddTag(kTagIccProfile))
+                return QZ_WRAP(err);
+            return QZ_WRAP(tags_->SetTagValue(kTagIccProfile, kTagTypeBytes, static_cast<uint32_t>(profile.size()),
+                                              profile.data(), 0));
+        }
+        uint32_t marker = 0;
+        if (IVorlatError* err = ReadU16(&marker))
+            return err;
+        if (marker != 0xFFE2)
+            return QZ_WRAP(stream_->Seek(-2, 1));  // the parser reads that marker again
+    }
+}
+
+IVorlatError* CJpegReader::ReadPhotoshopSegment()
+{
+    if (!tags_)
+        return SkipSegment();
+    Segment segment;
+    if (IVorlatError* err = BeginSegment(stream_, &segment))
+        return err;
+    if (segment.length < 2)
+        return QZ_FAIL(kErrJpegSegment);
+    const uint32_t end = segment.End();
+    if (segment.length - 2 < 26)
+        return SeekTo(stream_, end);
+    uint8_t head[14];
+    if (IVorlatError* err = stream_->LoadToMemory(head, 14))
+        return QZ_WRAP(err);
+    if (std::memcmp(head, "Photoshop 3.0", 14) != 0)
+        return SeekTo(stream_, end);
+    // Only the first resource block is looked at.
+    uint8_t block[7];
+    if (IVorlatError* err = stream_->LoadToMemory(block, 7))
+        return QZ_WRAP(err);
+    if (std::memcmp(block, "8BIM", 4) != 0 || block[4] != 0x04 || block[5] != 0x04)
+        return SeekTo(stream_, end);
+    // The name is padded to an even size with its length byte; name and data must lie in the segment.
+    const uint32_t nameLength = block[6];
+    const uint32_t skip = (nameLength % 2 == 0) ? nameLength + 1 : nameLength;
+    uint32_t at = 0;
+    if (IVorlatError* err = Position(stream_, &at))
+        return err;
+    if (at + skip + 4 > end)
+        return SeekTo(stream_, end);
+    if (IVorlatError* err = SeekTo(stream_, at + skip))
+        return err;
+    uint8_t sizeBytes[4];
+    if (IVorlatError* err = stream_->LoadToMemory(sizeBytes, 4))
+        return QZ_WRAP(err);
+    const uint32_t size = static_cast<uint32_t>(sizeBytes[0]) << 24 | static_cast<uint32_t>(sizeBytes[1]) << 16 |
+                          static_cast<uint32_t>(sizeBytes[2]) << 8 | sizeBytes[3];
+    at += skip + 4;
+    if (end - at < size)
+        return SeekTo(stream_, end);
+    std::vector<uint8_t> data;
+    if (!TryResize(data, size))
+        return QZ_FAIL(kErrAllocation);
+    if (IVorlatError* err = stream_->LoadToMemory(data.data(), size))
+        return QZ_WRAP(err);
+    if (IVorlatError* err = SeekTo(stream_, end))
+        return err;
+    if (IVorlatError* err = tags_->AddTag(kTagIptc))
+        return QZ_WRAP(err);
+    TagItemRequest request = {1, size, data.data()};
+    return QZ_WRAP(tags_->SetTagValue(kTagIptc, kTagTypeIptc, sizeof request, &request, 0));
+}
+
+} // namespace quarnite

@@ -1,0 +1,222 @@
+// Writing an attached JPEG file again with the current metadata: the coded
+// image and every other segment are copied byte for byte; the ICC profile and
+// the IPTC block come from the tag store, and a JFXX thumbnail can be made anew.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "fileio/VorlatTagControl.h"
+#include "fileio/jpeg_encoder.h"
+#include "fileio/jpeg_error.h"
+#include "fileio/jpeg_reader.h"
+#include "fileio/jpeg_writer.h"
+#include "fileio/meta/iptc_codec.h"
+
+namespace quarnite {
+namespace {
+constexpr int32_t kSourceId = kSrcJpegReader;
+constexpr uint32_t kCopyPiece = 65535;
+
+IVorlatError* Put(IVorlatStream* out, const void* bytes, size_t count)
+{
+    return QZ_WRAP(out->SaveFromMemory(bytes, static_cast<uint32_t>(count)));
+}
+
+IVorlatError* PutMarkerAndLength(IVorlatStream* out, uint32_t marker, size_t length)
+{
+    // No length is ever wrapped: a segment that does not fit 16 bits fails the write.
+    if (length > 0xFFFF)
+        return QZ_FAIL(kErrJpegBlockTooLarge);
+    const uint8_t head[4] = {static_cast<uint8_t>(marker >> 8), static_cast<uint8_t>(marker),
+                             static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+    return Put(out, head, 4);
+}
+
+IVorlatError* Tell(IVorlatStream* stream, uint32_t* at)
+{
+    int32_t position = 0;
+    if (IVorlatError* err = stream->Tell(&position))
+        return QZ_WRAP(err);
+    *at = static_cast<uint32_t>(position);
+    return nullptr;
+}
+
+uint32_t BigEndian32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+} // namespace
+
+IVorlatError* CJpegReader::CheckUpdate()
+{
+    // Nothing may be reported as written over a target that an update cannot fill.
+    if (!tags_)
+        return QZ_FAIL(kErrState);
+    return QZ_WRAP(LoadTags());
+}
+
+IVorlatError* CJpegReader::Update(IVorlatStream* target) { return UpdateFile(target, nullptr); }
+
+IVorlatError* CJpegReader::Update(IVorlatStream* target, IVorlatDataSource** sources, uint32_t n)
+{
+    // The first source that is not raw mosaic data makes the JFXX thumbnail anew.
+    IVorlatDataSource* thumbnail = nullptr;
+    for (uint32_t i = 0; sources && i < n && !thumbnail; ++i) {
+        int32_t space = 0;
+        if (sources[i] && !sources[i]->GetColorSpace(&space) && space != 66)
+            thumbnail = sources[i];
+    }
+    return UpdateFile(target, thumbnail);
+}
+
+IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thumbnailSource)
+{
+    if (!out)
+        return QZ_FAIL(kErrBadArgument);
+    if (IVorlatError* err = CheckUpdate())
+        return err;
+    std::vector<uint8_t> copy;
+    if (!TryResize(copy, kCopyPiece))
+        return QZ_FAIL(kErrAllocation);
+    static const uint8_t kSoi[2] = {0xFF, 0xD8};
+    if (IVorlatError* err = Put(out, kSoi, 2))
+        return err;
+    if (IVorlatError* err = stream_->Seek(2, 0))
+        return QZ_WRAP(err);
+
+    bool iccWritten = false, photoshopSeen = false;
+    for (bool done = false; !done;) {
+        uint32_t marker = 0;
+        if (IVorlatError* err = ReadU16(&marker))
+            return err;
+        const uint8_t markerBytes[2] = {static_cast<uint8_t>(marker >> 8), static_cast<uint8_t>(marker)};
+        if (marker == 0xFFD8) {
+            if (IVorlatError* err = Put(out, markerBytes, 2))
+                return err;
+            continue;
+        }
+        if (marker == 0xFFD9 || marker == 0xFFDA) {
+            if (!iccWritten)
+                if (IVorlatError* err = WriteIccSegments(out, tags_))
+                    return QZ_WRAP(err);
+            iccWritten = true;
+            if (!photoshopSeen)
+                if (IVorlatError* err = WritePhotoshopSegment(out, tags_))
+                    return QZ_WRAP(err);
+            photoshopSeen = true;
+            if (marker == 0xFFD9) {
+                if (IVorlatError* err = Put(out, markerBytes, 2))
+                    return err;
+                break;
+            }
+            done = true;  // the scan header is copied below, then the rest of the file
+        }
+        uint32_t length = 0;
+        if (IVorlatError* err = ReadU16(&length))
+            return err;
+        if (length < 2)
+            return QZ_FAIL(kErrJpegSegment);
+        if (marker == 0xFFE2) {
+            // The current profile once, in place of the first APP2; every APP2 of the input is dropped.
+            if (!iccWritten)
+                if (IVorlatError* err = WriteIccSegments(out, tags_))
+                    return QZ_WRAP(err);
+            iccWritten = true;
+            if (IVorlatError* err = Skip(length - 2))
+                return err;
+            continue;
+        }
+        if (IVorlatError* err = stream_->LoadToMemory(copy.data(), length - 2))
+            return QZ_WRAP(err);
+        if (marker == 0xFFED) {
+            photoshopSeen = true;
+            if (IVorlatError* err = RewritePhotoshopSegment(out, copy.data(), length - 2))
+                return err;
+            continue;
+        }
+        if (marker == 0xFFE0 && thumbnailSource && length - 2 >= 5 && std::memcmp(copy.data(), "JFXX", 5) == 0) {
+            if (IVorlatError* err = WriteJfxxSegment(out, thumbnailSource, kJfxxThumbnailLevel))
+                return QZ_WRAP(err);
+            continue;
+        }
+        // Every other segment, APP1 (Exif or XMP) among them, goes over unchanged.
+        if (IVorlatError* err = PutMarkerAndLength(out, marker, length))
+            return err;
+        if (IVorlatError* err = Put(out, copy.data(), length - 2))
+            return err;
+    }
+    uint32_t size = 0, at = 0;
+    if (IVorlatError* err = stream_->GetSize(&size))
+        return QZ_WRAP(err);
+    if (IVorlatError* err = Tell(stream_, &at))
+        return err;
+    while (at < size) {
+        const uint32_t piece = std::min(kCopyPiece, size - at);
+        if (IVorlatError* err = stream_->LoadToMemory(copy.data(), piece))
+            return QZ_WRAP(err);
+        if (IVorlatError* err = Put(out, copy.data(), piece))
+            return err;
+        at += piece;
+    }
+    return nullptr;
+}
+
+// The input's Photoshop segment written anew: its first resource, when it is
+// the IPTC block, takes the current block (or is left out without one); every
+// other resource is copied as it is; a file without IPTC data gets it at the end.
+IVorlatError* CJpegReader::RewritePhotoshopSegment(IVorlatStream* out, const uint8_t* body, uint32_t size)
+{
+    std::vector<uint8_t> iptc;
+    if (IVorlatError* err = GetIptcBlock(tags_, &iptc))
+        return QZ_WRAP(err);
+    std::vector<uint8_t> result;
+    static const char kHead[] = "Photoshop 3.0";
+    if (size < 14 || std::memcmp(body, kHead, 14) != 0) {
+        if (IVorlatError* err = PutMarkerAndLength(out, 0xFFED, size + 2))
+            return err;
+        return Put(out, body, size);
+    }
+    result.assign(body, body + 14);
+    bool hadIptc = false;
+    uint32_t at = 14;
+    auto appendIptc = [&]() {
+        const uint8_t head[] = {'8', 'B', 'I', 'M', 0x04, 0x04, 0, 0, static_cast<uint8_t>(iptc.size() >> 24),
+                                static_cast<uint8_t>(iptc.size() >> 16), static_cast<uint8_t>(iptc.size() >> 8),
+                                static_cast<uint8_t>(iptc.size())};
+        result.insert(result.end(), head, head + sizeof head);
+        result.insert(result.end(), iptc.begin(), iptc.end());
+        if (iptc.size() % 2)
+            result.push_back(0);
+    };
+    for (bool first = true; at < size; first = false) {
+        // One resource: "8BIM", id, padded name, size, padded data; a broken one ends the list as it is.
+        const uint32_t start = at;
+        if (size - at < 7 || std::memcmp(body + at, "8BIM", 4) != 0)
+            break;
+        const uint32_t id = static_cast<uint32_t>(body[at + 4]) << 8 | body[at + 5];
+        const uint32_t name = body[at + 6] % 2 == 0 ? body[at + 6] + 2u : body[at + 6] + 1u;
+        if (size - at - 6 < name + 4)
+            break;
+        const uint32_t dataSize = BigEndian32(body + at + 6 + name);
+        const uint64_t end = static_cast<uint64_t>(at) + 6 + name + 4 + dataSize + (dataSize % 2);
+        if (end > size)
+            break;
+        at = static_cast<uint32_t>(end);
+        if (id == 0x0404)
+            hadIptc = true;
+        if (id == 0x0404 && first) {
+            if (!iptc.empty())
+                appendIptc();
+            continue;
+        }
+        result.insert(result.end(), body + start, body + at);
+    }
+    result.insert(result.end(), body + at, body + size);
+    if (!hadIptc && !iptc.empty())
+        appendIptc();
+    if (IVorlatError* err = PutMarkerAndLength(out, 0xFFED, result.size() + 2))
+        return err;
+    return Put(out, result.data(), result.size());
+}
+
+} // namespace quarnite

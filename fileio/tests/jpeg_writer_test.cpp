@@ -1,0 +1,226 @@
+// The JPEG writer through the saver, and the update that copies a file with new metadata.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fileio/VorlatLoad.h"
+#include "fileio/VorlatTagControl.h"
+#include "fileio/jpeg_error.h"
+#include "fileio/jpeg_reader.h"
+#include "fileio/jpeg_writer.h"
+#include "fileio/tests/jpeg_test_util.h"
+
+using namespace jpeg_test;
+using namespace quarnite;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Store {
+    IVorlatTagControl* tags = nullptr;
+    Store() { EXPECT_EQ(0, Cause(IVorlatTagControl::CreateTagControl(&tags))); }
+    ~Store() { tags->Destroy(); }
+    void SetProfile(size_t size)
+    {
+        Bytes profile(size);
+        for (size_t i = 0; i < size; ++i)
+            profile[i] = static_cast<uint8_t>(i * 7);
+        ASSERT_EQ(0, Cause(tags->AddTag(0x8773)));
+        ASSERT_EQ(0, Cause(tags->SetTagValue(0x8773, kTagTypeBytes, static_cast<uint32_t>(size), profile.data(), 0)));
+    }
+    void SetIptc(const Bytes& block)
+    {
+        ASSERT_EQ(0, Cause(tags->AddTag(0x83BB)));
+        TagItemRequest request = {1, static_cast<uint32_t>(block.size()), const_cast<uint8_t*>(block.data())};
+        ASSERT_EQ(0, Cause(tags->SetTagValue(0x83BB, kTagTypeIptc, sizeof request, &request, 0)));
+    }
+};
+
+// The markers and lengths of a file's segments up to and including SOS.
+std::vector<std::pair<uint32_t, uint32_t>> Markers(const Bytes& file)
+{
+    std::vector<std::pair<uint32_t, uint32_t>> out;
+    size_t at = 2;
+    while (at + 4 <= file.size()) {
+        const uint32_t marker = file[at] << 8 | file[at + 1];
+        const uint32_t length = file[at + 2] << 8 | file[at + 3];
+        out.push_back({marker, length});
+        at += 2 + length;
+        if (marker == 0xFFDA)
+            break;
+    }
+    return out;
+}
+
+Bytes Save(Pipeline& pipeline, const Pixels& pixels, IVorlatTagControl* tags, int32_t format, int32_t level,
+           int32_t* error, IVorlatImage* thumbnail = nullptr, double resolution = 72)
+{
+    Memory out(Bytes(pixels.data.size() * 4 + (1 << 18), 0), false);
+    CJpegWriter writer(out.get(), tags, format, level);
+    IVorlatImage* image = pipeline.ImageOf(pixels);
+    EXPECT_EQ(0, Cause(image->SetResolution(resolution)));
+    IVorlatDataSource* sources[1] = {thumbnail};
+    *error = Cause(writer.BeginSave(image, sources, thumbnail ? 1 : 0));
+    while (!*error && !writer.IsFinished())
+        *error = Cause(writer.Execute());
+    image->Destroy();
+    return *error ? Bytes() : out.Written();
+}
+
+} // namespace
+
+TEST(JpegWriter, WritesJfifWithThumbnailProfileAndIptcInOrder)
+{
+    Pipeline pipeline;
+    Store store;
+    store.SetProfile(65518);
+    store.SetIptc({0x1C, 0x02, 0x78, 0x00, 0x03, 'a', 'b', 'c'});
+    IVorlatImage* thumbnail = pipeline.ImageOf(MakePhoto(16, 12, 3, 1));
+    int32_t error = -1;
+    const Pixels source = MakePhoto(40, 30, 3, 3);
+    const Bytes file = Save(pipeline, source, store.tags, kFormatJpeg, 3, &error, thumbnail, 299.9);
+    thumbnail->Destroy();
+    ASSERT_EQ(0, error);
+    const auto markers = Markers(file);
+    ASSERT_GE(markers.size(), 8u);
+    EXPECT_EQ(0xFFE0u, markers[0].first);
+    EXPECT_EQ(16u, markers[0].second);
+    EXPECT_EQ(299, file[2 + 12] << 8 | file[2 + 13]);  // density truncated
+    EXPECT_EQ(0xFFE0u, markers[1].first);              // JFXX
+    EXPECT_EQ(0xFFE2u, markers[2].first);
+    EXPECT_EQ(65533u, markers[2].second);
+    EXPECT_EQ(0xFFE2u, markers[3].first);
+    EXPECT_EQ(17u, markers[3].second);  // the one byte left
+    EXPECT_EQ(0xFFEDu, markers[4].first);
+    EXPECT_EQ(0xFFDBu, markers[5].first);
+
+    // Read back: the thumbnail, the profile and the pixels.
+    Memory in(file);
+    Store back;
+    CJpegReader reader(in.get(), back.tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    EXPECT_EQ(1, reader.GetThumbnailCount());
+    EXPECT_EQ(65518u, back.tags->GetTagSize(0x8773, 0));
+    EXPECT_TRUE(back.tags->IsExist(0x83BB, 0));
+    EXPECT_GE(Psnr(source, Decode(pipeline, file).pixels), 35.0);
+}
+
+TEST(JpegWriter, RefusesWhatItCannotWrite)
+{
+    Pipeline pipeline;
+    int32_t error = 0;
+    Save(pipeline, MakePhoto(8, 8, 1, 1), nullptr, kFormatExifJpeg, 3, &error);
+    EXPECT_NE(0, error);
+    Save(pipeline, MakePhoto(8, 8, 3, 1), nullptr, 0x40, 3, &error);
+    EXPECT_EQ(kErrBadArgument, error);
+    Save(pipeline, MakePhoto(8, 8, 3, 1), nullptr, kFormatJpeg, 6, &error);
+    EXPECT_EQ(kErrBadArgument, error);
+    const Bytes grey = Save(pipeline, MakePhoto(9, 9, 1, 1), nullptr, kFormatJpeg, 5, &error);
+    ASSERT_EQ(0, error);
+    const Decoded back = Decode(pipeline, grey);
+    ASSERT_EQ(0, back.error);
+    EXPECT_EQ(1, back.pixels.channels);
+}
+
+TEST(JpegUpdate, CopiesTheScanAndPutsNewMetadataBeforeIt)
+{
+    Pipeline pipeline;
+    const Bytes original = Encode(pipeline, MakePhoto(33, 21, 3, 5), 2);
+    Memory in(original);
+    Store store;
+    CJpegReader reader(in.get(), store.tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    store.SetProfile(65517);
+    store.SetIptc({1, 2, 3, 4, 5, 6, 7});
+    Memory out(Bytes(original.size() + (1 << 18), 0), false);
+    ASSERT_EQ(0, Cause(reader.Update(out.get())));
+    const Bytes updated = out.Written();
+    const auto markers = Markers(updated);
+    ASSERT_GE(markers.size(), 3u);
+    const size_t sos = markers.size() - 1;
+    EXPECT_EQ(0xFFDAu, markers[sos].first);
+    EXPECT_EQ(0xFFEDu, markers[sos - 1].first);
+    EXPECT_EQ(36u, markers[sos - 1].second);  // 7 bytes of IPTC and a pad byte
+    EXPECT_EQ(0xFFE2u, markers[sos - 2].first);
+    EXPECT_EQ(65533u, markers[sos - 2].second);
+    // From the scan header on, the bytes are those of the input.
+    size_t sosAt = 2;
+    for (const auto& m : Markers(original))
+        if (m.first != 0xFFDA)
+            sosAt += 2 + m.second;
+    const size_t fromOriginal = original.size() - sosAt;
+    EXPECT_TRUE(std::equal(original.end() - static_cast<std::ptrdiff_t>(fromOriginal), original.end(),
+                           updated.end() - static_cast<std::ptrdiff_t>(fromOriginal)));
+
+    // Updating the updated file with a new profile replaces the old one, once.
+    Memory again(updated);
+    Store second;
+    CJpegReader reread(again.get(), second.tags);
+    ASSERT_EQ(0, Cause(reread.LoadTags()));
+    EXPECT_EQ(65517u, second.tags->GetTagSize(0x8773, 0));
+    second.SetProfile(100);
+    Memory out2(Bytes(updated.size() + 4096, 0), false);
+    ASSERT_EQ(0, Cause(reread.Update(out2.get())));
+    size_t chunks = 0;
+    for (const auto& m : Markers(out2.Written()))
+        chunks += m.first == 0xFFE2;
+    EXPECT_EQ(1u, chunks);
+    EXPECT_EQ(0, MaxDifference(Decode(pipeline, original).pixels, Decode(pipeline, out2.Written()).pixels));
+}
+
+TEST(JpegUpdate, RefusesWithoutATagStoreOrAParsableFile)
+{
+    Pipeline pipeline;
+    const Bytes original = Encode(pipeline, MakePhoto(16, 16, 1, 5), 2);
+    Memory in(original);
+    CJpegReader without(in.get(), nullptr);
+    Memory out(Bytes(4096, 0), false);
+    EXPECT_EQ(kErrState, Cause(without.Update(out.get())));
+    EXPECT_TRUE(out.Written().empty());
+    Bytes broken = original;
+    broken[3] = 0xC2;  // the first segment becomes a progressive frame header
+    Memory bad(broken);
+    Store store;
+    CJpegReader reader(bad.get(), store.tags);
+    EXPECT_EQ(kErrJpegMarker, Cause(reader.CheckUpdate()));
+}
+
+TEST(JpegUpdate, RewritesTheIptcResourceAndKeepsTheOthers)
+{
+    Pipeline pipeline;
+    const Bytes plain = Encode(pipeline, MakePhoto(16, 16, 1, 5), 4);
+    auto resource = [](uint16_t id, const Bytes& data) {
+        Bytes out = {'8', 'B', 'I', 'M', static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id), 0, 0, 0, 0, 0,
+                     static_cast<uint8_t>(data.size())};
+        out.insert(out.end(), data.begin(), data.end());
+        if (data.size() % 2)
+            out.push_back(0);
+        return out;
+    };
+    Bytes body = {'P', 'h', 'o', 't', 'o', 's', 'h', 'o', 'p', ' ', '3', '.', '0', 0};
+    const Bytes first = resource(0x0404, {9, 9, 9});
+    const Bytes other = resource(0x03ED, {1, 2, 3, 4});
+    body.insert(body.end(), first.begin(), first.end());
+    body.insert(body.end(), other.begin(), other.end());
+    Bytes file = {0xFF, 0xD8, 0xFF, 0xED, static_cast<uint8_t>((body.size() + 2) >> 8), static_cast<uint8_t>(body.size() + 2)};
+    file.insert(file.end(), body.begin(), body.end());
+    file.insert(file.end(), plain.begin() + 2, plain.end());
+
+    Memory in(file);
+    Store store;
+    CJpegReader reader(in.get(), store.tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    store.SetIptc({5, 6, 7, 8});
+    Memory out(Bytes(file.size() + 1024, 0), false);
+    ASSERT_EQ(0, Cause(reader.Update(out.get())));
+    const Bytes updated = out.Written();
+    Bytes expected = {'P', 'h', 'o', 't', 'o', 's', 'h', 'o', 'p', ' ', '3', '.', '0', 0};
+    const Bytes replaced = resource(0x0404, {5, 6, 7, 8});
+    expected.insert(expected.end(), replaced.begin(), replaced.end());
+    expected.insert(expected.end(), other.begin(), other.end());
+    ASSERT_GT(updated.size(), 6 + expected.size());
+    EXPECT_EQ(0xED, updated[3]);
+    EXPECT_EQ(expected.size() + 2, static_cast<size_t>(updated[4] << 8 | updated[5]));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), updated.begin() + 6));
+}
