@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "fileio/VorlatStream.h"
@@ -31,12 +32,19 @@ struct Store {
 
 struct Memory {
     std::vector<uint8_t> bytes;
+    std::unique_ptr<uint8_t[]> room;  // for writing: not cleared, which costs more than the rest
     IVorlatMemoryStream* stream = nullptr;
     Memory(std::vector<uint8_t> buffer, bool read) : bytes(std::move(buffer))
     {
         Drop(IVorlatMemoryStream::CreateMemoryStream(&stream));
         Drop(stream->SetMemory(bytes.data(), static_cast<uint32_t>(bytes.size())));
         Drop(stream->OpenStream(read));
+    }
+    explicit Memory(size_t size) : room(new uint8_t[size])
+    {
+        Drop(IVorlatMemoryStream::CreateMemoryStream(&stream));
+        Drop(stream->SetMemory(room.get(), static_cast<uint32_t>(size)));
+        Drop(stream->OpenStream(false));
     }
     ~Memory()
     {
@@ -89,7 +97,7 @@ inline void WriteTiffStructure(IVorlatTagControl* tags, quarnite::TiffImageRecor
                                size_t room)
 {
     using namespace quarnite;
-    Memory out(std::vector<uint8_t>(room, 0), false);
+    Memory out(room);
     IVorlatStream* s = out.stream;
     const uint8_t header[8] = {uint8_t(big ? 'M' : 'I'), uint8_t(big ? 'M' : 'I'), uint8_t(big ? 0 : 42),
                                uint8_t(big ? 42 : 0), 0, 0, 0, 0};

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Memory in(std::vector<uint8_t>(data, data + size), true);
         ReadTiffStructure(in.stream, store.tags, &main, &next);
     }
-    const size_t room = 65536 + 4 * size;
+    const size_t room = 16384 + 8 * size;
     for (bool big : {false, true})
         for (uint32_t format : {0x1u, 0x20u, 0x100000u})
             WriteTiffStructure(store.tags, &main, big, format, room);

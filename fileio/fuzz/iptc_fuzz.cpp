@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Drop(tags->SetTagValue(0x83BB, kTagTypeIptc, sizeof caption, &caption, 0));
 
     {
-        Memory segment(std::vector<uint8_t>(256 + 2 * size, 0), false);
+        Memory segment(256 + 2 * size);
         Drop(quarnite::WritePhotoshopSegment(segment.stream, tags));
     }
     Store copy;

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (bool big : {false, true}) {
         // Behind a stand-in for the Exif MakerNote entry, whose count field it fills in.
-        Memory out(std::vector<uint8_t>(65536 + 4 * size, 0), false);
+        Memory out(16384 + 8 * size);
         Drop(out.stream->Seek(12, 0));
         quarnite::MakerNoteCodec maker;
         maker.Attach(store.tags, out.stream, big);
