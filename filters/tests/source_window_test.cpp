@@ -1,7 +1,7 @@
 // The source window: folding at the edges, the most-recently-used tile table,
 // eviction, and failures that leave the window usable.
 #include "filters/SourceWindow.h"
-#include "source_window_test_util.h"
+#include "resample_test_util.h"
 
 using namespace kolvex_test;
 
