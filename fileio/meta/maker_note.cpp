@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "fileio/meta/iptc_codec.h"
+#include "fileio/meta/legacy_maker_note.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/tiff/ifd_plan.h"
 
@@ -44,7 +45,6 @@ uint32_t MakerNoteCodec::MakerNoteOffsetBase(bool which) const
 
 IVorlatError* MakerNoteCodec::ReadHeader(TiffImageRecord* next)
 {
-    (void)next;
     if (IVorlatError* err = cursor.Seek(makerNotePosition, false))
         return QZ_WRAP(err);
     char magic[6] = {};
@@ -63,9 +63,13 @@ IVorlatError* MakerNoteCodec::ReadHeader(TiffImageRecord* next)
         return QZ_WRAP(err);
     if (version[0] == 2)
         kind = version[1] == 0 ? kMakerNoteTiff : kMakerNoteUnknownVersion;
-    else if (version[0] == 1)
-        kind = kMakerNoteLegacy;  // the old compact cameras' layout carries none of the tags read here
-    else
+    else if (version[0] == 1) {
+        kind = kMakerNoteLegacy;
+        // Its two bytes are the first thing the legacy reader reads.
+        if (IVorlatError* err = cursor.Seek(-2, true))
+            return QZ_WRAP(err);
+        return QZ_WRAP(ReadLegacyMakerNote(*this, next));
+    } else
         kind = kMakerNoteUnknownVersion;
     return nullptr;
 }
