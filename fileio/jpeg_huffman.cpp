@@ -8,7 +8,9 @@ bool JpegHuffmanTree::Build(const uint8_t counts[16], const uint8_t* symbols, ui
 {
     if (symbolCount == 0)
         return false;
-    if (!TryResize(zero_, symbolCount + 1) || !TryResize(one_, symbolCount + 1))
+    // Every internal node lies on the path of at least one code of at most 16 bits.
+    const uint64_t room = static_cast<uint64_t>(symbolCount) * 16 + 1;
+    if (!TryResize(zero_, room) || !TryResize(one_, room))
         return false;
     uint32_t left[16];
     for (int i = 0; i < 16; ++i)
@@ -17,14 +19,19 @@ bool JpegHuffmanTree::Build(const uint8_t counts[16], const uint8_t* symbols, ui
     uint32_t nodes = 0;
 
     // One step of the recursive build at a depth: a code of that length, the
-    // filler symbol 1 once every node is used, or a new internal node.
+    // filler symbol 1 where no longer code is left to place, or a new internal
+    // node. (Stopping only when there are as many nodes as symbols would leave
+    // the codes of a sparse table, such as 00, 01, 100, without a place.)
     auto take = [&](uint32_t depth, uint32_t* value) {
         if (depth > 0 && depth <= 16 && left[depth - 1] > 0) {
             --left[depth - 1];
             *value = symbols[nextSymbol++];
             return false;
         }
-        if (nodes == symbolCount) {
+        uint32_t deeper = 0;
+        for (uint32_t length = depth + 1; length <= 16; ++length)
+            deeper += left[length - 1];
+        if (deeper == 0) {
             *value = 1;
             return false;
         }
@@ -32,8 +39,7 @@ bool JpegHuffmanTree::Build(const uint8_t counts[16], const uint8_t* symbols, ui
         return true;
     };
 
-    // The recursion unrolled onto a stack: a table with thousands of symbols
-    // may nest as deep as it has nodes.
+    // The recursion, unrolled onto a stack of at most 17 frames.
     struct Frame {
         uint32_t node;
         uint32_t depth;
@@ -41,7 +47,7 @@ bool JpegHuffmanTree::Build(const uint8_t counts[16], const uint8_t* symbols, ui
     };
     std::vector<Frame> stack;
     try {
-        stack.reserve(symbolCount + 1);
+        stack.reserve(18);
     } catch (...) {
         return false;
     }

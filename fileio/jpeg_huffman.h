@@ -16,7 +16,7 @@ public:
     static constexpr uint32_t kLeaf = 0x80000000u;
 
     // Codes are given out in canonical order, branch 0 before branch 1; a bit
-    // string that no code uses ends in symbol 1. False (nothing usable) for a
+    // string that no code uses ends in symbol 1 where it leaves every code. False (nothing usable) for a
     // table without symbols, or when memory runs out.
     bool Build(const uint8_t counts[16], const uint8_t* symbols, uint32_t symbolCount);
 

@@ -13,3 +13,176 @@ TEST(JpegDecoder, RangeLimitClampsAndWraps)
     EXPECT_EQ(RangeLimitTable[(300 + 128) & 1023], 255);
     EXPECT_EQ(RangeLimitTable[(0 + 128) & 1023], 128);
 }
+
+#include <fstream>
+#include <iterator>
+
+#include "fileio/jpeg_huffman.h"
+
+namespace {
+
+std::vector<uint8_t> ReadTestFile(const char* name)
+{
+    std::ifstream in(std::string(TESS_TESTDATA_DIR) + "/jpeg/" + name, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Symbol that a bit string ("0110") decodes to by walking the tree.
+uint32_t Walk(const JpegHuffmanTree& tree, const char* bits)
+{
+    uint32_t node = JpegHuffmanTree::kRoot;
+    for (const char* b = bits; *b && node >= JpegHuffmanTree::kRoot; ++b)
+        node = tree.Child(node, *b == '1');
+    return node;
+}
+
+// An 8 x 8 grey file with quantisers of 1, a DC table of the one code "0"
+// (size 0) and the AC codes "0" EOB, "10" ZRL, "110" run 0 size 1, around the given entropy bytes.
+std::vector<uint8_t> TinyGreyFile(const std::vector<uint8_t>& entropy)
+{
+    std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+    file.insert(file.end(), 64, 1);
+    const uint8_t rest[] = {0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08, 0x01, 0x01, 0x11, 0x00,
+                            0xFF, 0xC4, 0x00, 0x14, 0x00, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
+                            0xFF, 0xC4, 0x00, 0x16, 0x10, 0x01, 0x01, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                            0x00, 0xF0, 0x01,
+                            0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
+    file.insert(file.end(), rest, rest + sizeof rest);
+    file.insert(file.end(), entropy.begin(), entropy.end());
+    file.insert(file.end(), {0xFF, 0xD9});
+    return file;
+}
+
+} // namespace
+
+TEST(JpegHuffman, CanonicalCodesAndSymbolOneForUnusedStrings)
+{
+    const uint8_t counts[16] = {0, 2, 1};
+    const uint8_t symbols[3] = {0x41, 0x42, 0x43};
+    JpegHuffmanTree tree;
+    ASSERT_TRUE(tree.Build(counts, symbols, 3));
+    EXPECT_EQ(0x41u, Walk(tree, "00"));
+    EXPECT_EQ(0x42u, Walk(tree, "01"));
+    EXPECT_EQ(0x43u, Walk(tree, "100"));
+    EXPECT_EQ(1u, Walk(tree, "101"));  // no code: the filler symbol
+    EXPECT_EQ(1u, Walk(tree, "11"));
+    // The lookup table agrees with the walk.
+    const uint32_t entry = tree.Lookup(0x100);  // "0100000000"
+    EXPECT_TRUE(entry & JpegHuffmanTree::kLeaf);
+    EXPECT_EQ(0x42u, entry & 0xFF);
+    EXPECT_EQ(2u, (entry >> 16) & 0xFF);
+    const uint8_t none[16] = {};
+    EXPECT_FALSE(tree.Build(none, symbols, 0));
+}
+
+TEST(JpegDecoder, ZeroRunsEndOfBlockAndTheCoefficientPositions)
+{
+    Pipeline pipeline;
+    // DC "0"; AC "10" "10" (two runs of 16), "110" and value bit "1" (+1 at zigzag 33), "0" end; 1-bits fill the byte.
+    const Decoded runs = Decode(pipeline, TinyGreyFile({0x56, 0xBF}));
+    ASSERT_EQ(0, runs.error);
+    int32_t block[64] = {};
+    block[NaturalOrderTable[33]] = 1;
+    const uint32_t ones[64] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                               1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                               1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    InverseDct8x8(block, ones, 1);
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(RangeLimitTable[(block[i] + 128) & 1023], runs.pixels.data[static_cast<size_t>(i)]) << i;
+
+    // DC "0", then end of block at k = 1: every AC coefficient is 0 and the block is flat.
+    const Decoded flat = Decode(pipeline, TinyGreyFile({0x3F}));
+    ASSERT_EQ(0, flat.error);
+    EXPECT_EQ(std::vector<uint8_t>(64, 128), flat.pixels.data);
+
+    // Data that ends before the block does is a read past the end, not a guess.
+    std::vector<uint8_t> cut = TinyGreyFile({0x56});
+    cut.resize(cut.size() - 2);
+    EXPECT_EQ(1103, Decode(pipeline, cut).error);
+}
+
+TEST(JpegDecoder, InverseDctOfADcTermAndTheReducedScales)
+{
+    const uint32_t quant[64] = {16, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                1,  1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                1,  1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    for (int32_t scale : {1, 2, 4, 8}) {
+        SCOPED_TRACE(scale);
+        int32_t block[64] = {};
+        block[0] = 10;  // 160 after dequantisation: every sample 20
+        if (scale <= 2)
+            InverseDct8x8(block, quant, scale);
+        else
+            InverseDctReduced(block, quant, scale);
+        const int n = 8 / scale;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x)
+                EXPECT_EQ(20, block[y * 8 + x]);
+    }
+    // Huge coefficients of corrupt data neither overflow nor leave the 18 bits the range limit reads.
+    int32_t wild[64];
+    for (int i = 0; i < 64; ++i)
+        wild[i] = (i % 2 ? 32767 : -32768);
+    const uint32_t big[64] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+                              255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+                              255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+                              255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+    InverseDct8x8(wild, big, 1);
+    for (int i = 0; i < 64; ++i)
+        EXPECT_LT(std::abs(wild[i]), 1 << 17);
+}
+
+TEST(JpegDecoder, RestartMarkersInAnyOrderDecodeAndAMissingOneIsAnError)
+{
+    Pipeline pipeline;
+    const std::vector<uint8_t> file = ReadTestFile("restart_rows.jpg");
+    ASSERT_FALSE(file.empty());
+    const Decoded normal = Decode(pipeline, file);
+    ASSERT_EQ(0, normal.error);
+    ASSERT_EQ(600, normal.pixels.height);
+
+    // All restart markers numbered 0: the number is not checked.
+    std::vector<uint8_t> renumbered = file;
+    std::vector<size_t> markers;
+    for (size_t i = 2; i + 1 < renumbered.size(); ++i)
+        if (renumbered[i] == 0xFF && renumbered[i + 1] >= 0xD0 && renumbered[i + 1] <= 0xD7) {
+            renumbered[i + 1] = 0xD0;
+            markers.push_back(i);
+        }
+    ASSERT_GT(markers.size(), 10u);
+    const Decoded any = Decode(pipeline, renumbered);
+    ASSERT_EQ(0, any.error);
+    EXPECT_EQ(0, MaxDifference(normal.pixels, any.pixels));
+
+    std::vector<uint8_t> missing = file;
+    missing.erase(missing.begin() + static_cast<std::ptrdiff_t>(markers[3]),
+                  missing.begin() + static_cast<std::ptrdiff_t>(markers[3]) + 2);
+    EXPECT_EQ(kErrJpegRestartMarker, Decode(pipeline, missing).error);
+}
+
+TEST(JpegDecoder, OnDemandRowsResumeAfterRestartMarkers)
+{
+    Pipeline pipeline;
+    const std::vector<uint8_t> file = ReadTestFile("restart_rows.jpg");
+    const Decoded whole = Decode(pipeline, file);
+    ASSERT_EQ(0, whole.error);
+    Memory in(file);
+    CJpegDecoder decoder(in.get());
+    IVorlatImage* image = pipeline.NewImage();
+    ASSERT_EQ(0, Cause(decoder.BeginDecode(image, 1)));
+    ASSERT_EQ(5u, decoder.RestartInterval());  // one MCU row of the 40-pixel width
+    int32_t tile = 0;
+    ASSERT_EQ(0, Cause(image->GetTileSize(&tile)));
+    ASSERT_EQ(0, Cause(decoder.LoadTileRow(0)));
+    const int32_t rows = (600 + tile - 1) / tile;
+    for (int32_t n = rows - 1; n >= 0; --n) {
+        std::vector<uint8_t> blank(40 * 600, 7);
+        const RECT all = {0, 0, 40, 600};
+        ASSERT_EQ(0, Cause(image->SetData(blank.data(), 40, all)));
+        ASSERT_EQ(0, Cause(decoder.LoadTileRow(n)));
+        const Pixels now = Pipeline::PixelsOf(image);
+        for (int32_t y = n * tile; y < std::min(600, (n + 1) * tile); ++y)
+            ASSERT_EQ(whole.pixels.At(3, y), now.At(3, y)) << "tile row " << n << " row " << y;
+    }
+    image->Destroy();
+}
