@@ -6,7 +6,9 @@
 // see the same stream positions.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "Vorlat/VorlatError.h"
@@ -41,6 +43,24 @@ public:
 
     void Fill()
     {
+        // Whole bytes at once while none of them is 0xFF.
+        if (bits_ <= 56 && end_ - next_ >= 8) {
+            uint64_t word;
+            std::memcpy(&word, next_, 8);
+            const int take = std::min((64 - bits_) >> 3, 7);
+            const uint64_t inverted = ~word;
+            const uint64_t marks = (inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull;
+            if ((marks & ((1ull << (8 * take)) - 1)) == 0) {
+                uint64_t bigEndian = 0;
+                for (int i = 0; i < take; ++i)
+                    bigEndian = (bigEndian << 8) | next_[i];
+                accumulator_ = (accumulator_ << (8 * take)) | bigEndian;
+                bits_ += 8 * take;
+                next_ += take;
+                stuffed_ <<= take;
+                return;
+            }
+        }
         while (bits_ <= 56) {
             if (next_ == end_ && !More()) {
                 accumulator_ <<= 8;
