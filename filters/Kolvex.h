@@ -3,6 +3,8 @@
 
 #include "filters/BGRizeFilter.h"
 #include "filters/CropFilter.h"
+#include "filters/SourceWindow.h"
+#include "filters/UnsharpMaskFilter.h"
 #include "filters/VorlatFilterBase.h"
 #include "filters/VorlatFilterColorSpace.h"
 #include "filters/VorlatFilterGrid.h"
@@ -10,3 +12,5 @@
 #include "filters/VorlatFilterLut.h"
 #include "filters/VorlatFilterQRV.h"
 #include "filters/VorlatFilterQRVEngine.h"
+#include "filters/VorlatFilterScale.h"
+#include "filters/VorlatFilterTransform.h"
