@@ -164,6 +164,25 @@ TEST(MainIfdWriter, SecondIfdOfAJpegThumbnailHoldsItsStreamPlaceholders)
     }
 }
 
+TEST(MainIfdWriter, OnlyReducedImagesAreMarkedAsSuch)
+{
+    // NewSubfileType 1 marks the preview in front of raw data and a stripped
+    // thumbnail; a plain TIFF's main image must not read as a reduced one.
+    for (bool big : {false, true}) {
+        Store s;
+        TiffImageRecord main = Record(32), thumbnail = Record(32);
+        MainIfdCodec codec;
+        const std::vector<uint8_t> f = Write(s.tags, kFormatTiff, big, &main, &thumbnail, &codec);
+        const std::vector<Entry> first = Ifd(f, 8, big);
+        EXPECT_EQ(nullptr, Find(first, 254));
+        const uint32_t second = Get(f, 8 + 2 + 12 * uint32_t(first.size()), 4, big);
+        const std::vector<Entry> thumbnailIfd = Ifd(f, second, big);
+        const Entry* reduced = Find(thumbnailIfd, 254);
+        ASSERT_NE(nullptr, reduced);
+        EXPECT_EQ(1u, reduced->field);
+    }
+}
+
 TEST(MainIfdWriter, ProfileHeldAsAPathIsWrittenFromItsFile)
 {
     const std::string path = std::string(TESS_SCRATCH_DIR) + "/profile_" +

@@ -92,7 +92,9 @@ IVorlatError* MainIfdCodec::WriteIfd(int index, uint32_t group, TiffImageRecord*
     };
 
     IfdPlan plan;
-    if (flags & (kStrips | kRaw))
+    // Reduced resolution: the preview in front of a raw image, or a stripped
+    // thumbnail. The main image of a plain TIFF is a full-resolution image.
+    if ((flags & kRaw) || (index == 1 && strips))
         plan.Add(254, longValue(254, kTiffLong, 1));
     if (strips) {
         plan.Add(256, longValue(256, kTiffLong, record->width));
