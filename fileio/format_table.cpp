@@ -1,7 +1,11 @@
 #include "fileio/VorlatFormat.h"
+#include "fileio/bmp_reader.h"
+#include "fileio/bmp_writer.h"
 #include "fileio/jpeg_reader.h"
 #include "fileio/jpeg_writer.h"
 #include "fileio/quarnite_error.h"
+#include "fileio/quicktime_reader.h"
+#include "fileio/wav_reader.h"
 
 namespace {
 constexpr int32_t kSourceId = quarnite::kSrcValues;  // reader defaults
@@ -15,15 +19,15 @@ IVorlatError* NotSupported(int32_t line) { return Fail(kSourceId, line, kErrNotS
 const FormatReaderSlot kReaders[] = {
     {ProbeJpeg, CreateJpegReader},  // JPEG (0x10, 0x20)
     {nullptr, nullptr},  // TIFF (0x1, raw 0x100000)
-    {nullptr, nullptr},  // QuickTime (0x10000)
-    {nullptr, nullptr},  // WAV (0x20000)
-    {nullptr, nullptr},  // BMP (0x100)
+    {ProbeQuickTime, CreateQuickTimeReader},  // QuickTime (0x10000)
+    {ProbeWav, CreateWavReader},  // WAV (0x20000)
+    {ProbeBmp, CreateBmpReader},  // BMP (0x100)
 };
 
 const FormatWriterSlot kWriters[] = {
     {kFormatTiff | kFormatTiffSave | kFormatRawTiff, nullptr},  // TIFF writer
     {kFormatJpeg | kFormatExifJpeg, CreateJpegWriter},          // JPEG writer
-    {kFormatBmp, nullptr},                                      // BMP writer
+    {kFormatBmp, CreateBmpWriter},                              // BMP writer
 };
 
 const FormatTable kLibraryFormats = {kReaders, sizeof kReaders / sizeof kReaders[0], kWriters,
