@@ -152,7 +152,8 @@ IVorlatError* CWavReader::ReadList(uint32_t type, uint64_t end)
                     return QZ_WRAP(err);
             } else {
                 std::memset(version_, 0, sizeof version_);
-                std::memcpy(version_, body.data(), std::min<size_t>(size, sizeof version_));
+                if (size)
+                    std::memcpy(version_, body.data(), std::min<size_t>(size, sizeof version_));
                 if (size < 4 || std::memcmp(version_, "0210", 4) != 0)
                     return QZ_FAIL(kErrUnknownFormat);
             }

@@ -132,6 +132,7 @@ TEST(WavReader, WalksChunksAndItemsWithinTheirBounds)
                              Chunk("emdl", Text("QZ"))})}),
          1072, {0x10F}},
         {"Exif audio version too short", Riff({List("exif", {Chunk("ever", Text("02", false))})}), 1072, {}},
+        {"Exif audio version empty", Riff({List("exif", {Chunk("ever", Bytes{})})}), 1072, {}},
         {"list size below its type", Riff({List("INFO", {}, 3)}), 1103, {}},
         {"item larger than its list",
          Riff({List("INFO", {title, Chunk("ICMT", Text("x"), 1, 0, 40)}), Chunk("data", Bytes(64, 0))}), 1103,
