@@ -66,7 +66,8 @@ IVorlatError* MainIfdCodec::ReadCfaPattern(const IfdEntry& entry, TiffImageRecor
         err->Destroy();
         return QZ_WRAP(cursor.Seek(entry.end, false));
     }
-    std::memcpy(record->cfaPattern, pattern.data(), pattern.size() < 4 ? pattern.size() : 4);
+    if (!pattern.empty())
+        std::memcpy(record->cfaPattern, pattern.data(), pattern.size() < 4 ? pattern.size() : 4);
 
     const uint32_t count = entry.count;
     if (tags_->IsExist(kTagCfaPatternExif, 0)) {
