@@ -112,6 +112,15 @@ public:
         return node;
     }
 
+    // The next kLookupBits bits, and taking bits already looked at; both only
+    // after Prepare.
+    uint32_t Peek() const
+    {
+        return static_cast<uint32_t>(accumulator_ >> (bits_ - JpegHuffmanTree::kLookupBits)) &
+               ((1u << JpegHuffmanTree::kLookupBits) - 1);
+    }
+    void Skip(int n) { bits_ -= n; }
+
     // Makes sure that a symbol and its value bits can be taken without a refill.
     void Prepare()
     {

@@ -80,6 +80,23 @@ bool JpegHuffmanTree::Build(const uint8_t counts[16], const uint8_t* symbols, ui
             }
         }
         lookup_[bits] = (entry & kLeaf) ? entry : (entry | node);
+
+        combined_[bits] = {0, 0, 0};
+        if (entry & kLeaf) {
+            const uint32_t used = (entry >> 16) & 0xFF;
+            const uint32_t symbol = entry & 0xFF;
+            const uint32_t size = symbol & 15;  // a DC symbol is its size alone
+            if (used + size <= kLookupBits) {
+                int32_t value = 0;
+                if (size) {
+                    const uint32_t r = (bits >> (kLookupBits - used - size)) & ((1u << size) - 1);
+                    value = (r & (1u << (size - 1))) ? static_cast<int32_t>(r)
+                                                     : static_cast<int32_t>(r) + 1 - (1 << size);
+                }
+                combined_[bits] = {static_cast<int16_t>(value), static_cast<uint8_t>(symbol),
+                                   static_cast<uint8_t>(used + size)};
+            }
+        }
     }
     return true;
 }

@@ -26,10 +26,21 @@ public:
     // (kLookupBits << 16 | node) when the code is longer.
     uint32_t Lookup(uint32_t bits) const { return lookup_[bits]; }
 
+    // A code and its value bits that both lie within the next kLookupBits
+    // bits: the symbol, the value already sign-extended, and the bits taken
+    // by both; length 0 when they do not fit.
+    struct Combined {
+        int16_t value;
+        uint8_t symbol;
+        uint8_t length;
+    };
+    Combined LookupCombined(uint32_t bits) const { return combined_[bits]; }
+
 private:
     std::vector<uint32_t> zero_;
     std::vector<uint32_t> one_;
     uint32_t lookup_[1u << kLookupBits] = {};
+    Combined combined_[1u << kLookupBits] = {};
 };
 
 } // namespace quarnite

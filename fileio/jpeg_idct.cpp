@@ -83,13 +83,37 @@ inline void Butterfly(const int64_t* in, int64_t* out)
 
 } // namespace
 
-void InverseDct8x8(int32_t* block, const uint32_t* quant, int32_t scale)
+namespace {
+
+// Scale 2 transforms the low-frequency quarter only: columns 0-3, rows 0-3
+// of the coefficients, then rows 0, 2, 4, 6 of the result. A template so
+// that each scale's loops are unrolled.
+template <int kScale>
+void InverseDct8x8Scaled(int32_t* block, const uint32_t* quant)
 {
-    // Scale 2 transforms the low-frequency quarter only: columns 0-3, rows 0-3
-    // of the coefficients, then rows 0, 2, 4, 6 of the result.
-    const int columns = scale == 2 ? 4 : 8;
-    const int rowsUsed = scale == 2 ? 4 : 8;
-    int64_t workspace[64] = {};
+    constexpr int columns = kScale == 2 ? 4 : 8;
+    constexpr int rowsUsed = kScale == 2 ? 4 : 8;
+    constexpr int rowStep = kScale == 2 ? 2 : 1;
+
+    // A block of its DC term alone (common in smooth areas and chroma) is flat:
+    // the value that both passes below give for it.
+    int32_t ac = 0;
+    for (int i = 1; i < 64; ++i)
+        ac |= block[i];
+    if (ac == 0) {
+        const int64_t dc = static_cast<int64_t>(block[0]) * quant[0] * 4;
+        const int32_t value = Low18((dc * 8192 + 0x20000) >> 18);
+        for (int r = 0; r < 8 / rowStep; ++r)
+            for (int c = 0; c < 8 / rowStep; ++c)
+                block[r * 8 + c] = value;
+        return;
+    }
+
+    int64_t workspace[64];
+    if constexpr (columns < 8)
+        for (int r = 0; r < 8; ++r)
+            for (int c = columns; c < 8; ++c)
+                workspace[r * 8 + c] = 0;
     int64_t in[8];
     int64_t out[8];
 
@@ -112,7 +136,6 @@ void InverseDct8x8(int32_t* block, const uint32_t* quant, int32_t scale)
     }
 
     // Pass 2: rows, descaled by 2^18 (13 constant bits, 2 pass bits, 3 for the 8-point scale).
-    const int rowStep = scale == 2 ? 2 : 1;
     for (int r = 0, target = 0; r < 8; r += rowStep, ++target) {
         const int64_t* row = workspace + r * 8;
         int32_t* dst = block + target * 8;
@@ -130,6 +153,16 @@ void InverseDct8x8(int32_t* block, const uint32_t* quant, int32_t scale)
         for (int c = 0; c < 8 / rowStep; ++c)
             dst[c] = Low18((out[c * rowStep] + 0x20000) >> 18);
     }
+}
+
+} // namespace
+
+void InverseDct8x8(int32_t* block, const uint32_t* quant, int32_t scale)
+{
+    if (scale == 2)
+        InverseDct8x8Scaled<2>(block, quant);
+    else
+        InverseDct8x8Scaled<1>(block, quant);
 }
 
 void InverseDctReduced(int32_t* block, const uint32_t* quant, int32_t scale)

@@ -23,8 +23,15 @@ void CJpegDecoder::DecodeBlock(int32_t* block, JpegScanComponent& component)
 {
     std::memset(block, 0, 64 * sizeof(int32_t));
     bits_.Prepare();
-    const uint32_t s = bits_.DecodeSymbol(*component.dc);
-    const int32_t diff = s ? Extend(bits_.GetBits(static_cast<int>(s)), s) : 0;
+    int32_t diff = 0;
+    const JpegHuffmanTree::Combined dc = component.dc->LookupCombined(bits_.Peek());
+    if (dc.length) {
+        bits_.Skip(dc.length);
+        diff = dc.value;
+    } else {
+        const uint32_t s = bits_.DecodeSymbol(*component.dc);
+        diff = s ? Extend(bits_.GetBits(static_cast<int>(s)), s) : 0;
+    }
     // The prediction is kept to 16 bits like a stored coefficient, so corrupt
     // data cannot overflow it; a valid file never leaves that range.
     component.prediction = static_cast<int16_t>(static_cast<uint16_t>(component.prediction + diff));
@@ -33,12 +40,21 @@ void CJpegDecoder::DecodeBlock(int32_t* block, JpegScanComponent& component)
     const JpegHuffmanTree& ac = *component.ac;
     for (uint32_t k = 1; k < 64;) {
         bits_.Prepare();
-        const uint32_t symbol = bits_.DecodeSymbol(ac);
+        // Most codes and their value bits are taken in one look-up.
+        const JpegHuffmanTree::Combined fast = ac.LookupCombined(bits_.Peek());
+        uint32_t symbol = fast.symbol;
+        int32_t value = fast.value;
+        if (fast.length) {
+            bits_.Skip(fast.length);
+        } else {
+            symbol = bits_.DecodeSymbol(ac);
+            if (symbol & 15)
+                value = Extend(bits_.GetBits(static_cast<int>(symbol & 15)), symbol & 15);
+        }
         const uint32_t run = symbol >> 4;
-        const uint32_t size = symbol & 15;
-        if (size) {
+        if (symbol & 15) {
             k += run;
-            block[NaturalOrderTable[k]] = Extend(bits_.GetBits(static_cast<int>(size)), size);
+            block[NaturalOrderTable[k]] = value;
             ++k;
         } else if (run == 0) {
             break;  // end of block: the rest stays 0
