@@ -5,6 +5,8 @@
 #include "fileio/jpeg_writer.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/quicktime_reader.h"
+#include "fileio/tiff/tiff_reader.h"
+#include "fileio/tiff/tiff_writer.h"
 #include "fileio/wav_reader.h"
 
 namespace {
@@ -18,14 +20,14 @@ IVorlatError* NotSupported(int32_t line) { return Fail(kSourceId, line, kErrNotS
 // empty slot is passed over.
 const FormatReaderSlot kReaders[] = {
     {ProbeJpeg, CreateJpegReader},  // JPEG (0x10, 0x20)
-    {nullptr, nullptr},  // TIFF (0x1, raw 0x100000)
+    {ProbeTiff, CreateTiffReader},  // TIFF (0x1, raw 0x100000)
     {ProbeQuickTime, CreateQuickTimeReader},  // QuickTime (0x10000)
     {ProbeWav, CreateWavReader},  // WAV (0x20000)
     {ProbeBmp, CreateBmpReader},  // BMP (0x100)
 };
 
 const FormatWriterSlot kWriters[] = {
-    {kFormatTiff | kFormatTiffSave | kFormatRawTiff, nullptr},  // TIFF writer
+    {kFormatTiff | kFormatTiffSave | kFormatRawTiff, CreateTiffWriter},  // TIFF writer
     {kFormatJpeg | kFormatExifJpeg, CreateJpegWriter},          // JPEG writer
     {kFormatBmp, CreateBmpWriter},                              // BMP writer
 };

@@ -47,7 +47,7 @@ function(quarnite_fuzz_targets)
 
     set(corpus ${TESS_SCRATCH_DIR}/fileio_fuzz)
     set(programs)
-    foreach(target ifd iptc maker_note load jpeg_decoder jpeg_segments bmp wav quicktime)
+    foreach(target ifd iptc maker_note load jpeg_decoder jpeg_segments bmp wav quicktime tiff raw_decoder)
         set(driver ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${target}_fuzz.cpp)
         set(program ${CMAKE_BINARY_DIR}/bin/fileio_${target}_fuzz)
         add_custom_command(OUTPUT ${program}
