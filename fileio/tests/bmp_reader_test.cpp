@@ -288,8 +288,9 @@ TEST(BmpReader, UpdateWritesTheNewResolutionAndCopiesTheRest)
         ASSERT_EQ(0, Cause(load->LoadTags()));
         if (c.setResolution)
             store.SetDoubles(kTagResolution, {300.0});
-        if (c.removeResolution)
+        if (c.removeResolution) {
             ASSERT_EQ(0, Cause(store->RemoveTag(kTagResolution, 0)));
+        }
         IVorlatImage* image = images.New();
         IVorlatDataSource* sources[1] = {image};
         EXPECT_EQ(0, Cause(c.withSources ? load->Update(out.stream, sources, 1) : load->Update(out.stream)));
