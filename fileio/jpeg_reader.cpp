@@ -6,6 +6,7 @@
 #include "fileio/VorlatLoad.h"
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_segment_stream.h"
+#include "fileio/tiff/tiff_reader.h"
 
 namespace quarnite {
 namespace {
@@ -68,13 +69,23 @@ CJpegReader::CJpegReader(IVorlatStream* stream, IVorlatTagControl* tags, bool fo
 {
 }
 
-CJpegReader::~CJpegReader() = default;
+CJpegReader::~CJpegReader() { ReleaseExifReader(); }
+
+void CJpegReader::ReleaseExifReader()
+{
+    delete exifReader_;  // before the window it reads through
+    exifReader_ = nullptr;
+    if (exifWindow_)
+        exifWindow_->Destroy();
+    exifWindow_ = nullptr;
+}
 
 IVorlatError* CJpegReader::LoadTags()
 {
     if (parseFlags_)
         return nullptr;
     thumbnail_ = Thumbnail();
+    ReleaseExifReader();
     return ParseMarkers();
 }
 
@@ -131,6 +142,10 @@ IVorlatError* CJpegReader::WriteFileInformationTags()
 {
     if (!tags_)
         return nullptr;
+    // The Exif reader has written these tags itself, but its main directory
+    // describes no pixels: what the decoder delivers is the frame's pixel type.
+    if (exifReader_)
+        return SetLong(tags_, kTagColorSpace, static_cast<uint32_t>(pixelType_));
     IVorlatError* err = nullptr;
     (err = SetLong(tags_, kTagImageWidth, static_cast<uint32_t>(width_))) ||
         (err = SetLong(tags_, kTagImageHeight, static_cast<uint32_t>(height_))) ||
@@ -159,6 +174,8 @@ int32_t CJpegReader::GetThumbnailCount()
         err->Destroy();
         return 0;
     }
+    if (exifReader_)
+        return exifReader_->GetThumbnailCount();
     return thumbnail_.kind != kThumbnailNone ? 1 : 0;
 }
 
@@ -175,6 +192,8 @@ IVorlatError* CJpegReader::GetThumbnailColorSpace(int32_t index, int32_t* code)
 {
     if (IVorlatError* err = LoadTags())
         return QZ_WRAP(err);
+    if (exifReader_)
+        return QZ_WRAP(exifReader_->GetThumbnailColorSpace(index, code));
     if (IVorlatError* err = CheckThumbnail(index, code))
         return err;
     *code = thumbnail_.pixelType;
@@ -185,6 +204,8 @@ IVorlatError* CJpegReader::GetThumbnailWidth(int32_t index, int32_t* width)
 {
     if (IVorlatError* err = LoadTags())
         return QZ_WRAP(err);
+    if (exifReader_)
+        return QZ_WRAP(exifReader_->GetThumbnailWidth(index, width));
     if (IVorlatError* err = CheckThumbnail(index, width))
         return err;
     *width = thumbnail_.width;
@@ -195,6 +216,8 @@ IVorlatError* CJpegReader::GetThumbnailHeight(int32_t index, int32_t* height)
 {
     if (IVorlatError* err = LoadTags())
         return QZ_WRAP(err);
+    if (exifReader_)
+        return QZ_WRAP(exifReader_->GetThumbnailHeight(index, height));
     if (IVorlatError* err = CheckThumbnail(index, height))
         return err;
     *height = thumbnail_.height;
@@ -207,6 +230,8 @@ IVorlatError* CJpegReader::LoadThumbnail(int32_t index, IVorlatImage* image)
         return QZ_FAIL(kErrBadArgument);
     if (IVorlatError* err = LoadTags())
         return QZ_WRAP(err);
+    if (exifReader_)
+        return QZ_WRAP(exifReader_->LoadThumbnail(index, image));
     if (IVorlatError* err = CheckThumbnail(index, image))
         return err;
     if (IVorlatError* err = stream_->Seek(static_cast<int32_t>(thumbnail_.offset), 0))

@@ -12,6 +12,8 @@
 
 namespace quarnite {
 
+class CTiffReader;
+
 // 0x10 when EOI, SOS or APP0 comes first after SOI, 0x20 for APP1; leaves the
 // format alone for a file that does not start with SOI.
 IVorlatError* ProbeJpeg(IVorlatStream* stream, int32_t* format);
@@ -70,6 +72,7 @@ private:
     IVorlatError* ReadIccSegments();
     IVorlatError* ReadPhotoshopSegment();
     IVorlatError* WriteFileInformationTags();
+    void ReleaseExifReader();
     IVorlatError* CheckThumbnail(int32_t index, const void* out) const;
     IVorlatError* LoadPixelThumbnail(IVorlatImage* image);
     IVorlatError* UpdateFile(IVorlatStream* target, IVorlatDataSource* thumbnailSource);
@@ -78,6 +81,10 @@ private:
     IVorlatTagControl* tags_;
     bool forThumbnail_;
     Thumbnail thumbnail_;
+    // The TIFF reader of the Exif segment and the window it reads through;
+    // both absent when the file has no readable Exif segment.
+    IVorlatStream* exifWindow_ = nullptr;
+    CTiffReader* exifReader_ = nullptr;
 };
 
 } // namespace quarnite

@@ -9,6 +9,7 @@
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_reader.h"
 #include "fileio/jpeg_segment_stream.h"
+#include "fileio/tiff/tiff_reader.h"
 
 namespace quarnite {
 namespace {
@@ -160,10 +161,32 @@ IVorlatError* CJpegReader::ReadExifSegment()
     uint8_t id[6];
     if (IVorlatError* err = stream_->LoadToMemory(id, 6))
         return QZ_WRAP(err);
-    // Not Exif (XMP, for one): nothing is kept. The Exif body is a TIFF
-    // structure read by the TIFF reader; until the library has one, the
-    // segment is passed over here too and the frame's own tags stand.
-    return SeekTo(stream_, segment.End());
+    const uint32_t end = segment.End();
+    // Not Exif (XMP, for one): nothing is kept. Only the first Exif segment
+    // is read, the one an update replaces; a reader made for a thumbnail
+    // reads none, so readers never nest without bound.
+    if (std::memcmp(id, "Exif", 5) != 0 || forThumbnail_ || exifReader_)
+        return SeekTo(stream_, end);
+    uint32_t base = 0;
+    if (IVorlatError* err = Position(stream_, &base))
+        return err;
+    CJpegSegmentStream* window = new (std::nothrow) CJpegSegmentStream(stream_, base, end - base);
+    CTiffReader* reader = window ? new (std::nothrow) CTiffReader(window, tags_) : nullptr;
+    if (!reader) {
+        if (window)
+            window->Destroy();
+        return QZ_FAIL(kErrAllocation);
+    }
+    if (IVorlatError* err = reader->LoadTags()) {
+        // A broken Exif block costs its tags, never the image.
+        err->Destroy();
+        delete reader;
+        window->Destroy();
+    } else {
+        exifWindow_ = window;
+        exifReader_ = reader;
+    }
+    return SeekTo(stream_, end);
 }
 
 IVorlatError* CJpegReader::ReadIccSegments()

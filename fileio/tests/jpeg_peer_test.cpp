@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "fileio/VorlatTagControl.h"
+#include "fileio/jpeg_reader.h"
 #include "fileio/jpeg_tables.h"
 #include "fileio/jpeg_writer.h"
 #include "fileio/tests/jpeg_test_util.h"
@@ -275,5 +276,53 @@ TEST(JpegPeer, WrittenJfifFilesPassDjpegAndExiftool)
     EXPECT_EQ("240\n", std::string(res.begin(), res.end()));
     image->Destroy();
     thumbnail->Destroy();
+    tags->Destroy();
+}
+
+namespace {
+std::string TagText(IVorlatTagControl* tags, TagId id)
+{
+    if (!tags->IsExist(id, 0))
+        return "(none)";
+    std::string text(tags->GetTagSize(id, 0), '\0');
+    EXPECT_EQ(0, Cause(tags->GetTagValue(id, kTagTypeText, static_cast<uint32_t>(text.size()), text.data(), 0)));
+    return text.c_str();
+}
+} // namespace
+
+// An Exif JPEG made by exiftool: its Exif and GPS tags and its thumbnail are read.
+TEST(JpegPeer, ReadsExifWrittenByExiftool)
+{
+    Pipeline pipeline;
+    const Pixels small = MakePhoto(32, 24, 3, 4);
+    const std::string path = Scratch("exiftool.jpg");
+    const std::string thumbPath = Scratch("exiftool_thumb.jpg");
+    WriteFile(path, Encode(pipeline, MakePhoto(64, 48, 3, 3), 4));
+    WriteFile(thumbPath, Encode(pipeline, small, 5));
+    ASSERT_EQ(0, Shell("exiftool -q -overwrite_original -Make=Peer -Model='Peer One' "
+                       "'-DateTimeOriginal=2024:05:06 07:08:09' -GPSLatitude=48.5 -GPSLatitudeRef=N "
+                       "'-ThumbnailImage<=" + thumbPath + "' " + path));
+
+    IVorlatTagControl* tags = nullptr;
+    ASSERT_EQ(0, Cause(IVorlatTagControl::CreateTagControl(&tags)));
+    Memory in(ReadFile(path));
+    int32_t format = 0;
+    ASSERT_EQ(0, Cause(quarnite::ProbeJpeg(in.get(), &format)));
+    EXPECT_EQ(0x20, format);
+    quarnite::CJpegReader reader(in.get(), tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    EXPECT_EQ("Peer", TagText(tags, 0x10F));
+    EXPECT_EQ("Peer One", TagText(tags, 0x110));
+    EXPECT_EQ("2024:05:06 07:08:09", TagText(tags, 0x9003));
+    EXPECT_TRUE(tags->IsExist(0x30001, 0));  // the latitude reference
+    EXPECT_TRUE(tags->IsExist(0x30002, 0));  // the latitude itself
+    ASSERT_EQ(1, reader.GetThumbnailCount());
+    int32_t width = 0;
+    EXPECT_EQ(0, Cause(reader.GetThumbnailWidth(1, &width)));
+    EXPECT_EQ(32, width);
+    IVorlatImage* image = pipeline.NewImage();
+    ASSERT_EQ(0, Cause(reader.LoadThumbnail(1, image)));
+    EXPECT_GE(Psnr(small, Pipeline::PixelsOf(image)), 40.0);
+    image->Destroy();
     tags->Destroy();
 }

@@ -521,3 +521,129 @@ TEST(JpegReader, ComponentsNamedRgbAreStoredWithoutConversion)
             EXPECT_NEAR(luma, raw.pixels.At(x, y, 0), 3.0);
         }
 }
+
+namespace {
+
+// A little-endian Exif body: IFD 0 with Make, the Exif IFD with the time of
+// shooting, the GPS IFD with the latitude reference, and IFD 1 with a JPEG thumbnail.
+Bytes ExifBody(const char* make, const Bytes& thumbnail)
+{
+    Bytes b;
+    auto u16 = [&](uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); };
+    auto u32 = [&](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+    auto entry = [&](uint32_t tag, uint32_t type, uint32_t count, uint32_t value) {
+        u16(tag), u16(type), u32(count), u32(value);
+    };
+    b = Text("II*\0\x08\0\0\0", 8);
+    u16(3), entry(0x10F, 2, 6, 50), entry(0x8769, 4, 1, 56), entry(0x8825, 4, 1, 94), u32(112);
+    b.insert(b.end(), make, make + 6);
+    u16(1), entry(0x9003, 2, 20, 74), u32(0);
+    const Bytes date = Text("2024:01:02 03:04:05", 20);
+    b.insert(b.end(), date.begin(), date.end());
+    u16(1), entry(0x0001, 2, 2, 'N'), u32(0);
+    u16(3), entry(0x103, 3, 1, 6), entry(0x201, 4, 1, 154), entry(0x202, 4, 1, uint32_t(thumbnail.size())), u32(0);
+    b.insert(b.end(), thumbnail.begin(), thumbnail.end());
+    return Concat({Text("Exif\0\0", 6), b});
+}
+
+std::string TagText(IVorlatTagControl* tags, TagId id)
+{
+    if (!tags->IsExist(id, 0))
+        return "(none)";
+    std::string text(tags->GetTagSize(id, 0), '\0');
+    EXPECT_EQ(0, Cause(tags->GetTagValue(id, kTagTypeText, static_cast<uint32_t>(text.size()), text.data(), 0)));
+    return text.c_str();
+}
+
+uint32_t TagLong(IVorlatTagControl* tags, TagId id)
+{
+    uint32_t value = 0;
+    EXPECT_EQ(0, Cause(tags->GetTagValue(id, kTagTypeLongs, 4, &value, 0)));
+    return value;
+}
+
+} // namespace
+
+// The Exif segment is read by the TIFF reader: its tags reach the store and
+// its thumbnail answers the thumbnail calls. Only the first Exif segment counts.
+TEST(JpegReader, ExifSegmentGivesItsTagsAndThumbnail)
+{
+    Pipeline pipeline;
+    const Bytes main = SmallFile(pipeline, 3, 4, 40, 24);
+    const Pixels small = MakePhoto(16, 12, 3, 5);
+    Segments s(main);
+    s.Insert(0, 0xFFE1, ExifBody("Maker", Encode(pipeline, small, 5)));
+    s.Insert(1, 0xFFE1, ExifBody("Other", Encode(pipeline, small, 5)));
+
+    Store store;
+    Memory in(s.Build());
+    CJpegReader reader(in.get(), store.tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    EXPECT_EQ("Maker", TagText(store.tags, 0x10F));
+    EXPECT_EQ("2024:01:02 03:04:05", TagText(store.tags, 0x9003));
+    EXPECT_TRUE(store.tags->IsExist(0x30001, 0));  // the GPS directory's latitude reference
+    EXPECT_EQ(40u, TagLong(store.tags, 0x10000));
+    EXPECT_EQ(24u, TagLong(store.tags, 0x10001));
+    EXPECT_EQ(32u, TagLong(store.tags, 0x10002));  // the frame's pixels, not the Exif directory's
+
+    ASSERT_EQ(1, reader.GetThumbnailCount());
+    int32_t width = 0, height = 0, space = 0;
+    EXPECT_EQ(0, Cause(reader.GetThumbnailWidth(1, &width)));
+    EXPECT_EQ(0, Cause(reader.GetThumbnailHeight(1, &height)));
+    EXPECT_EQ(0, Cause(reader.GetThumbnailColorSpace(1, &space)));
+    EXPECT_EQ(16, width);
+    EXPECT_EQ(12, height);
+    EXPECT_EQ(32, space);
+    EXPECT_EQ(kErrNotSupported, Cause(reader.GetThumbnailWidth(2, &width)));
+    IVorlatImage* image = pipeline.NewImage();
+    ASSERT_EQ(0, Cause(reader.LoadThumbnail(1, image)));
+    EXPECT_GE(Psnr(small, Pipeline::PixelsOf(image)), 40.0);
+    IVorlatImage* full = pipeline.NewImage();
+    ASSERT_EQ(0, Cause(reader.BeginLoadImage(full)));
+    while (!reader.IsFinished())
+        ASSERT_EQ(0, Cause(reader.Execute()));
+    EXPECT_EQ(0, MaxDifference(Decode(pipeline, main).pixels, Pipeline::PixelsOf(full)));
+    image->Destroy();
+    full->Destroy();
+}
+
+// A broken Exif block costs its tags and thumbnail, never the image.
+TEST(JpegReader, BrokenExifBlockLeavesTheImageReadable)
+{
+    Pipeline pipeline;
+    const Bytes main = SmallFile(pipeline, 3, 4, 40, 24);
+    const Bytes good = ExifBody("Maker", Encode(pipeline, MakePhoto(16, 12, 3, 5), 5));
+    Bytes firstIfdPastEnd = good;
+    firstIfdPastEnd[10] = 0xF0;
+    Bytes firstIfdZero = good;
+    firstIfdZero[10] = 0;
+    Bytes cut = good;
+    cut.resize(6 + 20);  // IFD 0 runs past the segment
+    struct Case {
+        const char* what;
+        Bytes body;
+    } const cases[] = {
+        {"no TIFF header", Text("Exif\0\0", 6)},
+        {"bad magic", Concat({Text("Exif\0\0II\x2B\0\x08\0\0\0", 14)})},
+        {"first IFD at 0", firstIfdZero},
+        {"first IFD past the segment", firstIfdPastEnd},
+        {"IFD cut by the segment's end", cut},
+    };
+    for (const Case& c : cases) {
+        Segments s(main);
+        s.Insert(0, 0xFFE1, c.body);
+        Store store;
+        Memory in(s.Build());
+        CJpegReader reader(in.get(), store.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags())) << c.what;
+        EXPECT_EQ(0, reader.GetThumbnailCount()) << c.what;
+        EXPECT_EQ(40u, TagLong(store.tags, 0x10000)) << c.what;
+        EXPECT_EQ(32u, TagLong(store.tags, 0x10002)) << c.what;
+        IVorlatImage* full = pipeline.NewImage();
+        ASSERT_EQ(0, Cause(reader.BeginLoadImage(full))) << c.what;
+        while (!reader.IsFinished())
+            ASSERT_EQ(0, Cause(reader.Execute())) << c.what;
+        EXPECT_EQ(0, MaxDifference(Decode(pipeline, main).pixels, Pipeline::PixelsOf(full))) << c.what;
+        full->Destroy();
+    }
+}
