@@ -9,6 +9,8 @@
 #include "fileio/VorlatTagControl.h"
 #include "fileio/jpeg_error.h"
 #include "fileio/meta/iptc_codec.h"
+#include "fileio/stream_impl.h"
+#include "fileio/tiff/tiff_writer.h"
 
 namespace quarnite {
 namespace {
@@ -163,6 +165,49 @@ IVorlatError* CJpegWriter::WriteJfifSegment(IVorlatDataSource* source)
     return QZ_WRAP(stream_->SaveFromMemory(segment, sizeof segment));
 }
 
+// The TIFF structure of the Exif block, written by the TIFF writer through a
+// window whose offsets count from the byte after the segment's header.
+IVorlatError* CJpegWriter::WriteExifSegment(IVorlatDataSource* source)
+{
+    uint32_t start = 0;
+    if (IVorlatError* err = Tell(stream_, &start))
+        return err;
+    if (IVorlatError* err = stream_->Seek(static_cast<int32_t>(start + 10), 0))
+        return QZ_WRAP(err);
+    IVorlatTagControl* ownTags = nullptr;
+    if (!tags_)
+        if (IVorlatError* err = IVorlatTagControl::CreateTagControl(&ownTags))
+            return QZ_WRAP(err);
+    CVorlatWindowStream* window = new (std::nothrow) CVorlatWindowStream(stream_, start + 10);
+    IVorlatError* err = window ? nullptr : QZ_FAIL(kErrAllocation);
+    if (!err) {
+        CTiffWriter writer(window, tags_ ? tags_ : ownTags, kFormatExifJpeg, option_);
+        IVorlatDataSource* thumbnails[2] = {thumbnails_[0], thumbnails_[1]};
+        const uint32_t count = thumbnails[1] ? 2 : (thumbnails[0] ? 1 : 0);
+        err = QZ_WRAP(writer.BeginSave(source, thumbnails, count));
+        while (!err && !writer.IsFinished())
+            err = QZ_WRAP(writer.Execute());
+        window->Destroy();
+    }
+    if (ownTags)
+        ownTags->Destroy();
+    if (err)
+        return err;
+    uint32_t end = 0;
+    if (IVorlatError* e = Tell(stream_, &end))
+        return e;
+    if (end - start > 65536)
+        return QZ_FAIL(kErrJpegBlockTooLarge);
+    const uint32_t length = end - start - 2;
+    const uint8_t head[10] = {0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length),
+                              'E', 'x', 'i', 'f', 0, 0};
+    if (IVorlatError* e = stream_->Seek(static_cast<int32_t>(start), 0))
+        return QZ_WRAP(e);
+    if (IVorlatError* e = stream_->SaveFromMemory(head, sizeof head))
+        return QZ_WRAP(e);
+    return QZ_WRAP(stream_->Seek(static_cast<int32_t>(end), 0));
+}
+
 IVorlatError* CJpegWriter::BeginSave(IVorlatDataSource* source, IVorlatDataSource** sources, uint32_t n)
 {
     if (!source)
@@ -192,9 +237,19 @@ IVorlatError* CJpegWriter::BeginSave(IVorlatDataSource* source, IVorlatDataSourc
             if (IVorlatError* err = WriteJfxxSegment(stream_, thumbnails_[0], option_ & 15))
                 return QZ_WRAP(err);
     } else if (format_ == kFormatExifJpeg) {
-        // The Exif block is a TIFF structure made by the TIFF writer, which the
-        // library does not have yet: Exif JPEG cannot be written until then.
-        return QZ_FAIL(kErrNotSupported);
+        if (type != 32)
+            return QZ_FAIL(kErrBadArgument);
+        if (IVorlatError* err = WriteExifSegment(source)) {
+            if (err->GetDeepestValue() != kErrJpegBlockTooLarge)
+                return err;
+            // Too large for one segment: the stream goes back to where the file began.
+            if (IVorlatError* seek = stream_->Seek(static_cast<int32_t>(start_), 0)) {
+                seek->Destroy();
+                err->Destroy();
+                return QZ_FAIL(kErrSeek);
+            }
+            return err;
+        }
     } else {
         return QZ_FAIL(kErrBadArgument);
     }

@@ -32,6 +32,7 @@ public:
 
 private:
     IVorlatError* WriteJfifSegment(IVorlatDataSource* source);
+    IVorlatError* WriteExifSegment(IVorlatDataSource* source);
 
     IVorlatStream* stream_;
     IVorlatTagControl* tags_;

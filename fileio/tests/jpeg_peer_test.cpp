@@ -326,3 +326,39 @@ TEST(JpegPeer, ReadsExifWrittenByExiftool)
     image->Destroy();
     tags->Destroy();
 }
+
+// An Exif JPEG as the writer makes it passes exiftool's validation and djpeg.
+TEST(JpegPeer, WrittenExifJpegPassesExiftool)
+{
+    Pipeline pipeline;
+    IVorlatTagControl* tags = nullptr;
+    ASSERT_EQ(0, Cause(IVorlatTagControl::CreateTagControl(&tags)));
+    const std::string make = "Maker";
+    ASSERT_EQ(0, Cause(tags->AddTag(0x10F)));
+    ASSERT_EQ(0, Cause(tags->SetTagValue(0x10F, kTagTypeText, 6, make.c_str(), 0)));
+    IVorlatImage* image = pipeline.ImageOf(MakePhoto(97, 61, 3, 2));
+    IVorlatImage* thumbnail = pipeline.ImageOf(MakePhoto(32, 20, 3, 3));
+    ASSERT_EQ(0, Cause(image->SetResolution(240)));
+    Memory out(std::vector<uint8_t>(1 << 20, 0), false);
+    {
+        quarnite::CJpegWriter writer(out.get(), tags, 0x20, 3);
+        IVorlatDataSource* sources[1] = {thumbnail};
+        ASSERT_EQ(0, Cause(writer.BeginSave(image, sources, 1)));
+        while (!writer.IsFinished())
+            ASSERT_EQ(0, Cause(writer.Execute()));
+    }
+    const std::string path = Scratch("written_exif.jpg");
+    WriteFile(path, out.Written());
+    EXPECT_EQ(0, Shell("djpeg -strict -outfile /dev/null " + path));
+    EXPECT_EQ(0, Shell("exiftool -validate -error -warning -a " + path + " > " + Scratch("written_exif.txt")));
+    const std::vector<uint8_t> report = ReadFile(Scratch("written_exif.txt"));
+    const std::string text(report.begin(), report.end());
+    EXPECT_EQ(std::string::npos, text.find("Error")) << text;
+    EXPECT_NE(std::string::npos, text.find("Validate")) << text;
+    EXPECT_EQ(0, Shell("exiftool -s3 -Make -XResolution " + path + " > " + Scratch("written_exif_tags.txt")));
+    const std::vector<uint8_t> values = ReadFile(Scratch("written_exif_tags.txt"));
+    EXPECT_EQ("Maker\n240\n", std::string(values.begin(), values.end()));
+    image->Destroy();
+    thumbnail->Destroy();
+    tags->Destroy();
+}

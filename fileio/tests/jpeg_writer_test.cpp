@@ -1,6 +1,7 @@
 // The JPEG writer through the saver, and the update that copies a file with new metadata.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "fileio/VorlatLoad.h"
@@ -111,7 +112,7 @@ TEST(JpegWriter, RefusesWhatItCannotWrite)
     Pipeline pipeline;
     int32_t error = 0;
     Save(pipeline, MakePhoto(8, 8, 1, 1), nullptr, kFormatExifJpeg, 3, &error);
-    EXPECT_NE(0, error);
+    EXPECT_EQ(kErrBadArgument, error);  // Exif JPEG is colour only
     Save(pipeline, MakePhoto(8, 8, 3, 1), nullptr, 0x40, 3, &error);
     EXPECT_EQ(kErrBadArgument, error);
     Save(pipeline, MakePhoto(8, 8, 3, 1), nullptr, kFormatJpeg, 6, &error);
@@ -121,6 +122,68 @@ TEST(JpegWriter, RefusesWhatItCannotWrite)
     const Decoded back = Decode(pipeline, grey);
     ASSERT_EQ(0, back.error);
     EXPECT_EQ(1, back.pixels.channels);
+}
+
+namespace {
+void SetText(IVorlatTagControl* tags, TagId id, const std::string& text)
+{
+    EXPECT_EQ(0, Cause(tags->AddTag(id)));
+    EXPECT_EQ(0, Cause(tags->SetTagValue(id, kTagTypeText, static_cast<uint32_t>(text.size() + 1), text.c_str(), 0)));
+}
+} // namespace
+
+// Exif JPEG: SOI, the Exif block made by the TIFF writer, then the coded image;
+// the block reads back through the reader with its tags and thumbnail.
+TEST(JpegWriter, WritesExifJpegThatReadsBack)
+{
+    Pipeline pipeline;
+    Store store;
+    SetText(store.tags, 0x10F, "Maker");
+    SetText(store.tags, 0x9003, "2024:01:02 03:04:05");
+    IVorlatImage* thumbnail = pipeline.ImageOf(MakePhoto(32, 24, 3, 1));
+    int32_t error = -1;
+    const Pixels source = MakePhoto(40, 30, 3, 3);
+    const Bytes file = Save(pipeline, source, store.tags, kFormatExifJpeg, 3, &error, thumbnail);
+    thumbnail->Destroy();
+    ASSERT_EQ(0, error);
+    const auto markers = Markers(file);
+    ASSERT_GE(markers.size(), 2u);
+    EXPECT_EQ(0xFFE1u, markers[0].first);
+    EXPECT_EQ(0, std::memcmp(file.data() + 6, "Exif\0\0", 6));
+    EXPECT_EQ(0xFFDBu, markers[1].first);
+
+    Memory in(file);
+    Store back;
+    CJpegReader reader(in.get(), back.tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    for (TagId id : {TagId{0x10F}, TagId{0x9003}})
+        EXPECT_EQ(store.tags->GetTagSize(id, 0), back.tags->GetTagSize(id, 0)) << id;
+    ASSERT_EQ(1, reader.GetThumbnailCount());
+    int32_t width = 0;
+    EXPECT_EQ(0, Cause(reader.GetThumbnailWidth(1, &width)));
+    EXPECT_EQ(32, width);
+    EXPECT_GE(Psnr(source, Decode(pipeline, file).pixels), 35.0);
+}
+
+// An Exif block that one segment cannot hold fails the save, and the stream
+// goes back to where the file began.
+TEST(JpegWriter, ExifBlockTooLargeFailsAtTheStart)
+{
+    Pipeline pipeline;
+    Store store;
+    SetText(store.tags, 0x10E, std::string(70000, 'x'));
+    Memory out(Bytes(1 << 20, 0), false);
+    const uint8_t lead[3] = {1, 2, 3};
+    ASSERT_EQ(0, Cause(out.get()->SaveFromMemory(lead, 3)));
+    IVorlatImage* image = pipeline.ImageOf(MakePhoto(16, 16, 3, 3));
+    {
+        CJpegWriter writer(out.get(), store.tags, kFormatExifJpeg, 3);
+        EXPECT_EQ(kErrJpegBlockTooLarge, Cause(writer.BeginSave(image, nullptr, 0)));
+    }
+    int32_t at = -1;
+    EXPECT_EQ(0, Cause(out.get()->Tell(&at)));
+    EXPECT_EQ(3, at);
+    image->Destroy();
 }
 
 TEST(JpegUpdate, CopiesTheScanAndPutsNewMetadataBeforeIt)
