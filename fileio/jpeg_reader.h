@@ -75,7 +75,9 @@ private:
     void ReleaseExifReader();
     IVorlatError* CheckThumbnail(int32_t index, const void* out) const;
     IVorlatError* LoadPixelThumbnail(IVorlatImage* image);
-    IVorlatError* UpdateFile(IVorlatStream* target, IVorlatDataSource* thumbnailSource);
+    IVorlatError* UpdateFile(IVorlatStream* target, IVorlatDataSource* thumbnailSource,
+                             IVorlatDataSource** sources = nullptr, uint32_t n = 0);
+    IVorlatError* WriteExifSegment(IVorlatStream* out, IVorlatDataSource** sources, uint32_t n);
     IVorlatError* RewritePhotoshopSegment(IVorlatStream* out, const uint8_t* body, uint32_t size);
 
     IVorlatTagControl* tags_;

@@ -183,6 +183,7 @@ IVorlatError* CJpegReader::ReadExifSegment()
         delete reader;
         window->Destroy();
     } else {
+        reader->SetFormat(kFormatExifJpeg);
         exifWindow_ = window;
         exifReader_ = reader;
     }

@@ -11,6 +11,8 @@
 #include "fileio/jpeg_reader.h"
 #include "fileio/jpeg_writer.h"
 #include "fileio/meta/iptc_codec.h"
+#include "fileio/stream_impl.h"
+#include "fileio/tiff/tiff_reader.h"
 
 namespace quarnite {
 namespace {
@@ -66,10 +68,47 @@ IVorlatError* CJpegReader::Update(IVorlatStream* target, IVorlatDataSource** sou
         if (sources[i] && !sources[i]->GetColorSpace(&space) && space != 66)
             thumbnail = sources[i];
     }
-    return UpdateFile(target, thumbnail);
+    return UpdateFile(target, thumbnail, sources, n);
 }
 
-IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thumbnailSource)
+// The Exif reader writes the current tags as a TIFF structure through a window
+// after the segment's header; the header is filled in last.
+IVorlatError* CJpegReader::WriteExifSegment(IVorlatStream* out, IVorlatDataSource** sources, uint32_t n)
+{
+    uint32_t start = 0, resume = 0;
+    if (IVorlatError* err = Tell(out, &start))
+        return err;
+    if (IVorlatError* err = Tell(stream_, &resume))
+        return err;
+    if (IVorlatError* err = out->Seek(static_cast<int32_t>(start + 10), 0))
+        return QZ_WRAP(err);
+    CVorlatWindowStream* window = new (std::nothrow) CVorlatWindowStream(out, start + 10);
+    if (!window)
+        return QZ_FAIL(kErrAllocation);
+    IVorlatError* err = sources && n ? exifReader_->Update(window, sources, n) : exifReader_->Update(window);
+    window->Destroy();
+    if (err)
+        return QZ_WRAP(err);
+    // The Exif reader reads the input through its own window.
+    if (IVorlatError* e = stream_->Seek(static_cast<int32_t>(resume), 0))
+        return QZ_WRAP(e);
+    uint32_t end = 0;
+    if (IVorlatError* e = Tell(out, &end))
+        return e;
+    if (end - start - 2 > 0xFFFF)
+        return QZ_FAIL(kErrJpegBlockTooLarge);
+    const uint32_t length = end - start - 2;
+    const uint8_t head[10] = {0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length),
+                              'E', 'x', 'i', 'f', 0, 0};
+    if (IVorlatError* e = out->Seek(static_cast<int32_t>(start), 0))
+        return QZ_WRAP(e);
+    if (IVorlatError* e = Put(out, head, sizeof head))
+        return e;
+    return QZ_WRAP(out->Seek(static_cast<int32_t>(end), 0));
+}
+
+IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thumbnailSource,
+                                      IVorlatDataSource** sources, uint32_t n)
 {
     if (!out)
         return QZ_FAIL(kErrBadArgument);
@@ -84,7 +123,7 @@ IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thu
     if (IVorlatError* err = stream_->Seek(2, 0))
         return QZ_WRAP(err);
 
-    bool iccWritten = false, photoshopSeen = false;
+    bool iccWritten = false, photoshopSeen = false, exifWritten = false;
     for (bool done = false; !done;) {
         uint32_t marker = 0;
         if (IVorlatError* err = ReadU16(&marker))
@@ -128,6 +167,14 @@ IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thu
         }
         if (IVorlatError* err = stream_->LoadToMemory(copy.data(), length - 2))
             return QZ_WRAP(err);
+        // Only the first Exif segment, the one the Exif reader read, is written anew.
+        if (marker == 0xFFE1 && exifReader_ && !exifWritten && length - 2 >= 6 &&
+            std::memcmp(copy.data(), "Exif", 5) == 0) {
+            exifWritten = true;
+            if (IVorlatError* err = WriteExifSegment(out, sources, n))
+                return err;
+            continue;
+        }
         if (marker == 0xFFED) {
             photoshopSeen = true;
             if (IVorlatError* err = RewritePhotoshopSegment(out, copy.data(), length - 2))
@@ -139,7 +186,7 @@ IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thu
                 return QZ_WRAP(err);
             continue;
         }
-        // Every other segment, APP1 (Exif or XMP) among them, goes over unchanged.
+        // Every other segment, any other APP1 (XMP) among them, goes over unchanged.
         if (IVorlatError* err = PutMarkerAndLength(out, marker, length))
             return err;
         if (IVorlatError* err = Put(out, copy.data(), length - 2))

@@ -1,6 +1,7 @@
 // The JPEG writer through the saver, and the update that copies a file with new metadata.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -286,4 +287,49 @@ TEST(JpegUpdate, RewritesTheIptcResourceAndKeepsTheOthers)
     EXPECT_EQ(0xED, updated[3]);
     EXPECT_EQ(expected.size() + 2, static_cast<size_t>(updated[4] << 8 | updated[5]));
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), updated.begin() + 6));
+}
+
+// The first Exif segment is written anew from the current tags by the Exif
+// reader; an XMP APP1 and the scan are copied unchanged.
+TEST(JpegUpdate, RewritesTheExifSegmentAndCopiesOtherApp1)
+{
+    Pipeline pipeline;
+    Store store;
+    SetText(store.tags, 0x10F, "Maker");
+    IVorlatImage* thumbnail = pipeline.ImageOf(MakePhoto(32, 24, 3, 1));
+    int32_t error = -1;
+    Bytes file = Save(pipeline, MakePhoto(40, 30, 3, 3), store.tags, kFormatExifJpeg, 3, &error, thumbnail);
+    thumbnail->Destroy();
+    ASSERT_EQ(0, error);
+    const size_t exifEnd = 4 + Markers(file)[0].second;
+    const std::string xmpText = "http://ns.adobe.com/xap/1.0/";
+    Bytes xmp = {0xFF, 0xE1, 0, static_cast<uint8_t>(2 + xmpText.size() + 6)};
+    xmp.insert(xmp.end(), xmpText.begin(), xmpText.end());
+    xmp.insert(xmp.end(), {0, '<', 'x', '/', '>', ' '});
+    file.insert(file.begin() + static_cast<std::ptrdiff_t>(exifEnd), xmp.begin(), xmp.end());
+
+    Memory in(file);
+    Store tags;
+    CJpegReader reader(in.get(), tags.tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    SetText(tags.tags, 0x10F, "A longer maker name");
+    Memory out(Bytes(1 << 20, 0), false);
+    ASSERT_EQ(0, Cause(reader.Update(out.get())));
+    const Bytes updated = out.Written();
+
+    EXPECT_NE(updated.end(), std::search(updated.begin(), updated.end(), xmp.begin(), xmp.end()));
+    const size_t scan = file.size() - 200;
+    ASSERT_GT(updated.size(), 200u);
+    EXPECT_TRUE(std::equal(file.begin() + static_cast<std::ptrdiff_t>(scan), file.end(), updated.end() - 200));
+    const auto markers = Markers(updated);
+    ASSERT_GE(markers.size(), 2u);
+    EXPECT_EQ(0xFFE1u, markers[0].first);
+    EXPECT_EQ(0xFFE1u, markers[1].first);
+
+    Memory again(updated);
+    Store back;
+    CJpegReader second(again.get(), back.tags);
+    ASSERT_EQ(0, Cause(second.LoadTags()));
+    EXPECT_EQ(tags.tags->GetTagSize(0x10F, 0), back.tags->GetTagSize(0x10F, 0));
+    EXPECT_EQ(1, second.GetThumbnailCount());
 }

@@ -52,6 +52,9 @@ public:
     // After LoadTags: the format code (1, 0x20 or 0x100000), the byte order
     // and the records, for the readers and writers built on this one.
     int32_t Format() const { return format_; }
+    // The Exif block of a JPEG file holds no image of its own: the JPEG reader
+    // sets 0x20 after LoadTags, so that an update writes it as such.
+    void SetFormat(int32_t format) { format_ = format; }
     bool Swap() const { return swap_; }
     const TiffImageRecord& MainRecord() const { return main_; }
     const TiffImageRecord& ThumbnailRecord(int index) const { return thumbnails_[index]; }
