@@ -2,6 +2,8 @@
 // from and to RGB buffers, and loading or saving through the loader and saver.
 #pragma once
 
+#include "fileio/tests/scratch_file.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,7 +50,7 @@ public:
     explicit Images(const char* name, int32_t tileBytes = 65536)
     {
         _VorlatFile file = {};
-        const std::string path = std::string(TESS_SCRATCH_DIR) + "/" + name + "_pages.tmp";
+        const std::string path = fileio_test::ScratchPageFile(std::string(name) + "_pages");
         std::strncpy(file.path, path.c_str(), sizeof(file.path) - 1);
         EXPECT_EQ(0, Cause(IVorlatManager::CreateManager(&manager_, file, 256 << 20, tileBytes, 0)));
     }

@@ -2,6 +2,8 @@
 // memory streams over byte vectors, and decoding and encoding in one call.
 #pragma once
 
+#include "fileio/tests/scratch_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -86,7 +88,7 @@ public:
     Pipeline()
     {
         _VorlatFile file = {};
-        const std::string path = std::string(TESS_SCRATCH_DIR) + "/jpeg_pages.tmp";
+        const std::string path = fileio_test::ScratchPageFile("jpeg_pages");
         std::strncpy(file.path, path.c_str(), sizeof(file.path) - 1);
         EXPECT_EQ(0, Cause(IVorlatManager::CreateManager(&manager_, file, 512 << 20, 65536, 0)));
     }

@@ -3,6 +3,8 @@
 // with compressed mosaic data built from the directory codecs.
 #pragma once
 
+#include "fileio/tests/scratch_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -31,7 +33,7 @@ public:
     explicit Pipeline(int32_t tileBytes = 16384)
     {
         _VorlatFile file = {};
-        const std::string path = std::string(TESS_SCRATCH_DIR) + "/tiff_pages_" + std::to_string(tileBytes) + ".tmp";
+        const std::string path = fileio_test::ScratchPageFile("tiff_pages_" + std::to_string(tileBytes));
         std::strncpy(file.path, path.c_str(), sizeof(file.path) - 1);
         EXPECT_EQ(0, Cause(IVorlatManager::CreateManager(&manager_, file, 256 << 20, tileBytes, 0)));
     }
