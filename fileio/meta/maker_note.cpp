@@ -368,7 +368,8 @@ std::function<IVorlatError*()> MakerNoteCodec::PlanTag(TagId id, bool writePrevi
     case 0x0096:
         if (!record || !record->compressedRaw)
             return nullptr;
-        *placeholder = !present;
+        // Real content, never a placeholder: a note holding only the decoding
+        // parameters must still be written, or the raw data cannot be decoded.
         return [this, record]() { return WriteCompressedRaw(*record->compressedRaw); };
     default:
         break;

@@ -273,6 +273,31 @@ TEST(MakerNoteValues, CurveOf3290BytesCarriesTheCompressedRawParameters)
     }
 }
 
+TEST(MakerNoteValues, DecodingParametersAloneAreStillWritten)
+{
+    // A compressed raw file whose store holds no other maker-note tag must keep
+    // the parameters its data needs.
+    for (bool big : {false, true}) {
+        Store s;
+        TiffImageRecord main;
+        main.compressedRaw = std::make_unique<CompressedRawParameters>();
+        main.compressedRaw->curve = {0, 2048, 4095};
+        main.compressedRaw->table = {0xAA, 0xBB, 0xCC, 0xDD};
+        MakerNoteCodec writer;
+        std::vector<uint8_t> written = WriteNote(s.tags, &main, big, false, &writer);
+        uint32_t count = 0;
+        WrittenValue(written, big, 0x0096, nullptr, &count);
+        EXPECT_EQ(1180u, count);
+        Store back;
+        MakerNoteCodec reader;
+        TiffImageRecord again;
+        ASSERT_EQ(0, ReadNote(written, big, back.tags, &again, &reader, 12));
+        ASSERT_TRUE(again.compressedRaw);
+        EXPECT_EQ(main.compressedRaw->curve, again.compressedRaw->curve);
+        EXPECT_EQ(main.compressedRaw->table, again.compressedRaw->table);
+    }
+}
+
 TEST(MakerNoteValues, ColourBalanceBlockRoundTrips)
 {
     for (bool big : {false, true}) {
