@@ -14,7 +14,7 @@ namespace quarnite {
 // The largest sample a mosaic holds: one 16-bit sample per pixel, 12 significant bits.
 constexpr uint16_t kMosaicMax = 4095;
 
-// Turns the 32 stored table bytes into the plain table specification. The
+// Turns the 32 stored table bytes into the plain code table. The
 // stored bytes are the plain table itself; this is the one place to change if
 // that ever differs.
 void DescrambleRawTable(const uint8_t stored[32], uint8_t plain[32]);
