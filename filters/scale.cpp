@@ -275,32 +275,25 @@ void CVorlatFilterScale::FilterRect(VorlatDblRect* rect, double sx, double sy)
     rect->bottom *= sy;
 }
 
+// Going back by sizes is going forward with the two sizes exchanged.
 void CVorlatFilterScale::DefilterPoint(int32_t* x, int32_t* y, int32_t sw, int32_t sh, int32_t fw, int32_t fh)
 {
-    *x = TruncRatio(*x, sw, fw);
-    *y = TruncRatio(*y, sh, fh);
+    FilterPoint(x, y, fw, fh, sw, sh);
 }
 
 void CVorlatFilterScale::DefilterPoint(double* x, double* y, int32_t sw, int32_t sh, int32_t fw, int32_t fh)
 {
-    *x = sw * *x / fw;
-    *y = sh * *y / fh;
+    FilterPoint(x, y, fw, fh, sw, sh);
 }
 
 void CVorlatFilterScale::DefilterRect(RECT* rect, int32_t sw, int32_t sh, int32_t fw, int32_t fh)
 {
-    rect->left = FloorRatio(rect->left, sw, fw);
-    rect->top = FloorRatio(rect->top, sh, fh);
-    rect->right = CeilRatio(rect->right, sw, fw);
-    rect->bottom = CeilRatio(rect->bottom, sh, fh);
+    FilterRect(rect, fw, fh, sw, sh);
 }
 
 void CVorlatFilterScale::DefilterRect(VorlatDblRect* rect, int32_t sw, int32_t sh, int32_t fw, int32_t fh)
 {
-    rect->left = rect->left * sw / fw;
-    rect->right = rect->right * sw / fw;
-    rect->top = rect->top * sh / fh;
-    rect->bottom = rect->bottom * sh / fh;
+    FilterRect(rect, fw, fh, sw, sh);
 }
 
 void CVorlatFilterScale::DefilterPoint(int32_t* x, int32_t* y, double s) { DefilterPoint(x, y, s, s); }
