@@ -1,9 +1,11 @@
-// Sound files written by sox, run as a program in the scratch folder: every
-// chunk layout it writes (format records of 16, 18 and 20 bytes, "fact"
-// chunks, odd sample data with its pad byte) is probed and walked, and the
-// sound-file and Exif audio lists appended behind its chunks are read.
+// Sound files written by sox and ffmpeg, run as programs in the scratch
+// folder: every chunk layout they write (format records of 16, 18, 20 and 40
+// bytes, "fact" chunks, odd sample data with its pad byte) is probed and
+// walked; the lists appended behind sox's chunks and ffmpeg's own INFO lists,
+// with their odd-sized items, are read into the store.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -138,4 +140,108 @@ TEST(WavPeer, SoxFilesAreProbedAndWalkedToTheirLists)
         EXPECT_EQ(5u, store->GetTagCount(0));
     }
     std::remove(path.c_str());
+}
+
+namespace {
+
+// The size of the first chunk of an id at the form's top level; -1 when absent.
+int64_t ChunkSize(const Bytes& file, const char* id, size_t* at = nullptr)
+{
+    for (size_t p = 12; p + 8 <= file.size();) {
+        const uint32_t size = static_cast<uint32_t>(file[p + 4]) | static_cast<uint32_t>(file[p + 5]) << 8 |
+                              static_cast<uint32_t>(file[p + 6]) << 16 | static_cast<uint32_t>(file[p + 7]) << 24;
+        if (std::equal(id, id + 4, file.begin() + static_cast<std::ptrdiff_t>(p))) {
+            if (at)
+                *at = p;
+            return size;
+        }
+        p += 8 + static_cast<size_t>(size) + (size & 1);
+    }
+    return -1;
+}
+
+// A text item's bytes as ffmpeg writes them: the text and its terminator.
+Bytes Terminated(const std::string& text)
+{
+    Bytes b(text.begin(), text.end());
+    b.push_back(0);
+    return b;
+}
+
+} // namespace
+
+// ffmpeg writes its INFO list between the format and the data chunks, items in
+// the order of their ids, each text with its terminator counted in the size
+// and a pad byte after an odd size; "ISFT" (its own name) and "IPRD" (the
+// album) are items the table does not hold.
+TEST(WavPeer, FfmpegInfoItemsBecomeTheirTags)
+{
+    struct Case {
+        const char* name;
+        const char* options;  // ffmpeg output options
+        uint32_t formatSize;  // of the "fmt " chunk
+        bool fact, oddData;
+    } cases[] = {
+        {"16-bit mono PCM, 8 kHz", "-c:a pcm_s16le -ar 8000 -ac 1", 16, false, false},
+        {"8-bit mono PCM, 11025 Hz, odd data with its pad", "-c:a pcm_u8 -ar 11025 -ac 1", 16, false, true},
+        {"24-bit stereo PCM, 44.1 kHz, extensible format", "-c:a pcm_s24le -ar 44100 -ac 2", 40, false, false},
+        {"16-bit six channels, 48 kHz, extensible format", "-c:a pcm_s16le -ar 48000 -ac 6", 40, false, false},
+        {"32-bit float, 22050 Hz, fact chunk", "-c:a pcm_f32le -ar 22050 -ac 1", 40, true, false},
+        {"a-law, 8 kHz: 18-byte format, fact chunk", "-c:a pcm_alaw -ar 8000 -ac 1", 18, true, false},
+    };
+    // Texts of even length get odd item sizes, and the other way round.
+    const std::string metadata = "-metadata title=Gulls -metadata artist=Anna -metadata 'comment=At sea' "
+                                 "-metadata date=2024-05-06 -metadata 'genre=Folk song' "
+                                 "-metadata 'copyright=(c) Ann' -metadata album=Coast";
+    const std::string path = std::string(TESS_SCRATCH_DIR) + "/wav_peer_ffmpeg.wav";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(path.c_str());
+        ASSERT_EQ(0, Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=8000:duration=0.01 " +
+                           std::string(c.options) + " " + metadata + " '" + path + "'"));
+        const Bytes file = ReadFile(path);
+        // The file is the kind the case means, its list before the data.
+        EXPECT_EQ(c.formatSize, ChunkSize(file, "fmt "));
+        EXPECT_EQ(c.fact, ChunkSize(file, "fact") >= 0);
+        size_t list = 0, data = 0;
+        ASSERT_GE(ChunkSize(file, "LIST", &list), 4);
+        ASSERT_GE(ChunkSize(file, "data", &data), 0);
+        EXPECT_LT(list, data);
+        EXPECT_EQ(c.oddData, (ChunkSize(file, "data") & 1) == 1);
+
+        Store store;
+        const Loaded loaded = Load(file, store.tags);
+        ASSERT_EQ(0, loaded.attach);
+        EXPECT_EQ(0x20000, loaded.format);
+        EXPECT_EQ(0, loaded.thumbnails);
+        EXPECT_EQ(0, loaded.tags);
+        EXPECT_EQ(Terminated("Gulls"), store.Bytes(0x40001));
+        EXPECT_EQ(Terminated("Folk song"), store.Bytes(0x40002));
+        EXPECT_EQ(Terminated("2024-05-06"), store.Bytes(0x40003));
+        EXPECT_EQ(Terminated("At sea"), store.Bytes(0x40004));
+        EXPECT_EQ(Terminated("Anna"), store.Bytes(0x13B));
+        EXPECT_EQ(Terminated("(c) Ann"), store.Bytes(0x8298));
+        EXPECT_EQ(6u, store->GetTagCount(0));
+    }
+    std::remove(path.c_str());
+}
+
+// Written to a pipe, ffmpeg cannot go back to fill the sizes in: the form and
+// the data chunk keep 0xFFFFFFFF. The list before the data is read, and the
+// data chunk running past the end is refused (1103) with those tags kept.
+TEST(WavPeer, FfmpegStreamedFileKeepsTheTagsBeforeItsUnsizedData)
+{
+    const std::string path = std::string(TESS_SCRATCH_DIR) + "/wav_peer_ffmpeg_pipe.wav";
+    ASSERT_EQ(0, Shell("ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:sample_rate=8000:duration=0.01 "
+                       "-metadata title=Abc -metadata artist=Anna -f wav pipe:1 > '" + path + "'"));
+    const Bytes file = ReadFile(path);
+    std::remove(path.c_str());
+    ASSERT_EQ(0xFFFFFFFF, ChunkSize(file, "data"));
+    Store store;
+    const Loaded loaded = Load(file, store.tags);
+    ASSERT_EQ(0, loaded.attach);
+    EXPECT_EQ(1103, loaded.tags);
+    EXPECT_EQ(Terminated("Abc"), store.Bytes(0x40001));
+    EXPECT_EQ(Terminated("Anna"), store.Bytes(0x13B));
+    EXPECT_EQ(2u, store->GetTagCount(0));
 }
