@@ -75,8 +75,10 @@ protected:
 private:
     bool FactorMode() const { return scaleX_ > 0 && scaleY_ > 0; }
     bool Maps() const { return enabled_ && !passThrough_; }
-    // The first source's size for the size forms of the mappings.
-    IVorlatError* SourceSize(const IVorlatDataSource** sources, int32_t count, int32_t* width, int32_t* height) const;
+    // Calls apply with the factors (factor mode) or with the source's and the
+    // target's sizes (size mode), unless the filter passes its source through.
+    template <typename Apply>
+    IVorlatError* Mapping(const IVorlatDataSource** sources, int32_t count, Apply apply) const;
     IVorlatError* ProcessNearest(IVorlatTile* tile, const IVorlatDataSource* source, const RECT& rect,
                                  int32_t colorSpace, int32_t sw, int32_t sh, int32_t fw, int32_t fh);
     // Grows the weight table and the row buffer; false when memory is short.

@@ -70,10 +70,10 @@ protected:
 private:
     // Stores a new setting and tells the destinations what the output became.
     IVorlatError* Store(bool flip, double rotation, bool relative, bool notify);
-    // The relative transform and the first source's size; false when the pixels
-    // stay where they are (nothing to map).
-    IVorlatError* Mapping(const IVorlatDataSource** sources, int32_t count, bool* moves, int32_t* w, int32_t* h,
-                          bool* flip, double* rotation) const;
+    // Calls apply(w, h, flip, rotation) with the first source's size and the
+    // relative transform, unless the pixels stay where they are.
+    template <typename Apply>
+    IVorlatError* Mapping(const IVorlatDataSource** sources, int32_t count, Apply apply) const;
 
     bool flip_;
     double rotation_;

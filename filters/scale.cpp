@@ -334,134 +334,63 @@ void CVorlatFilterScale::DefilterRect(VorlatDblRect* rect, double sx, double sy)
 
 // ---- Mapping through the filter -----------------------------------------------------
 
-IVorlatError* CVorlatFilterScale::SourceSize(const IVorlatDataSource** sources, int32_t count, int32_t* width,
-                                             int32_t* height) const
+// Factor mode maps by the factors; size mode by the source's and the target's sizes.
+template <typename Apply>
+IVorlatError* CVorlatFilterScale::Mapping(const IVorlatDataSource** sources, int32_t count, Apply apply) const
 {
+    if (!Maps())
+        return nullptr;
+    if (FactorMode()) {
+        apply(scaleX_, scaleY_);
+        return nullptr;
+    }
     IVorlatError* err = nullptr;
     const IVorlatDataSource* source = ChosenSource(sources, count);
     if (!source)
         return NoSource(kFile, __LINE__);
-    VorlatFailed(&err, kFile, __LINE__, source->GetSize(width, height));
-    return err;
+    int32_t sw = 0, sh = 0;
+    if (VorlatFailed(&err, kFile, __LINE__, source->GetSize(&sw, &sh)))
+        return err;
+    apply(sw, sh, targetWidth_, targetHeight_);
+    return nullptr;
 }
 
-// Factor mode maps by the factors; size mode by the source's and the target's sizes.
 IVorlatError* CVorlatFilterScale::FilterPoint(double* x, double* y, const IVorlatDataSource** sources, int32_t count) const
 {
-    if (!Maps())
-        return nullptr;
-    if (FactorMode()) {
-        FilterPoint(x, y, scaleX_, scaleY_);
-        return nullptr;
-    }
-    int32_t sw = 0, sh = 0;
-    if (IVorlatError* err = SourceSize(sources, count, &sw, &sh))
-        return err;
-    FilterPoint(x, y, sw, sh, targetWidth_, targetHeight_);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { FilterPoint(x, y, m...); });
 }
 
 IVorlatError* CVorlatFilterScale::FilterPoint(int32_t* x, int32_t* y, const IVorlatDataSource** sources, int32_t count) const
 {
-    if (!Maps())
-        return nullptr;
-    if (FactorMode()) {
-        FilterPoint(x, y, scaleX_, scaleY_);
-        return nullptr;
-    }
-    int32_t sw = 0, sh = 0;
-    if (IVorlatError* err = SourceSize(sources, count, &sw, &sh))
-        return err;
-    FilterPoint(x, y, sw, sh, targetWidth_, targetHeight_);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { FilterPoint(x, y, m...); });
 }
 
 IVorlatError* CVorlatFilterScale::FilterRect(VorlatDblRect* rect, const IVorlatDataSource** sources, int32_t count) const
 {
-    if (!Maps())
-        return nullptr;
-    if (FactorMode()) {
-        FilterRect(rect, scaleX_, scaleY_);
-        return nullptr;
-    }
-    int32_t sw = 0, sh = 0;
-    if (IVorlatError* err = SourceSize(sources, count, &sw, &sh))
-        return err;
-    FilterRect(rect, sw, sh, targetWidth_, targetHeight_);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { FilterRect(rect, m...); });
 }
 
 IVorlatError* CVorlatFilterScale::FilterRect(RECT* rect, const IVorlatDataSource** sources, int32_t count) const
 {
-    if (!Maps())
-        return nullptr;
-    if (FactorMode()) {
-        FilterRect(rect, scaleX_, scaleY_);
-        return nullptr;
-    }
-    int32_t sw = 0, sh = 0;
-    if (IVorlatError* err = SourceSize(sources, count, &sw, &sh))
-        return err;
-    FilterRect(rect, sw, sh, targetWidth_, targetHeight_);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { FilterRect(rect, m...); });
 }
 
 IVorlatError* CVorlatFilterScale::DefilterPoint(double* x, double* y, const IVorlatDataSource** sources, int32_t count) const
 {
-    if (!Maps())
-        return nullptr;
-    if (FactorMode()) {
-        DefilterPoint(x, y, scaleX_, scaleY_);
-        return nullptr;
-    }
-    int32_t sw = 0, sh = 0;
-    if (IVorlatError* err = SourceSize(sources, count, &sw, &sh))
-        return err;
-    DefilterPoint(x, y, sw, sh, targetWidth_, targetHeight_);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { DefilterPoint(x, y, m...); });
 }
 
 IVorlatError* CVorlatFilterScale::DefilterPoint(int32_t* x, int32_t* y, const IVorlatDataSource** sources, int32_t count) const
 {
-    if (!Maps())
-        return nullptr;
-    if (FactorMode()) {
-        DefilterPoint(x, y, scaleX_, scaleY_);
-        return nullptr;
-    }
-    int32_t sw = 0, sh = 0;
-    if (IVorlatError* err = SourceSize(sources, count, &sw, &sh))
-        return err;
-    DefilterPoint(x, y, sw, sh, targetWidth_, targetHeight_);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { DefilterPoint(x, y, m...); });
 }
 
 IVorlatError* CVorlatFilterScale::DefilterRect(VorlatDblRect* rect, const IVorlatDataSource** sources, int32_t count) const
 {
-    if (!Maps())
-        return nullptr;
-    if (FactorMode()) {
-        DefilterRect(rect, scaleX_, scaleY_);
-        return nullptr;
-    }
-    int32_t sw = 0, sh = 0;
-    if (IVorlatError* err = SourceSize(sources, count, &sw, &sh))
-        return err;
-    DefilterRect(rect, sw, sh, targetWidth_, targetHeight_);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { DefilterRect(rect, m...); });
 }
 
 IVorlatError* CVorlatFilterScale::DefilterRect(RECT* rect, const IVorlatDataSource** sources, int32_t count) const
 {
-    if (!Maps())
-        return nullptr;
-    if (FactorMode()) {
-        DefilterRect(rect, scaleX_, scaleY_);
-        return nullptr;
-    }
-    int32_t sw = 0, sh = 0;
-    if (IVorlatError* err = SourceSize(sources, count, &sw, &sh))
-        return err;
-    DefilterRect(rect, sw, sh, targetWidth_, targetHeight_);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { DefilterRect(rect, m...); });
 }

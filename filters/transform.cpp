@@ -358,122 +358,68 @@ IVorlatError* CVorlatFilterTransform::FilterTransform(const IVorlatDataSource* s
 
 // ---- Mapping through the filter -----------------------------------------------------
 
-IVorlatError* CVorlatFilterTransform::Mapping(const IVorlatDataSource** sources, int32_t count, bool* moves,
-                                              int32_t* w, int32_t* h, bool* flip, double* rotation) const
+template <typename Apply>
+IVorlatError* CVorlatFilterTransform::Mapping(const IVorlatDataSource** sources, int32_t count, Apply apply) const
 {
     IVorlatError* err = nullptr;
-    *moves = false;
     if (!enabled_ || passThrough_)
         return nullptr;
-    if (VorlatFailed(&err, kFile, __LINE__, GetRelativeTransform(flip, rotation, sources, count)))
+    bool flip = false;
+    double rotation = 0;
+    if (VorlatFailed(&err, kFile, __LINE__, GetRelativeTransform(&flip, &rotation, sources, count)))
         return err;
-    if (!*flip && *rotation == 0.0)
+    if (!flip && rotation == 0.0)
         return nullptr;
-    if (VorlatFailed(&err, kFile, __LINE__, ChosenSource(sources, count)->GetSize(w, h)))
+    int32_t w = 0, h = 0;
+    if (VorlatFailed(&err, kFile, __LINE__, ChosenSource(sources, count)->GetSize(&w, &h)))
         return err;
-    *moves = true;
+    apply(w, h, flip, rotation);
     return nullptr;
 }
 
 IVorlatError* CVorlatFilterTransform::FilterPoint(double* x, double* y, const IVorlatDataSource** sources,
                                                   int32_t count) const
 {
-    bool moves = false, flip = false;
-    int32_t w = 0, h = 0;
-    double rotation = 0;
-    if (IVorlatError* err = Mapping(sources, count, &moves, &w, &h, &flip, &rotation))
-        return err;
-    if (moves)
-        FilterPoint(x, y, w, h, flip, rotation);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { FilterPoint(x, y, m...); });
 }
 
 IVorlatError* CVorlatFilterTransform::FilterPoint(int32_t* x, int32_t* y, const IVorlatDataSource** sources,
                                                   int32_t count) const
 {
-    bool moves = false, flip = false;
-    int32_t w = 0, h = 0;
-    double rotation = 0;
-    if (IVorlatError* err = Mapping(sources, count, &moves, &w, &h, &flip, &rotation))
-        return err;
-    if (moves)
-        FilterPoint(x, y, w, h, flip, rotation);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { FilterPoint(x, y, m...); });
 }
 
 IVorlatError* CVorlatFilterTransform::FilterRect(VorlatDblRect* rect, const IVorlatDataSource** sources,
                                                  int32_t count) const
 {
-    bool moves = false, flip = false;
-    int32_t w = 0, h = 0;
-    double rotation = 0;
-    if (IVorlatError* err = Mapping(sources, count, &moves, &w, &h, &flip, &rotation))
-        return err;
-    if (moves)
-        FilterRect(rect, w, h, flip, rotation);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { FilterRect(rect, m...); });
 }
 
 IVorlatError* CVorlatFilterTransform::FilterRect(RECT* rect, const IVorlatDataSource** sources, int32_t count) const
 {
-    bool moves = false, flip = false;
-    int32_t w = 0, h = 0;
-    double rotation = 0;
-    if (IVorlatError* err = Mapping(sources, count, &moves, &w, &h, &flip, &rotation))
-        return err;
-    if (moves)
-        FilterRect(rect, w, h, flip, rotation);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { FilterRect(rect, m...); });
 }
 
 IVorlatError* CVorlatFilterTransform::DefilterPoint(double* x, double* y, const IVorlatDataSource** sources,
                                                     int32_t count) const
 {
-    bool moves = false, flip = false;
-    int32_t w = 0, h = 0;
-    double rotation = 0;
-    if (IVorlatError* err = Mapping(sources, count, &moves, &w, &h, &flip, &rotation))
-        return err;
-    if (moves)
-        DefilterPoint(x, y, w, h, flip, rotation);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { DefilterPoint(x, y, m...); });
 }
 
 IVorlatError* CVorlatFilterTransform::DefilterPoint(int32_t* x, int32_t* y, const IVorlatDataSource** sources,
                                                     int32_t count) const
 {
-    bool moves = false, flip = false;
-    int32_t w = 0, h = 0;
-    double rotation = 0;
-    if (IVorlatError* err = Mapping(sources, count, &moves, &w, &h, &flip, &rotation))
-        return err;
-    if (moves)
-        DefilterPoint(x, y, w, h, flip, rotation);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { DefilterPoint(x, y, m...); });
 }
 
 IVorlatError* CVorlatFilterTransform::DefilterRect(VorlatDblRect* rect, const IVorlatDataSource** sources,
                                                    int32_t count) const
 {
-    bool moves = false, flip = false;
-    int32_t w = 0, h = 0;
-    double rotation = 0;
-    if (IVorlatError* err = Mapping(sources, count, &moves, &w, &h, &flip, &rotation))
-        return err;
-    if (moves)
-        DefilterRect(rect, w, h, flip, rotation);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { DefilterRect(rect, m...); });
 }
 
 IVorlatError* CVorlatFilterTransform::DefilterRect(RECT* rect, const IVorlatDataSource** sources,
                                                    int32_t count) const
 {
-    bool moves = false, flip = false;
-    int32_t w = 0, h = 0;
-    double rotation = 0;
-    if (IVorlatError* err = Mapping(sources, count, &moves, &w, &h, &flip, &rotation))
-        return err;
-    if (moves)
-        DefilterRect(rect, w, h, flip, rotation);
-    return nullptr;
+    return Mapping(sources, count, [&](auto... m) { DefilterRect(rect, m...); });
 }
