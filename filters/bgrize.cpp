@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "filters/BGRizeFilter.h"
+#include "filters/source_tiles_impl.h"
 
 namespace {
 
@@ -118,24 +119,12 @@ IVorlatError* CBGRizeFilter::ProcessTile(IVorlatTile* tile, CProcessInfo* info)
     unsigned char* out = static_cast<unsigned char*>(data);
     IVorlatTileGrid* grid = nullptr;
     VorlatFailed(&err, kFile, __LINE__, source->MapRect(&grid, r));
-    for (int32_t gy = 0; grid && gy < grid->GetRows() && !err; ++gy) {
-        for (int32_t gx = 0; gx < grid->GetColumns() && !err; ++gx) {
-            void* cell = nullptr;
-            RECT a, b;
-            int32_t cellRowBytes = 0;
-            if (VorlatFailed(&err, kFile, __LINE__,
-                             source->LockTile(&cell, &a, &b, &cellRowBytes, *grid, gx, gy, nullptr)))
-                break;
-            const unsigned char* from = static_cast<const unsigned char*>(cell);
-            for (int32_t y = b.top; y < b.bottom; ++y) {
-                ConvertRow(out + static_cast<intptr_t>(y - t.top) * rowBytes + static_cast<intptr_t>(b.left - t.left) * 3,
-                           from + static_cast<intptr_t>(y - a.top) * cellRowBytes +
-                               static_cast<intptr_t>(b.left - a.left) * inBytes,
-                           colorSpace, b.right - b.left);
-            }
-            VorlatFailed(&err, kFile, __LINE__, source->UnlockTile(*grid, gx, gy));
-        }
-    }
+    source_tiles::ForEachCell(source, grid, &err, kFile, __LINE__, [&](const source_tiles::Cell& c) {
+        const RECT& b = c.used;
+        for (int32_t y = b.top; y < b.bottom; ++y)
+            ConvertRow(out + static_cast<intptr_t>(y - t.top) * rowBytes + static_cast<intptr_t>(b.left - t.left) * 3,
+                       c.Row(y, inBytes), colorSpace, b.right - b.left);
+    });
     if (grid)
         grid->Destroy();
     VorlatFailed(&err, kFile, __LINE__, tile->Unlock());

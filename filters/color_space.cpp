@@ -1,6 +1,7 @@
 // The colour space filter: sixteen conversions between grey and RGB of 8 and
 // 16 bits per component.
 #include "filters/VorlatFilterColorSpace.h"
+#include "filters/source_tiles_impl.h"
 
 namespace {
 
@@ -234,26 +235,16 @@ IVorlatError* CVorlatFilterColorSpace::ProcessTile(IVorlatTile* tile, CProcessIn
         return err;
     }
     unsigned char* dst = static_cast<unsigned char*>(data);
-    for (int32_t gy = 0; grid && gy < grid->GetRows() && !err; ++gy) {
-        for (int32_t gx = 0; gx < grid->GetColumns() && !err; ++gx) {
-            void* cell = nullptr;
-            RECT a, b;
-            int32_t cellRowBytes = 0;
-            if (VorlatFailed(&err, kFile, __LINE__,
-                             source->LockTile(&cell, &a, &b, &cellRowBytes, *grid, gx, gy, nullptr)))
-                break;
-            const unsigned char* from = static_cast<const unsigned char*>(cell);
-            for (int32_t y = b.top; y < b.bottom; ++y) {
-                const unsigned char* s = from + static_cast<intptr_t>(y - a.top) * cellRowBytes +
-                                         static_cast<intptr_t>(b.left - a.left) * inBytes;
-                unsigned char* d = dst + static_cast<intptr_t>(y - t.top) * rowBytes +
-                                   static_cast<intptr_t>(b.left - t.left) * outBytes;
-                for (int32_t x = b.left; x < b.right; ++x, s += inBytes, d += outBytes)
-                    ConvertPixel(conversion, s, d);
-            }
-            VorlatFailed(&err, kFile, __LINE__, source->UnlockTile(*grid, gx, gy));
+    source_tiles::ForEachCell(source, grid, &err, kFile, __LINE__, [&](const source_tiles::Cell& c) {
+        const RECT& b = c.used;
+        for (int32_t y = b.top; y < b.bottom; ++y) {
+            const unsigned char* s = c.Row(y, inBytes);
+            unsigned char* d = dst + static_cast<intptr_t>(y - t.top) * rowBytes +
+                               static_cast<intptr_t>(b.left - t.left) * outBytes;
+            for (int32_t x = b.left; x < b.right; ++x, s += inBytes, d += outBytes)
+                ConvertPixel(conversion, s, d);
         }
-    }
+    });
     if (grid)
         grid->Destroy();
     VorlatFailed(&err, kFile, __LINE__, tile->Unlock());

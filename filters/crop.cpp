@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "filters/CropFilter.h"
+#include "filters/source_tiles_impl.h"
 
 namespace {
 
@@ -231,37 +232,27 @@ IVorlatError* CCropFilter::ProcessTile(IVorlatTile* tile, CProcessInfo* info)
     IVorlatTileGrid* grid = nullptr;
     if (s.right > s.left && s.bottom > s.top)
         VorlatFailed(&err, kFile, __LINE__, source->MapRect(&grid, s));
-    for (int32_t gy = 0; grid && gy < grid->GetRows() && !err; ++gy) {
-        for (int32_t gx = 0; gx < grid->GetColumns() && !err; ++gx) {
-            void* cell = nullptr;
-            RECT a, b;
-            int32_t cellRowBytes = 0;
-            if (VorlatFailed(&err, kFile, __LINE__,
-                             source->LockTile(&cell, &a, &b, &cellRowBytes, *grid, gx, gy, nullptr)))
-                break;
-            const int32_t spanX = b.right - b.left;
-            const int32_t spanY = b.bottom - b.top;
-            const int32_t dx = b.left - crop_.left - t.left;
-            const int32_t dy = b.top - crop_.top - t.top;
-            unsigned char* from = static_cast<unsigned char*>(cell);
-            for (int32_t row = 0; row < spanY; ++row) {
-                if (bits >= 8) {
-                    const int32_t bytes = bits / 8;
-                    std::memcpy(out + static_cast<intptr_t>(dy + row) * rowBytes + static_cast<intptr_t>(dx) * bytes,
-                                from + static_cast<intptr_t>(b.top - a.top + row) * cellRowBytes +
-                                    static_cast<intptr_t>(b.left - a.left) * bytes,
-                                static_cast<size_t>(spanX) * bytes);
-                } else {
-                    BitPtr src(from, 0, colorSpace, cellRowBytes);
-                    src.Move(b.left - a.left, b.top - a.top + row);
-                    BitPtr dst(out, 0, colorSpace, rowBytes);
-                    dst.Move(dx, dy + row);
-                    src.CopyPixelsTo(dst, spanX);
-                }
+    source_tiles::ForEachCell(source, grid, &err, kFile, __LINE__, [&](const source_tiles::Cell& c) {
+        const RECT& a = c.tile;
+        const RECT& b = c.used;
+        const int32_t spanX = b.right - b.left;
+        const int32_t spanY = b.bottom - b.top;
+        const int32_t dx = b.left - crop_.left - t.left;
+        const int32_t dy = b.top - crop_.top - t.top;
+        for (int32_t row = 0; row < spanY; ++row) {
+            if (bits >= 8) {
+                const int32_t bytes = bits / 8;
+                std::memcpy(out + static_cast<intptr_t>(dy + row) * rowBytes + static_cast<intptr_t>(dx) * bytes,
+                            c.Row(b.top + row, bytes), static_cast<size_t>(spanX) * bytes);
+            } else {
+                BitPtr src(c.data, 0, colorSpace, c.rowBytes);
+                src.Move(b.left - a.left, b.top - a.top + row);
+                BitPtr dst(out, 0, colorSpace, rowBytes);
+                dst.Move(dx, dy + row);
+                src.CopyPixelsTo(dst, spanX);
             }
-            VorlatFailed(&err, kFile, __LINE__, source->UnlockTile(*grid, gx, gy));
         }
-    }
+    });
     if (grid)
         grid->Destroy();
     VorlatFailed(&err, kFile, __LINE__, tile->Unlock());

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "filters/VorlatFilterGrid.h"
+#include "filters/source_tiles_impl.h"
 
 namespace {
 
@@ -222,32 +223,22 @@ IVorlatError* CVorlatFilterGrid::ProcessTile(IVorlatTile* tile, CProcessInfo* in
 
     IVorlatTileGrid* grid = nullptr;
     VorlatFailed(&err, kFile, __LINE__, source->MapRect(&grid, r));
-    for (int32_t gy = 0; grid && gy < grid->GetRows() && !err; ++gy) {
-        for (int32_t gx = 0; gx < grid->GetColumns() && !err; ++gx) {
-            void* cell = nullptr;
-            RECT a, b;
-            int32_t cellRowBytes = 0;
-            if (VorlatFailed(&err, kFile, __LINE__,
-                             source->LockTile(&cell, &a, &b, &cellRowBytes, *grid, gx, gy, nullptr)))
-                break;
-            for (int32_t y = b.top; y < b.bottom; ++y) {
-                const unsigned char* s = static_cast<const unsigned char*>(cell) +
-                                         static_cast<intptr_t>(y - a.top) * cellRowBytes +
-                                         static_cast<intptr_t>(b.left - a.left) * inBytes;
-                unsigned char* d = canvas.data + static_cast<intptr_t>(y - t.top) * canvas.rowBytes +
-                                   static_cast<intptr_t>(b.left - t.left) * 3;
-                for (int32_t x = b.left; x < b.right; ++x, s += inBytes, d += 3) {
-                    switch (colorSpace) {
-                    case 2: d[0] = d[1] = d[2] = s[0]; break;
-                    case 3: d[0] = d[1] = d[2] = s[1]; break;  // high byte of a little-endian word
-                    case 32: d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; break;
-                    default: d[0] = s[1]; d[1] = s[3]; d[2] = s[5]; break;
-                    }
+    source_tiles::ForEachCell(source, grid, &err, kFile, __LINE__, [&](const source_tiles::Cell& c) {
+        const RECT& b = c.used;
+        for (int32_t y = b.top; y < b.bottom; ++y) {
+            const unsigned char* s = c.Row(y, inBytes);
+            unsigned char* d = canvas.data + static_cast<intptr_t>(y - t.top) * canvas.rowBytes +
+                               static_cast<intptr_t>(b.left - t.left) * 3;
+            for (int32_t x = b.left; x < b.right; ++x, s += inBytes, d += 3) {
+                switch (colorSpace) {
+                case 2: d[0] = d[1] = d[2] = s[0]; break;
+                case 3: d[0] = d[1] = d[2] = s[1]; break;  // high byte of a little-endian word
+                case 32: d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; break;
+                default: d[0] = s[1]; d[1] = s[3]; d[2] = s[5]; break;
                 }
             }
-            VorlatFailed(&err, kFile, __LINE__, source->UnlockTile(*grid, gx, gy));
         }
-    }
+    });
     if (grid)
         grid->Destroy();
 

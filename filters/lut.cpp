@@ -4,6 +4,7 @@
 #include <new>
 
 #include "filters/VorlatFilterLut.h"
+#include "filters/source_tiles_impl.h"
 
 namespace {
 
@@ -206,29 +207,19 @@ IVorlatError* CVorlatFilterLut::ProcessTile(IVorlatTile* tile, CProcessInfo* inf
     const int32_t pixelBytes = GetBitsPerPixel(colorSpace) / 8;
     IVorlatTileGrid* grid = nullptr;
     VorlatFailed(&err, kFile, __LINE__, source->MapRect(&grid, r));
-    for (int32_t gy = 0; grid && gy < grid->GetRows() && !err; ++gy) {
-        for (int32_t gx = 0; gx < grid->GetColumns() && !err; ++gx) {
-            void* cell = nullptr;
-            RECT a, b;
-            int32_t cellRowBytes = 0;
-            if (VorlatFailed(&err, kFile, __LINE__,
-                             source->LockTile(&cell, &a, &b, &cellRowBytes, *grid, gx, gy, nullptr)))
-                break;
-            const unsigned char* from = static_cast<const unsigned char*>(cell);
-            for (int32_t y = b.top; y < b.bottom; ++y) {
-                unsigned char* dst = out + static_cast<intptr_t>(y - t.top) * rowBytes +
-                                     static_cast<intptr_t>(b.left - t.left) * pixelBytes;
-                const unsigned char* src = from + static_cast<intptr_t>(y - a.top) * cellRowBytes +
-                                           static_cast<intptr_t>(b.left - a.left) * pixelBytes;
-                if (depth == 8)
-                    MapRow(dst, src, b.right - b.left, channels, working_);
-                else
-                    MapRow(reinterpret_cast<uint16_t*>(dst), reinterpret_cast<const uint16_t*>(src), b.right - b.left,
-                           channels, working_);
-            }
-            VorlatFailed(&err, kFile, __LINE__, source->UnlockTile(*grid, gx, gy));
+    source_tiles::ForEachCell(source, grid, &err, kFile, __LINE__, [&](const source_tiles::Cell& c) {
+        const RECT& b = c.used;
+        for (int32_t y = b.top; y < b.bottom; ++y) {
+            unsigned char* dst = out + static_cast<intptr_t>(y - t.top) * rowBytes +
+                                 static_cast<intptr_t>(b.left - t.left) * pixelBytes;
+            const unsigned char* src = c.Row(y, pixelBytes);
+            if (depth == 8)
+                MapRow(dst, src, b.right - b.left, channels, working_);
+            else
+                MapRow(reinterpret_cast<uint16_t*>(dst), reinterpret_cast<const uint16_t*>(src), b.right - b.left,
+                       channels, working_);
         }
-    }
+    });
     if (grid)
         grid->Destroy();
     VorlatFailed(&err, kFile, __LINE__, tile->Unlock());

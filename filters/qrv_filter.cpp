@@ -4,6 +4,7 @@
 #include <new>
 
 #include "filters/VorlatFilterQRV.h"
+#include "filters/source_tiles_impl.h"
 
 namespace {
 
@@ -263,24 +264,14 @@ IVorlatError* CVorlatFilterQRV::ProcessTile(IVorlatTile* tile, CProcessInfo* inf
         return err;
     }
     unsigned char* dst = static_cast<unsigned char*>(data);
-    for (int32_t gy = 0; grid && gy < grid->GetRows() && !err; ++gy) {
-        for (int32_t gx = 0; gx < grid->GetColumns() && !err; ++gx) {
-            void* cell = nullptr;
-            RECT a, b;
-            int32_t cellRowBytes = 0;
-            if (VorlatFailed(&err, kFile, __LINE__,
-                             source->LockTile(&cell, &a, &b, &cellRowBytes, *grid, gx, gy, nullptr)))
-                break;
-            const unsigned char* from = static_cast<const unsigned char*>(cell) +
-                                        static_cast<intptr_t>(b.top - a.top) * cellRowBytes +
-                                        static_cast<intptr_t>(b.left - a.left) * inBytes;
-            unsigned char* to = dst + static_cast<intptr_t>(b.top - t.top) * rowBytes +
-                                static_cast<intptr_t>(b.left - t.left) * outBytes;
-            VorlatFailed(&err, kFile, __LINE__,
-                         engine_->Process(from, to, b.right - b.left, b.bottom - b.top, cellRowBytes, rowBytes));
-            VorlatFailed(&err, kFile, __LINE__, source->UnlockTile(*grid, gx, gy));
-        }
-    }
+    source_tiles::ForEachCell(source, grid, &err, kFile, __LINE__, [&](const source_tiles::Cell& c) {
+        const RECT& b = c.used;
+        unsigned char* to = dst + static_cast<intptr_t>(b.top - t.top) * rowBytes +
+                            static_cast<intptr_t>(b.left - t.left) * outBytes;
+        VorlatFailed(&err, kFile, __LINE__,
+                     engine_->Process(c.Row(b.top, inBytes), to, b.right - b.left, b.bottom - b.top, c.rowBytes,
+                                      rowBytes));
+    });
     if (grid)
         grid->Destroy();
     VorlatFailed(&err, kFile, __LINE__, tile->Unlock());
