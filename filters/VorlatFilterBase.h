@@ -385,6 +385,10 @@ private:
     template <typename Call>
     IVorlatError* Query(int32_t line, Call call) const;
     IVorlatError* DropOrInvalidate(IVorlatTile* tile, const RECT& covered, const RECT& whole);
+    // Steps 1 to 3 of a run: the destination takes the output geometry over these
+    // sources; *whole is the output rectangle for the destination's grid.
+    IVorlatError* SetUpDestination(const IVorlatDataSource** sources, int32_t count, IVorlatImage* destination,
+                                   RECT* whole);
 };
 
 // An object that hears events of filters beyond the data notifications. Each

@@ -144,8 +144,7 @@ IVorlatError* CVorlatFilterBase::LockTile(void** pixels, RECT* tileRect, RECT* u
 
 namespace {
 
-// Steps 1 to 3 of a run: the destination takes the filter's output geometry,
-// and its grid covers all of it.
+// What the destination of a run takes from the filter before any tile is made.
 struct OutputGeometry {
     int32_t width = 0, height = 0, colorSpace = 0;
     double resolution = 0.0, rotation = 0.0;
@@ -155,8 +154,8 @@ struct OutputGeometry {
 
 } // namespace
 
-IVorlatError* CVorlatFilterBase::BeginProcess(int32_t* id, const IVorlatDataSource** sources, int32_t count,
-                                              IVorlatImage* destination)
+IVorlatError* CVorlatFilterBase::SetUpDestination(const IVorlatDataSource** sources, int32_t count,
+                                                  IVorlatImage* destination, RECT* whole)
 {
     IVorlatError* err = nullptr;
     OutputGeometry g;
@@ -168,13 +167,25 @@ IVorlatError* CVorlatFilterBase::BeginProcess(int32_t* id, const IVorlatDataSour
         return err;
     if (GetBitsPerPixel(g.colorSpace) == 0)
         return IVorlatError::Add(nullptr, kFile, __LINE__, kKolvexBadDestinationSpace);
-    IVorlatTileGrid* grid = nullptr;
     if (VorlatFailed(&err, kFile, __LINE__, destination->SetSize(g.width, g.height)) ||
         VorlatFailed(&err, kFile, __LINE__, destination->SetColorSpace(g.colorSpace)) ||
         VorlatFailed(&err, kFile, __LINE__, destination->SetResolution(g.resolution)) ||
         VorlatFailed(&err, kFile, __LINE__, destination->SetTransform(g.flip, g.rotation, false)) ||
-        VorlatFailed(&err, kFile, __LINE__, destination->SetPalette(g.palette)) ||
-        VorlatFailed(&err, kFile, __LINE__, destination->MapRect(&grid, RECT{0, 0, g.width, g.height})))
+        VorlatFailed(&err, kFile, __LINE__, destination->SetPalette(g.palette)))
+        return err;
+    *whole = RECT{0, 0, g.width, g.height};
+    return nullptr;
+}
+
+IVorlatError* CVorlatFilterBase::BeginProcess(int32_t* id, const IVorlatDataSource** sources, int32_t count,
+                                              IVorlatImage* destination)
+{
+    IVorlatError* err = nullptr;
+    RECT whole;
+    if (IVorlatError* setUp = SetUpDestination(sources, count, destination, &whole))
+        return setUp;
+    IVorlatTileGrid* grid = nullptr;
+    if (VorlatFailed(&err, kFile, __LINE__, destination->MapRect(&grid, whole)))
         return err;
     CProcessInfo* record = AllocateProcessInfo(nextProcessId_, sources, count, destination);
     if (!record) {
@@ -270,23 +281,11 @@ IVorlatError* CVorlatFilterBase::Process(const IVorlatDataSource** sources, int3
                                          IVorlatImage* destination)
 {
     IVorlatError* err = nullptr;
-    OutputGeometry g;
-    if (VorlatFailed(&err, kFile, __LINE__, GetFilteredSize(sources, count, &g.width, &g.height)) ||
-        VorlatFailed(&err, kFile, __LINE__, GetFilteredColorSpace(sources, count, &g.colorSpace)) ||
-        VorlatFailed(&err, kFile, __LINE__, GetFilteredResolution(sources, count, &g.resolution)) ||
-        VorlatFailed(&err, kFile, __LINE__, GetFilteredTransform(sources, count, &g.flip, &g.rotation)) ||
-        VorlatFailed(&err, kFile, __LINE__, GetFilteredPalette(sources, count, &g.palette)))
-        return err;
-    if (GetBitsPerPixel(g.colorSpace) == 0)
-        return IVorlatError::Add(nullptr, kFile, __LINE__, kKolvexBadDestinationSpace);
+    RECT whole;
+    if (IVorlatError* setUp = SetUpDestination(sources, count, destination, &whole))
+        return setUp;
     IVorlatTileGrid* grid = nullptr;
-    if (VorlatFailed(&err, kFile, __LINE__, destination->SetSize(g.width, g.height)) ||
-        VorlatFailed(&err, kFile, __LINE__, destination->SetColorSpace(g.colorSpace)) ||
-        VorlatFailed(&err, kFile, __LINE__, destination->SetResolution(g.resolution)) ||
-        VorlatFailed(&err, kFile, __LINE__, destination->SetTransform(g.flip, g.rotation, false)) ||
-        VorlatFailed(&err, kFile, __LINE__, destination->SetPalette(g.palette)))
-        return err;
-    VorlatFailed(&err, kFile, __LINE__, destination->MapRect(&grid, RECT{0, 0, g.width, g.height}));
+    VorlatFailed(&err, kFile, __LINE__, destination->MapRect(&grid, whole));
     if (!grid)
         return err;
     for (int32_t row = 0; row < grid->GetRows() && !err; ++row) {
