@@ -239,19 +239,20 @@ IVorlatError* CJpegWriter::BeginSave(IVorlatDataSource* source, IVorlatDataSourc
     } else if (format_ == kFormatExifJpeg) {
         if (type != 32)
             return QZ_FAIL(kErrBadArgument);
-        if (IVorlatError* err = WriteExifSegment(source)) {
-            if (err->GetDeepestValue() != kErrJpegBlockTooLarge)
-                return err;
-            // Too large for one segment: the stream goes back to where the file began.
-            if (IVorlatError* seek = stream_->Seek(static_cast<int32_t>(start_), 0)) {
-                seek->Destroy();
-                err->Destroy();
-                return QZ_FAIL(kErrSeek);
-            }
-            return err;
-        }
     } else {
         return QZ_FAIL(kErrBadArgument);
+    }
+    // Both forms carry the Exif block; in a JFIF file it follows the APP0 segments.
+    if (IVorlatError* err = WriteExifSegment(source)) {
+        if (err->GetDeepestValue() != kErrJpegBlockTooLarge)
+            return err;
+        // Too large for one segment: the stream goes back to where the file began.
+        if (IVorlatError* seek = stream_->Seek(static_cast<int32_t>(start_), 0)) {
+            seek->Destroy();
+            err->Destroy();
+            return QZ_FAIL(kErrSeek);
+        }
+        return err;
     }
     if (IVorlatError* err = WriteIccSegments(stream_, tags_))
         return QZ_WRAP(err);

@@ -72,12 +72,16 @@ Bytes Save(Pipeline& pipeline, const Pixels& pixels, IVorlatTagControl* tags, in
 
 } // namespace
 
-TEST(JpegWriter, WritesJfifWithThumbnailProfileAndIptcInOrder)
+// JFIF: SOI, APP0 JFIF, APP0 JFXX, APP1 Exif, the ICC chunks and APP13, in
+// that order; the Exif block follows the APP0 segments that must lead the file.
+TEST(JpegWriter, WritesJfifWithThumbnailExifProfileAndIptcInOrder)
 {
     Pipeline pipeline;
     Store store;
     store.SetProfile(65518);
     store.SetIptc({0x1C, 0x02, 0x78, 0x00, 0x03, 'a', 'b', 'c'});
+    ASSERT_EQ(0, Cause(store.tags->AddTag(0x10F)));
+    ASSERT_EQ(0, Cause(store.tags->SetTagValue(0x10F, kTagTypeText, 6, "Maker", 0)));
     IVorlatImage* thumbnail = pipeline.ImageOf(MakePhoto(16, 12, 3, 1));
     int32_t error = -1;
     const Pixels source = MakePhoto(40, 30, 3, 3);
@@ -88,24 +92,44 @@ TEST(JpegWriter, WritesJfifWithThumbnailProfileAndIptcInOrder)
     ASSERT_GE(markers.size(), 8u);
     EXPECT_EQ(0xFFE0u, markers[0].first);
     EXPECT_EQ(16u, markers[0].second);
+    EXPECT_EQ(0, std::memcmp(file.data() + 6, "JFIF\0", 5));
     EXPECT_EQ(299, file[2 + 12] << 8 | file[2 + 13]);  // density truncated
-    EXPECT_EQ(0xFFE0u, markers[1].first);              // JFXX
-    EXPECT_EQ(0xFFE2u, markers[2].first);
-    EXPECT_EQ(65533u, markers[2].second);
+    EXPECT_EQ(0xFFE0u, markers[1].first);
+    EXPECT_EQ(0, std::memcmp(file.data() + 2 + 18 + 4, "JFXX\0", 5));
+    EXPECT_EQ(0xFFE1u, markers[2].first);
+    const size_t exifAt = 2 + 18 + 2 + markers[1].second;
+    EXPECT_EQ(0, std::memcmp(file.data() + exifAt + 4, "Exif\0\0", 6));
     EXPECT_EQ(0xFFE2u, markers[3].first);
-    EXPECT_EQ(17u, markers[3].second);  // the one byte left
-    EXPECT_EQ(0xFFEDu, markers[4].first);
-    EXPECT_EQ(0xFFDBu, markers[5].first);
+    EXPECT_EQ(65533u, markers[3].second);
+    EXPECT_EQ(0xFFE2u, markers[4].first);
+    EXPECT_EQ(17u, markers[4].second);  // the one byte left
+    EXPECT_EQ(0xFFEDu, markers[5].first);
+    EXPECT_EQ(0xFFDBu, markers[6].first);
 
-    // Read back: the thumbnail, the profile and the pixels.
+    // Read back: the thumbnail, the Exif tags, the profile and the pixels.
     Memory in(file);
     Store back;
     CJpegReader reader(in.get(), back.tags);
     ASSERT_EQ(0, Cause(reader.LoadTags()));
     EXPECT_EQ(1, reader.GetThumbnailCount());
+    EXPECT_EQ(6u, back.tags->GetTagSize(0x10F, 0));
     EXPECT_EQ(65518u, back.tags->GetTagSize(0x8773, 0));
     EXPECT_TRUE(back.tags->IsExist(0x83BB, 0));
     EXPECT_GE(Psnr(source, Decode(pipeline, file).pixels), 35.0);
+
+    // A grey JFIF file and one without a tag store carry the block as well.
+    for (int32_t channels : {1, 3}) {
+        const Bytes plain = Save(pipeline, MakePhoto(9, 9, channels, 1), nullptr, kFormatJpeg, 5, &error);
+        ASSERT_EQ(0, error);
+        const auto segments = Markers(plain);
+        ASSERT_GE(segments.size(), 3u);
+        EXPECT_EQ(0xFFE0u, segments[0].first);
+        EXPECT_EQ(0xFFE1u, segments[1].first);
+        EXPECT_EQ(0xFFDBu, segments[2].first);
+        const Decoded decoded = Decode(pipeline, plain);
+        ASSERT_EQ(0, decoded.error);
+        EXPECT_EQ(channels, decoded.pixels.channels);
+    }
 }
 
 TEST(JpegWriter, RefusesWhatItCannotWrite)
@@ -118,11 +142,6 @@ TEST(JpegWriter, RefusesWhatItCannotWrite)
     EXPECT_EQ(kErrBadArgument, error);
     Save(pipeline, MakePhoto(8, 8, 3, 1), nullptr, kFormatJpeg, 6, &error);
     EXPECT_EQ(kErrBadArgument, error);
-    const Bytes grey = Save(pipeline, MakePhoto(9, 9, 1, 1), nullptr, kFormatJpeg, 5, &error);
-    ASSERT_EQ(0, error);
-    const Decoded back = Decode(pipeline, grey);
-    ASSERT_EQ(0, back.error);
-    EXPECT_EQ(1, back.pixels.channels);
 }
 
 namespace {
@@ -173,17 +192,19 @@ TEST(JpegWriter, ExifBlockTooLargeFailsAtTheStart)
     Pipeline pipeline;
     Store store;
     SetText(store.tags, 0x10E, std::string(70000, 'x'));
-    Memory out(Bytes(1 << 20, 0), false);
-    const uint8_t lead[3] = {1, 2, 3};
-    ASSERT_EQ(0, Cause(out.get()->SaveFromMemory(lead, 3)));
     IVorlatImage* image = pipeline.ImageOf(MakePhoto(16, 16, 3, 3));
-    {
-        CJpegWriter writer(out.get(), store.tags, kFormatExifJpeg, 3);
-        EXPECT_EQ(kErrJpegBlockTooLarge, Cause(writer.BeginSave(image, nullptr, 0)));
+    for (int32_t format : {kFormatExifJpeg, kFormatJpeg}) {
+        Memory out(Bytes(1 << 20, 0), false);
+        const uint8_t lead[3] = {1, 2, 3};
+        ASSERT_EQ(0, Cause(out.get()->SaveFromMemory(lead, 3)));
+        {
+            CJpegWriter writer(out.get(), store.tags, format, 3);
+            EXPECT_EQ(kErrJpegBlockTooLarge, Cause(writer.BeginSave(image, nullptr, 0))) << format;
+        }
+        int32_t at = -1;
+        EXPECT_EQ(0, Cause(out.get()->Tell(&at)));
+        EXPECT_EQ(3, at) << format;
     }
-    int32_t at = -1;
-    EXPECT_EQ(0, Cause(out.get()->Tell(&at)));
-    EXPECT_EQ(3, at);
     image->Destroy();
 }
 
