@@ -93,7 +93,8 @@ uint16_t ExifTagType(uint32_t tag)
 
 IVorlatError* ExifIfdCodec::WriteIfd(uint32_t width, uint32_t height)
 {
-    if (!tags_)
+    // No pointer was written: nothing may be patched (offset 0 is the TIFF header).
+    if (!tags_ || exifIfdOffset == 0)
         return nullptr;
     if (IVorlatError* err = cursor.Sync())
         return QZ_WRAP(err);

@@ -10,7 +10,9 @@ namespace quarnite {
 
 class ExifIfdCodec : public IfdCodec {
 public:
-    // Writes at the stream position and patches the pointer at exifIfdOffset.
+    // Writes at the stream position and patches the pointer at exifIfdOffset
+    // (0: nothing). The IFD always has entries: ColorSpace and MakerNote are
+    // written whatever the store holds.
     IVorlatError* WriteIfd(uint32_t width, uint32_t height);
     // Reads the IFD at exifIfdOffset (0: nothing). The image's reader drops an
     // error of this directory rather than fail the image.

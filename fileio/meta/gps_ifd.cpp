@@ -33,20 +33,35 @@ uint16_t GpsTagType(TagId tag)
     return tag >= kGps && tag <= kGps + 26 ? kGpsTable[tag - kGps].written : 0;
 }
 
+bool HasGpsEntries(const IVorlatTagControl* tags)
+{
+    if (!tags)
+        return false;
+    for (uint32_t number = 0; number <= 26; ++number)
+        if (tags->IsExist(kGps + number, 0))
+            return true;
+    // Unknown GPS tags are written when their number fits an entry.
+    const uint32_t count = tags->GetTagCount(kUnknownGroup);
+    if (count == 0)
+        return false;
+    std::vector<tagStrTagInfo> infos;
+    if (!TryResize(infos, count))
+        return true;  // let the writer report the allocation failure
+    IVorlatError* err = tags->GetTagInfo(infos.data(), count, kUnknownGroup);
+    if (err) {
+        err->Destroy();
+        return true;
+    }
+    for (const tagStrTagInfo& info : infos)
+        if (info.tag <= 0xFFFF)
+            return true;
+    return false;
+}
+
 IVorlatError* GpsIfdCodec::WriteIfd()
 {
-    if (!tags_)
+    if (!tags_ || gpsIfdOffset == 0)
         return nullptr;
-    if (IVorlatError* err = cursor.Sync())
-        return QZ_WRAP(err);
-    const uint32_t start = cursor.position;
-    if (IVorlatError* err = cursor.Seek(gpsIfdOffset, false))
-        return QZ_WRAP(err);
-    if (IVorlatError* err = cursor.WriteU32(start))
-        return QZ_WRAP(err);
-    if (IVorlatError* err = cursor.Seek(start, false))
-        return QZ_WRAP(err);
-
     IfdPlan plan;
     for (uint32_t number = 0; number <= 26; ++number) {
         const TagId id = kGps + number;
@@ -74,6 +89,19 @@ IVorlatError* GpsIfdCodec::WriteIfd()
         }
     }
     if (IVorlatError* err = plan.MergeUnknown(*this, kUnknownGroup))
+        return QZ_WRAP(err);
+    // An IFD of no entries is no IFD; the pointer is left as it is.
+    if (plan.Count() == 0)
+        return nullptr;
+
+    if (IVorlatError* err = cursor.Sync())
+        return QZ_WRAP(err);
+    const uint32_t start = cursor.position;
+    if (IVorlatError* err = cursor.Seek(gpsIfdOffset, false))
+        return QZ_WRAP(err);
+    if (IVorlatError* err = cursor.WriteU32(start))
+        return QZ_WRAP(err);
+    if (IVorlatError* err = cursor.Seek(start, false))
         return QZ_WRAP(err);
     const uint32_t entries = static_cast<uint32_t>(plan.Count());
     if (IVorlatError* err = cursor.WriteU16(static_cast<uint16_t>(entries)))

@@ -10,7 +10,8 @@ namespace quarnite {
 
 class GpsIfdCodec : public IfdCodec {
 public:
-    // Writes at the stream position and patches the pointer at gpsIfdOffset.
+    // Writes at the stream position and patches the pointer at gpsIfdOffset;
+    // writes nothing when there is no pointer or nothing to write.
     IVorlatError* WriteIfd();
     // Reads the IFD at gpsIfdOffset (0: nothing). The image's reader drops an
     // error of this directory rather than fail the image.
@@ -21,5 +22,9 @@ public:
 
 // TIFF field type of a GPS tag id as written; 0 for an id not in the table.
 uint16_t GpsTagType(TagId tag);
+
+// True when the store holds a tag the GPS directory writes. Without one there
+// is no directory and IFD 0 has no pointer to it: readers refuse an empty IFD.
+bool HasGpsEntries(const IVorlatTagControl* tags);
 
 } // namespace quarnite

@@ -129,7 +129,8 @@ TEST(Directories, ExifEntriesChosenByFormat)
     Store empty;
     std::vector<uint8_t> file = WriteTiff(empty.tags, TiffWriteOptions{false, 0x20});
     EXPECT_EQ((std::vector<uint16_t>{0x9000, 0x9101, 0x927C, 0xA000, 0xA001, 0xA002, 0xA003}), IfdTags(file, Pointer(file, 8, 34665)));
-    EXPECT_EQ((std::vector<uint16_t>{282, 283, 296, 531, 34665, 34853}), IfdTags(file, 8));
+    // No GPS tag, no GPS directory and no pointer to one.
+    EXPECT_EQ((std::vector<uint16_t>{282, 283, 296, 531, 34665}), IfdTags(file, 8));
 }
 
 TEST(Directories, MainIfdMergesUnknownTagsWithoutRepeatingItsOwn)
@@ -141,7 +142,7 @@ TEST(Directories, MainIfdMergesUnknownTagsWithoutRepeatingItsOwn)
     s.SetBytes(530, kTiffShort, {1, 0, 1, 0}, 1);  // one it does not write for grey pixels
     std::vector<uint8_t> file = WriteTiff(s.tags);
     EXPECT_EQ((std::vector<uint16_t>{254, 256, 257, 258, 259, 262, 271, 273, 274, 277, 278, 279, 282, 283, 284, 296, 300,
-                                     530, 34665, 34853}),
+                                     530, 34665}),
               IfdTags(file, 8));
 }
 
@@ -184,16 +185,18 @@ TEST(Directories, GpsReadingRules)
     EXPECT_EQ(0u, s->GetTagSize(0x30004, 0));
     EXPECT_TRUE(s->IsExist(0x20, 6));
 
-    // Written back: "S", and the empty longitude as an entry of no values.
+    // Written back: "S", and the empty longitude as an entry of no values;
+    // the pointer at 4 names the directory at 8.
     MemoryStream out(std::vector<uint8_t>(512, 0), false);
     GpsIfdCodec w;
     w.Attach(s.tags, out.stream, false);
-    w.gpsIfdOffset = 0;
-    ASSERT_EQ(0, Cause(out.stream->Seek(4, 0)));
+    w.gpsIfdOffset = 4;
+    ASSERT_EQ(0, Cause(out.stream->Seek(8, 0)));
     ASSERT_EQ(0, Cause(w.WriteIfd()));
     std::vector<uint8_t> written = out.Written();
-    EXPECT_EQ('S', written[4 + 2 + 8]);
-    EXPECT_EQ((std::vector<uint16_t>{1, 2, 4, 0x20}), IfdTags(std::vector<uint8_t>(written.begin(), written.end()), 4));
+    EXPECT_EQ(8u, Get32(written, 4));
+    EXPECT_EQ('S', written[8 + 2 + 8]);
+    EXPECT_EQ((std::vector<uint16_t>{1, 2, 4, 0x20}), IfdTags(std::vector<uint8_t>(written.begin(), written.end()), 8));
 }
 
 TEST(Directories, MainIfdReaderEdgeCases)

@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "fileio/VorlatLoad.h"
 #include "fileio/VorlatTagControl.h"
 #include "fileio/jpeg_reader.h"
 #include "fileio/jpeg_tables.h"
 #include "fileio/jpeg_writer.h"
+#include "fileio/tiff/tiff_writer.h"
 #include "fileio/tests/jpeg_test_util.h"
 
 using namespace jpeg_test;
@@ -361,4 +365,161 @@ TEST(JpegPeer, WrittenExifJpegPassesExiftool)
     image->Destroy();
     thumbnail->Destroy();
     tags->Destroy();
+}
+
+namespace {
+// A command's standard output and error together, and its exit status.
+std::string Capture(const std::string& command, int* status)
+{
+    const std::string out = Scratch("capture.txt");
+    *status = std::system((command + " > " + out + " 2>&1").c_str());
+    const std::vector<uint8_t> bytes = ReadFile(out);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Tag numbers of IFD 0 of a TIFF structure.
+std::vector<uint16_t> Ifd0Tags(const std::vector<uint8_t>& tiff)
+{
+    const bool big = tiff.at(0) == 'M';
+    auto get = [&](size_t at, int bytes) {
+        uint32_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v |= uint32_t(tiff.at(at + i)) << (8 * (big ? bytes - 1 - i : i));
+        return v;
+    };
+    std::vector<uint16_t> tags;
+    const uint32_t ifd = get(4, 4);
+    for (uint32_t i = 0, n = get(ifd, 2); i < n; ++i)
+        tags.push_back(static_cast<uint16_t>(get(ifd + 2 + 12 * i, 2)));
+    return tags;
+}
+
+// The TIFF structure of the first Exif APP1 segment; empty when there is none.
+std::vector<uint8_t> ExifBlock(const std::vector<uint8_t>& jpeg)
+{
+    for (size_t at = 2; at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA;) {
+        const size_t length = size_t(jpeg[at + 2]) << 8 | jpeg[at + 3];
+        if (jpeg[at + 1] == 0xE1 && length >= 8 && std::memcmp(&jpeg[at + 4], "Exif\0\0", 6) == 0)
+            return std::vector<uint8_t>(jpeg.begin() + static_cast<std::ptrdiff_t>(at + 10),
+                                        jpeg.begin() + static_cast<std::ptrdiff_t>(at + 2 + length));
+        at += 2 + length;
+    }
+    return {};
+}
+
+void SetTag(IVorlatTagControl* tags, TagId id, uint32_t type, const void* value, uint32_t bytes)
+{
+    ASSERT_EQ(0, Cause(tags->AddTag(id)));
+    ASSERT_EQ(0, Cause(tags->SetTagValue(id, type, bytes, value, 0)));
+}
+
+// Lines of a tool's report that name a warning or an error, but for exiftool's
+// count of them and its note that it cannot decode the maker's maker note.
+std::string Complaints(const std::string& report)
+{
+    std::string found;
+    std::istringstream lines(report);
+    for (std::string line; std::getline(lines, line);)
+        if ((line.find("arning") != std::string::npos || line.find("rror") != std::string::npos) &&
+            line.rfind("Validate ", 0) != 0 && line.find("[minor] Unrecognized MakerNotes") == std::string::npos)
+            found += line + "\n";
+    return found;
+}
+} // namespace
+
+// The GPS directory is written only for a store with GPS tags: a directory of
+// no entries is refused by libtiff and flagged by exiftool. With GPS tags the
+// store holds GPSVersionID and GPSProcessingMethod (an unknown tag kept in
+// group 6) as a camera writes them, since the writer writes only what the
+// store holds; the values come back through exiftool and our reader. TIFF in
+// both byte orders, Exif JPEG, and JFIF with its Exif block.
+TEST(JpegPeer, TheGpsDirectoryIsWrittenOnlyForGpsTagsAndPassesTheTools)
+{
+    Pipeline pipeline;
+    const Pixels photo = MakePhoto(41, 27, 3, 5);
+    for (bool gps : {false, true}) {
+        IVorlatTagControl* tags = nullptr;
+        ASSERT_EQ(0, Cause(IVorlatTagControl::CreateTagControl(&tags)));
+        SetTag(tags, 0x10F, kTagTypeText, "Maker", 6);
+        SetTag(tags, 0x110, kTagTypeText, "Model 1", 8);
+        const double exposure = 0.004;
+        SetTag(tags, 0x829A, kTagTypeDoubles, &exposure, 8);
+        SetTag(tags, 0x9003, kTagTypeText, "2024:05:06 07:08:09", 20);
+        if (gps) {
+            const uint8_t version[4] = {2, 2, 0, 0};
+            const uint32_t north = 0;
+            const double latitude[3] = {48, 8, 30};
+            SetTag(tags, 0x30000, kTagTypeBytes, version, 4);
+            SetTag(tags, 0x30001, kTagTypeLongs, &north, 4);
+            SetTag(tags, 0x30002, kTagTypeDoubles, latitude, 24);
+            const uint8_t method[11] = {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'G', 'P', 'S'};
+            ASSERT_EQ(0, Cause(tags->AddUkTag(27, 7, 6)));
+            ASSERT_EQ(0, Cause(tags->SetTagValue(27, 7, sizeof method, method, 6)));
+        }
+        struct Output { const char* name; int32_t format; bool big; } outputs[] = {
+            {"tiff_le.tif", kFormatTiff, false}, {"tiff_be.tif", kFormatTiff, true},
+            {"exif.jpg", kFormatExifJpeg, false}, {"jfif.jpg", kFormatJpeg, false},
+        };
+        for (const Output& o : outputs) {
+            SCOPED_TRACE(testing::Message() << o.name << (gps ? " with GPS" : " without GPS"));
+            Memory out(std::vector<uint8_t>(1 << 20, 0), false);
+            IVorlatImage* image = pipeline.ImageOf(photo);
+            IVorlatFormatWriter* writer = nullptr;
+            if (o.format == kFormatTiff)
+                writer = new quarnite::CTiffWriter(out.get(), tags, o.format, 0, o.big);
+            else
+                writer = new quarnite::CJpegWriter(out.get(), tags, o.format, 3);
+            int32_t error = Cause(writer->BeginSave(image, nullptr, 0));
+            while (!error && !writer->IsFinished())
+                error = Cause(writer->Execute());
+            delete writer;
+            image->Destroy();
+            ASSERT_EQ(0, error);
+            const std::vector<uint8_t> file = out.Written();
+            const bool jpeg = o.format != kFormatTiff;
+            const std::vector<uint8_t> block = jpeg ? ExifBlock(file) : file;
+            ASSERT_FALSE(block.empty());
+            const std::vector<uint16_t> ifd0 = Ifd0Tags(block);
+            EXPECT_EQ(gps, std::find(ifd0.begin(), ifd0.end(), 34853) != ifd0.end());
+            EXPECT_NE(ifd0.end(), std::find(ifd0.begin(), ifd0.end(), 34665));
+
+            const std::string path = Scratch(o.name);
+            WriteFile(path, file);
+            int status = -1;
+            std::string report;
+            if (jpeg) {
+                report = Capture("djpeg -strict -outfile /dev/null " + path, &status);
+                EXPECT_EQ(0, status) << report;
+            } else {
+                report = Capture("tiffinfo " + path, &status);
+                EXPECT_EQ(0, status) << report;
+                EXPECT_EQ("", Complaints(report)) << report;
+            }
+            report = Capture("exiftool -validate -warning -error -a " + path, &status);
+            EXPECT_EQ(0, status) << report;
+            EXPECT_EQ("", Complaints(report)) << report;
+            report = Capture("exiftool -n -s3 -Make -GPSVersionID -GPSLatitudeRef -GPSLatitude -GPSProcessingMethod " +
+                             path, &status);
+            EXPECT_EQ(gps ? "Maker\n2 2 0 0\nN\n48.1416666666667\nGPS\n" : "Maker\n", report);
+
+            if (jpeg) {
+                Memory in(file);
+                IVorlatTagControl* back = nullptr;
+                ASSERT_EQ(0, Cause(IVorlatTagControl::CreateTagControl(&back)));
+                quarnite::CJpegReader reader(in.get(), back);
+                ASSERT_EQ(0, Cause(reader.LoadTags()));
+                EXPECT_EQ(gps, back->IsExist(0x30000, 0));
+                EXPECT_EQ(gps, back->IsExist(0x30001, 0));
+                if (gps) {
+                    double latitude[3] = {};
+                    EXPECT_EQ(0, Cause(back->GetTagValue(0x30002, kTagTypeDoubles, 24, latitude, 0)));
+                    EXPECT_EQ(48.0, latitude[0]);
+                    EXPECT_EQ(8.0, latitude[1]);
+                    EXPECT_EQ(30.0, latitude[2]);
+                }
+                back->Destroy();
+            }
+        }
+        tags->Destroy();
+    }
 }

@@ -233,3 +233,78 @@ TEST(MainIfdWriter, ProfileHeldAsAPathIsWrittenFromItsFile)
     Write(s.tags, kFormatTiff, false, &main, nullptr, &codec, &error);
     EXPECT_EQ(1101, error);
 }
+
+// IFD 0 points at a GPS directory only when there is one to write: readers
+// (libtiff first) refuse a directory of no entries, and a pointer left 0
+// would name the file's header.
+TEST(MainIfdWriter, PointsAtAGpsDirectoryOnlyWhenTheStoreHoldsGpsTags)
+{
+    struct Case {
+        const char* what;
+        void (*fill)(Store&);
+        std::vector<uint16_t> gps;  // the GPS directory's tags; empty: no directory
+    } cases[] = {
+        {"empty store", [](Store&) {}, {}},
+        {"Exif tags only", [](Store& s) { s.SetText(0x10F, "Korva"); s.SetDoubles(0x829A, {0.004}); }, {}},
+        // Only what the store holds: no GPSVersionID is made up.
+        {"latitude", [](Store& s) { s.SetLongs(0x30001, {0}); s.SetDoubles(0x30002, {35, 40, 30}); }, {1, 2}},
+        {"version and altitude", [](Store& s) { s.SetBytes(0x30000, kTagTypeText, {2, 2, 0, 0}); s.SetDoubles(0x30006, {12.5}); },
+         {0, 6}},
+        {"unknown GPS tag only", [](Store& s) { s.SetBytes(30, kTiffShort, {1, 0}, 6); }, {30}},
+        {"unknown GPS tag beyond 16 bits", [](Store& s) { s.SetBytes(0x12345, kTiffShort, {1, 0}, 6); }, {}},
+    };
+    for (bool big : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.what << (big ? " MM" : " II"));
+            Store s;
+            c.fill(s);
+            TiffImageRecord main = Record(32);
+            MemoryStream out(std::vector<uint8_t>(4096, 0), false);
+            const uint8_t header[8] = {uint8_t(big ? 'M' : 'I'), uint8_t(big ? 'M' : 'I'), uint8_t(big ? 0 : 42),
+                                       uint8_t(big ? 42 : 0), uint8_t(big ? 0 : 8), 0, 0, uint8_t(big ? 8 : 0)};
+            ASSERT_EQ(0, Cause(out.stream->SaveFromMemory(header, 8)));
+            MainIfdCodec codec;
+            codec.Attach(s.tags, out.stream, big);
+            codec.format = kFormatTiff;
+            ASSERT_EQ(0, Cause(codec.WriteIfd(0, 1, &main)));
+            const uint32_t end = uint32_t(out.Written().size());
+            GpsIfdCodec gps;
+            gps.Attach(s.tags, out.stream, big);
+            gps.gpsIfdOffset = codec.gpsPointerPosition;
+            ASSERT_EQ(0, Cause(gps.WriteIfd()));
+            const std::vector<uint8_t> f = out.Written();
+
+            const std::vector<Entry> ifd = Ifd(f, 8, big);
+            ASSERT_NE(nullptr, Find(ifd, 34665));  // the Exif directory always has entries
+            const Entry* pointer = Find(ifd, 34853);
+            if (c.gps.empty()) {
+                EXPECT_EQ(nullptr, pointer);
+                EXPECT_EQ(0u, codec.gpsPointerPosition);
+                EXPECT_EQ(end, f.size());  // no directory either
+                continue;
+            }
+            ASSERT_NE(nullptr, pointer);
+            EXPECT_EQ(pointer->at + 8, codec.gpsPointerPosition);
+            EXPECT_EQ(end, pointer->field);
+            EXPECT_EQ(c.gps, Tags(Ifd(f, pointer->field, big)));
+        }
+    }
+    // A codec used again for a store without GPS tags keeps no pointer of the
+    // file before.
+    Store with, without;
+    with.SetDoubles(0x30002, {1, 2, 3});
+    TiffImageRecord main = Record(32);
+    MainIfdCodec codec;
+    Write(with.tags, kFormatTiff, false, &main, nullptr, &codec);
+    EXPECT_NE(0u, codec.gpsPointerPosition);
+    codec.linkPosition = 0;
+    const std::vector<uint8_t> f = Write(without.tags, kFormatExifJpeg, false, &main, nullptr, &codec);
+    EXPECT_EQ(0u, codec.gpsPointerPosition);
+    EXPECT_EQ(nullptr, Find(Ifd(f, 8, false), 34853));
+    // Without a store there are neither Exif nor GPS pointers.
+    MainIfdCodec bare;
+    const std::vector<uint8_t> g = Write(nullptr, kFormatTiff, false, &main, nullptr, &bare);
+    EXPECT_EQ(nullptr, Find(Ifd(g, 8, false), 34665));
+    EXPECT_EQ(nullptr, Find(Ifd(g, 8, false), 34853));
+    EXPECT_EQ(0u, bare.exifPointerPosition);
+}

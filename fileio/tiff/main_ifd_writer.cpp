@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "fileio/meta/gps_ifd.h"
 #include "fileio/meta/iptc_codec.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/stream_impl.h"
@@ -55,6 +56,10 @@ IVorlatError* MainIfdCodec::WriteIfd(int index, uint32_t group, TiffImageRecord*
             return nullptr;
         flags = record->compression == 6 ? kJpegThumbnail : kStrips;
     }
+
+    // A pointer of an earlier write must not be taken for one of this IFD.
+    if (index == 0)
+        exifPointerPosition = gpsPointerPosition = 0;
 
     if (IVorlatError* err = cursor.Sync())
         return QZ_WRAP(err);
@@ -170,7 +175,7 @@ IVorlatError* MainIfdCodec::WriteIfd(int index, uint32_t group, TiffImageRecord*
                 return WriteEntry(0x8773, kTiffUndefined, static_cast<uint32_t>(profile.size()), profile.data());
             });
         }
-        if (tags) plan.Add(34853, placeholder(34853, &gpsPointerPosition));
+        if (HasGpsEntries(tags)) plan.Add(34853, placeholder(34853, &gpsPointerPosition));
     }
     if (flags & kRaw) {
         plan.Add(37398, [this]() {
