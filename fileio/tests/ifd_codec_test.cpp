@@ -155,13 +155,55 @@ TEST(IfdEntry, DoublesToRationalsFollowsItsRule)
         {0.5, false, 5, 10}, {1.0 / 3, false, 1, 3}, {1e9, false, 1000000000, 1}, {72.0, false, 72, 1},
         {0.004, false, 4, 1000}, {3e9, false, 3000000000u, 1}, {5e9, true, 0x7FFFFFFF, 1},
         {-0.5, true, static_cast<uint32_t>(-5), 10}, {-1000.25, true, static_cast<uint32_t>(-100025), 100},
-        {-2.0, false, 0, 1}, {nan, false, 0, 0}, {inf, true, 0, 0},
+        {-2.0, false, 0, 1}, {-5e9, true, 0x80000000u, 1}, {1e-12, false, 0, 100000000},
+        {std::numeric_limits<double>::max(), false, 0xFFFFFFFFu, 1},
+        {std::numeric_limits<double>::lowest(), true, 0x80000000u, 1},
+        // What a reader's division by zero stored goes back with a zero denominator.
+        {nan, false, 0, 0}, {nan, true, 0, 0}, {inf, false, 1, 0}, {inf, true, 1, 0},
+        {-inf, true, 0xFFFFFFFFu, 0}, {-inf, false, 0, 1},
     };
     for (const Case& c : cases) {
         uint32_t pair[2] = {99, 99};
         DoublesToRationals(&c.v, pair, 1, c.isSigned);
         EXPECT_EQ(c.num, pair[0]) << c.v;
         EXPECT_EQ(c.den, pair[1]) << c.v;
+    }
+}
+
+// Ratios of a zero denominator reach the store as infinities or NaN (the
+// QuickTime reader divides as it finds them); written back they are defined
+// rationals over 0 in the field's own type and byte order.
+TEST(IfdEntry, NonFiniteStoredValuesAreWrittenOverZero)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case { uint16_t type; std::vector<double> values; std::vector<uint32_t> words; } cases[] = {
+        {kTiffRational, {inf}, {1, 0}},
+        {kTiffRational, {nan}, {0, 0}},
+        {kTiffRational, {1.0 / 60, inf, nan, -inf}, {5, 300, 1, 0, 0, 0, 0, 1}},
+        {kTiffSRational, {-inf, inf, -0.5}, {0xFFFFFFFFu, 0, 1, 0, static_cast<uint32_t>(-5), 10}},
+    };
+    for (bool big : {false, true}) {
+        for (const Case& c : cases) {
+            Store s;
+            s.SetDoubles(0x829A, c.values);
+            MemoryStream out(std::vector<uint8_t>(128, 0), false);
+            IfdCodec w;
+            w.Attach(s.tags, out.stream, big);
+            w.nextDataOffset = 12;
+            ASSERT_EQ(0, Cause(w.WriteTagEntry(0x829A, c.type)));
+            ASSERT_EQ(0, Cause(w.FlushData()));
+            const std::vector<uint8_t> bytes = out.Written();
+            ASSERT_EQ(12 + 4 * c.words.size(), bytes.size());
+            std::vector<uint32_t> words;
+            for (size_t at = 12; at < bytes.size(); at += 4) {
+                uint32_t v = 0;
+                for (int i = 0; i < 4; ++i)
+                    v |= uint32_t(bytes[at + i]) << (8 * (big ? 3 - i : i));
+                words.push_back(v);
+            }
+            EXPECT_EQ(c.words, words) << c.values.size() << (big ? " MM" : " II");
+        }
     }
 }
 

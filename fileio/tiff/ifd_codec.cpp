@@ -574,8 +574,13 @@ void DoublesToRationals(const double* values, uint32_t* pairs, uint32_t count, b
     for (uint32_t i = 0; i < count; ++i) {
         const double v = values[i];
         double num = 0.0, den = 0.0;
-        if (!std::isfinite(v)) {
-            num = 0.0;  // 0/0: no value
+        if (std::isnan(v)) {
+            num = 0.0;  // 0/0, as a quotient 0 / 0 was read
+        } else if (std::isinf(v)) {
+            // A zero denominator, as the reader's division made it: +-1/0; an
+            // unsigned field holds no negative value, so -inf is 0 like the others.
+            num = v > 0.0 ? 1.0 : (isSigned ? -1.0 : 0.0);
+            den = v > 0.0 || isSigned ? 0.0 : 1.0;
         } else if (!isSigned && v < 0.0) {
             den = 1.0;
         } else {

@@ -115,7 +115,8 @@ protected:
 
 // ---- Value helpers ---------------------------------------------------------
 
-// Each value as numerator, denominator (two 32-bit words per value).
+// Each value as numerator, denominator (two 32-bit words per value); an
+// infinity as +-1/0 and NaN as 0/0, out-of-range values saturated.
 void DoublesToRationals(const double* values, uint32_t* pairs, uint32_t count, bool isSigned);
 // TIFF orientation 1..8 for a mirror flag and a rotation in degrees.
 int OrientationFromAngle(bool mirror, double angle);
