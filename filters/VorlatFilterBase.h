@@ -384,7 +384,11 @@ private:
     bool AnswersFromSource() const { return !enabled_ || passThrough_; }
     template <typename Call>
     IVorlatError* Query(int32_t line, Call call) const;
-    IVorlatError* DropOrInvalidate(IVorlatTile* tile, const RECT& covered, const RECT& whole);
+    static IVorlatError* DropOrInvalidate(IVorlatTile* tile, const RECT& covered, const RECT& whole);
+    // The part of the image's tiles inside the rectangle is made again; a tile
+    // wholly inside goes away unless locked. The filter's cache and the
+    // intermediate caches share it.
+    static IVorlatError* InvalidateImageRect(IVorlatImage* image, const RECT& rect);
     // Steps 1 to 3 of a run: the destination takes the output geometry over these
     // sources; *whole is the output rectangle for the destination's grid.
     IVorlatError* SetUpDestination(const IVorlatDataSource** sources, int32_t count, IVorlatImage* destination,

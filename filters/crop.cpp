@@ -33,6 +33,26 @@ void ClearBlock(unsigned char* data, int32_t rowBytes, int32_t colorSpace, int32
     }
 }
 
+// Moves a position by the crop's origin: into the output, or back into the source.
+template <bool kIntoOutput, typename T>
+void Shift(T* x, T* y, const RECT& crop)
+{
+    if (kIntoOutput) {
+        *x -= crop.left;
+        *y -= crop.top;
+    } else {
+        *x += crop.left;
+        *y += crop.top;
+    }
+}
+
+template <bool kIntoOutput, typename Rect>
+void Shift(Rect* rect, const RECT& crop)
+{
+    Shift<kIntoOutput>(&rect->left, &rect->top, crop);
+    Shift<kIntoOutput>(&rect->right, &rect->bottom, crop);
+}
+
 } // namespace
 
 CCropFilter::CCropFilter(IVorlatManager* manager) : CVorlatFilterBase(manager, kVorlatUsageDiscardable), crop_{0, 0, 0, 0}
@@ -80,81 +100,57 @@ IVorlatError* CCropFilter::SetCrop(const RECT& crop, bool notify)
 
 IVorlatError* CCropFilter::FilterPoint(double* x, double* y, const IVorlatDataSource**, int32_t) const
 {
-    if (Moves()) {
-        *x -= crop_.left;
-        *y -= crop_.top;
-    }
+    if (Moves())
+        Shift<true>(x, y, crop_);
     return nullptr;
 }
 
 IVorlatError* CCropFilter::FilterPoint(int32_t* x, int32_t* y, const IVorlatDataSource**, int32_t) const
 {
-    if (Moves()) {
-        *x -= crop_.left;
-        *y -= crop_.top;
-    }
+    if (Moves())
+        Shift<true>(x, y, crop_);
     return nullptr;
 }
 
 IVorlatError* CCropFilter::FilterRect(VorlatDblRect* rect, const IVorlatDataSource**, int32_t) const
 {
-    if (Moves()) {
-        rect->left -= crop_.left;
-        rect->right -= crop_.left;
-        rect->top -= crop_.top;
-        rect->bottom -= crop_.top;
-    }
+    if (Moves())
+        Shift<true>(rect, crop_);
     return nullptr;
 }
 
 IVorlatError* CCropFilter::FilterRect(RECT* rect, const IVorlatDataSource**, int32_t) const
 {
-    if (Moves()) {
-        rect->left -= crop_.left;
-        rect->right -= crop_.left;
-        rect->top -= crop_.top;
-        rect->bottom -= crop_.top;
-    }
+    if (Moves())
+        Shift<true>(rect, crop_);
     return nullptr;
 }
 
 IVorlatError* CCropFilter::DefilterPoint(double* x, double* y, const IVorlatDataSource**, int32_t) const
 {
-    if (Moves()) {
-        *x += crop_.left;
-        *y += crop_.top;
-    }
+    if (Moves())
+        Shift<false>(x, y, crop_);
     return nullptr;
 }
 
 IVorlatError* CCropFilter::DefilterPoint(int32_t* x, int32_t* y, const IVorlatDataSource**, int32_t) const
 {
-    if (Moves()) {
-        *x += crop_.left;
-        *y += crop_.top;
-    }
+    if (Moves())
+        Shift<false>(x, y, crop_);
     return nullptr;
 }
 
 IVorlatError* CCropFilter::DefilterRect(VorlatDblRect* rect, const IVorlatDataSource**, int32_t) const
 {
-    if (Moves()) {
-        rect->left += crop_.left;
-        rect->right += crop_.left;
-        rect->top += crop_.top;
-        rect->bottom += crop_.top;
-    }
+    if (Moves())
+        Shift<false>(rect, crop_);
     return nullptr;
 }
 
 IVorlatError* CCropFilter::DefilterRect(RECT* rect, const IVorlatDataSource**, int32_t) const
 {
-    if (Moves()) {
-        rect->left += crop_.left;
-        rect->right += crop_.left;
-        rect->top += crop_.top;
-        rect->bottom += crop_.top;
-    }
+    if (Moves())
+        Shift<false>(rect, crop_);
     return nullptr;
 }
 

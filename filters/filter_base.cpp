@@ -578,16 +578,22 @@ IVorlatError* CVorlatFilterBase::InvalidateCache(const RECT& rect)
         return nullptr;
     if (VorlatFailed(&err, kFile, __LINE__, CheckCache()))
         return err;
+    return InvalidateImageRect(cacheImage_, rect);
+}
+
+IVorlatError* CVorlatFilterBase::InvalidateImageRect(IVorlatImage* image, const RECT& rect)
+{
+    IVorlatError* err = nullptr;
     // The grid is not clipped to the image; a rectangle beyond it would name tiles of no one.
     int32_t width = 0, height = 0;
-    if (VorlatFailed(&err, kFile, __LINE__, cacheImage_->GetSize(&width, &height)))
+    if (VorlatFailed(&err, kFile, __LINE__, image->GetSize(&width, &height)))
         return err;
     RECT clipped{std::max<int32_t>(rect.left, 0), std::max<int32_t>(rect.top, 0), std::min<int32_t>(rect.right, width),
                  std::min<int32_t>(rect.bottom, height)};
     if (clipped.right <= clipped.left || clipped.bottom <= clipped.top)
         return nullptr;
     IVorlatTileGrid* grid = nullptr;
-    if (VorlatFailed(&err, kFile, __LINE__, cacheImage_->MapRect(&grid, clipped)))
+    if (VorlatFailed(&err, kFile, __LINE__, image->MapRect(&grid, clipped)))
         return err;
     if (!grid)
         return nullptr;

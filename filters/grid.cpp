@@ -188,15 +188,7 @@ IVorlatError* CVorlatFilterGrid::FilterColorSpace(const IVorlatDataSource* sourc
     }
     // The output stays RGB: only its pixels changed.
     cacheDirty_ = true;
-    const IVorlatDataSource* first = FirstSource();
-    if (!first)
-        return nullptr;
-    int32_t width = 0, height = 0;
-    if (VorlatFailed(&err, kFile, __LINE__, first->GetSize(&width, &height)))
-        return err;
-    RECT whole{0, 0, width, height};
-    VorlatFailed(&err, kFile, __LINE__, VorlatSendDataNotification(this, kVorlatNotifyDataChanged, &whole));
-    return err;
+    return NotifyWholeSource(true, kFile);
 }
 
 IVorlatError* CVorlatFilterGrid::ProcessTile(IVorlatTile* tile, CProcessInfo* info)

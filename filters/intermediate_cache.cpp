@@ -1,6 +1,4 @@
 // An image of a filter's own whose tiles a derived class makes on demand.
-#include <algorithm>
-
 #include "filters/VorlatFilterBase.h"
 
 namespace {
@@ -41,41 +39,7 @@ IVorlatError* Cache::Invalidate()
     return err;
 }
 
-IVorlatError* Cache::InvalidateRect(const RECT& rect)
-{
-    IVorlatError* err = nullptr;
-    int32_t width = 0, height = 0;
-    if (VorlatFailed(&err, kFile, __LINE__, image_->GetSize(&width, &height)))
-        return err;
-    RECT clipped{std::max<int32_t>(rect.left, 0), std::max<int32_t>(rect.top, 0), std::min<int32_t>(rect.right, width),
-                 std::min<int32_t>(rect.bottom, height)};
-    if (clipped.right <= clipped.left || clipped.bottom <= clipped.top)
-        return nullptr;
-    IVorlatTileGrid* grid = nullptr;
-    if (VorlatFailed(&err, kFile, __LINE__, image_->MapRect(&grid, clipped)) || !grid)
-        return err;
-    for (int32_t row = 0; row < grid->GetRows() && !err; ++row) {
-        for (int32_t column = 0; column < grid->GetColumns() && !err; ++column) {
-            bool exists = false;
-            if (VorlatFailed(&err, kFile, __LINE__, grid->TileExists(&exists, column, row)) || !exists)
-                continue;
-            IVorlatTile* tile = nullptr;
-            RECT used, whole;
-            if (VorlatFailed(&err, kFile, __LINE__, grid->GetTile(&tile, column, row)) ||
-                VorlatFailed(&err, kFile, __LINE__, grid->GetTileUsed(&used, column, row)) ||
-                VorlatFailed(&err, kFile, __LINE__, grid->GetTileRect(&whole, column, row)))
-                continue;
-            const bool all = used.left == whole.left && used.top == whole.top && used.right == whole.right &&
-                             used.bottom == whole.bottom;
-            if (all && !tile->IsLocked())
-                tile->Destroy();
-            else
-                tile->InvalidateRect(used);
-        }
-    }
-    grid->Destroy();
-    return err;
-}
+IVorlatError* Cache::InvalidateRect(const RECT& rect) { return CVorlatFilterBase::InvalidateImageRect(image_, rect); }
 
 IVorlatError* Cache::LockAndGenerate(void** data, IVorlatTile* tile, BITMAPINFOHEADER** header) const
 {
