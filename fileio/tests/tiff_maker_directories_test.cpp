@@ -10,11 +10,16 @@
 #include "fileio/meta/maker_preview_ifd.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/tests/fileio_fixture.h"
+#include "fileio/tests/tiff_test_util.h"
+#include "fileio/tiff/tiff_writer.h"
 
 using fileio_test::Cause;
 using fileio_test::MemoryStream;
 using fileio_test::Store;
 using namespace quarnite;
+using tiff_test::Image;
+using tiff_test::MakeImage;
+using tiff_test::Pipeline;
 
 namespace {
 
@@ -470,6 +475,84 @@ TEST(FilmScannerIfd, WritesNothingWithoutThePointer)
     film.Attach(store.tags, out.stream, false);
     EXPECT_EQ(0, Cause(film.WriteFilmScannerIfd()));
     EXPECT_EQ(std::vector<uint8_t>(64, 0xAA), out.buffer);
+}
+
+// ---- Previews through the writer and the reader ------------------------------------
+
+TEST(MakerPreviewIfd, APreviewSavedWithTheMakerNoteReadsBackThroughTheReader)
+{
+    struct Case {
+        const char* what;
+        int32_t format;
+        bool big;
+        int32_t mainColorSpace;
+        int thumbnails;        // RGB thumbnail sources
+        int32_t preview;       // the preview's thumbnail index when read
+        int32_t strip;         // the uncompressed thumbnail's index, 0 for none
+    };
+    const Case cases[] = {
+        {"TIFF: IFD 1 and the preview", kFormatTiff, false, 32, 2, 2, 1},
+        {"big-endian TIFF", kFormatTiff, true, 33, 2, 2, 1},
+        {"raw file: the last of three", kFormatRawTiff, false, 64, 3, 2, 0},
+        {"big-endian raw file", kFormatRawTiff, true, 64, 3, 2, 0},
+    };
+    Pipeline pipeline;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Store tags;
+        tags.SetText(0x10F, "KORVA");
+        tags.SetBytes(0x80E01, kTagTypeBytes, {1, 2, 3, 4});
+        tags.SetLongs(0x80004, {2});
+        tags.SetBytes(0x0200, kTiffShort, {7, 0}, 4);  // the preview IFD's own unknown tag
+        tiff_test::SetCfaPattern(tags.tags, {0, 1, 1, 2});
+        const Image main = MakeImage(c.mainColorSpace, 30, 20);
+        std::vector<Image> thumbnails;
+        for (int i = 0; i < c.thumbnails; ++i)
+            thumbnails.push_back(MakeImage(32, 8 + 8 * i, 6 + 4 * i, static_cast<uint32_t>(i + 2)));
+        std::vector<IVorlatImage*> images;
+        std::vector<IVorlatDataSource*> sources;
+        for (const Image& t : thumbnails) {
+            images.push_back(pipeline.ImageOf(t));
+            sources.push_back(images.back());
+        }
+        IVorlatImage* source = pipeline.ImageOf(main);
+        MemoryStream out(std::vector<uint8_t>(262144, 0), false);
+        {
+            CTiffWriter writer(out.stream, tags.tags, c.format, 0, c.big);
+            ASSERT_EQ(0, Cause(writer.BeginSave(source, sources.data(), static_cast<uint32_t>(sources.size()))));
+            while (!writer.IsFinished())
+                ASSERT_EQ(0, Cause(writer.Execute()));
+        }
+        source->Destroy();
+        for (IVorlatImage* image : images)
+            image->Destroy();
+
+        Store back;
+        MemoryStream in(out.Written());
+        CTiffReader reader(in.stream, back.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags()));
+        // The preview: the last source as a JPEG stream at the thumbnail quality.
+        const Image& last = thumbnails.back();
+        int32_t width = 0, height = 0, colorSpace = 0;
+        ASSERT_EQ(0, Cause(reader.GetThumbnailWidth(c.preview, &width)));
+        EXPECT_EQ(0, Cause(reader.GetThumbnailHeight(c.preview, &height)));
+        EXPECT_EQ(0, Cause(reader.GetThumbnailColorSpace(c.preview, &colorSpace)));
+        EXPECT_EQ(last.width, width);
+        EXPECT_EQ(last.height, height);
+        EXPECT_EQ(32, colorSpace);
+        Store bare;
+        const tiff_test::Loaded jpeg = tiff_test::Load(pipeline, tiff_test::EncodeJpeg(pipeline, last), bare.tags);
+        ASSERT_EQ(0, jpeg.error);
+        EXPECT_TRUE(jpeg.image.bytes == tiff_test::LoadIndex(pipeline, reader, c.preview).bytes);
+        if (c.strip) {
+            EXPECT_TRUE(thumbnails[0].bytes == tiff_test::LoadIndex(pipeline, reader, c.strip).bytes);
+        }
+        EXPECT_TRUE(main.bytes == tiff_test::LoadIndex(pipeline, reader, 0).bytes);
+        // The maker note's tags and the preview IFD's own.
+        EXPECT_EQ((std::vector<uint8_t>{1, 2, 3, 4}), back.Bytes(0x80E01));
+        EXPECT_EQ(std::vector<uint32_t>{2}, back.Longs(0x80004));
+        EXPECT_EQ((std::vector<uint8_t>{7, 0}), back.Bytes(0x0200, 4));
+    }
 }
 
 } // namespace

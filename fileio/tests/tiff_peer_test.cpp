@@ -2,6 +2,7 @@
 // and exiftool, run as programs on files in the scratch folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -126,6 +127,95 @@ TEST(TiffPeers, OurFilesPassTiffinfoExiftoolAndDecodeInImageMagick)
         Shell("exiftool -validate -error -warning -a " + path + " >" + check + " 2>&1");
         const std::string validation = Text(check);
         EXPECT_EQ(std::string::npos, validation.find("Error")) << validation;
+    }
+}
+
+// The output of a command, standard error apart; false when it does not exit with 0.
+bool RunTool(const std::string& command, std::string* out, std::string* err)
+{
+    const std::string outPath = Scratch("run.out"), errPath = Scratch("run.err");
+    const int status = Shell(command + " >" + outPath + " 2>" + errPath);
+    *out = Text(outPath);
+    *err = Text(errPath);
+    return status == 0;
+}
+
+// The lines of a report that hold none of the expected texts.
+std::string Unexpected(const std::string& report, const std::vector<std::string>& expected)
+{
+    std::string left;
+    size_t at = 0;
+    while (at < report.size()) {
+        const size_t end = std::min(report.find('\n', at), report.size());
+        const std::string line = report.substr(at, end - at);
+        at = end + 1;
+        if (std::none_of(expected.begin(), expected.end(), [&](const std::string& e) { return line.find(e) != std::string::npos; }))
+            left += line + "\n";
+    }
+    return left;
+}
+
+TEST(TiffPeers, OurRawFilesPassTiffinfoAndExiftool)
+{
+    struct Case {
+        const char* what;
+        int32_t colorSpace;          // 64 and 66 are saved packed; 0 is a 16-bit mosaic
+        std::vector<int32_t> thumbnails;  // colour spaces of the thumbnail sources
+    };
+    const Case cases[] = {
+        {"packed 12-bit with three RGB thumbnails", 64, {32, 32, 32}},
+        {"packed 12-bit in two fields with a mosaic thumbnail", 66, {66, 32, 32}},
+        {"16-bit mosaic", 0, {}},
+    };
+    Pipeline pipeline;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Store tags;
+        tags.SetText(0x10F, "KORVA");
+        tags.SetText(0x110, "KORVA Q7");
+        tags.SetText(0x132, "2026:12:10 12:00:00");
+        tags.SetBytes(0x80E01, kTagTypeBytes, {1, 2, 3, 4});
+        tags.SetLongs(0x80004, {2});
+        tags.SetBytes(0x30000, kTagTypeText, {2, 2, 0, 0});
+        tags.SetDoubles(0x30002, {48.0, 8.0, 30.0});
+        std::vector<uint8_t> file;
+        if (c.colorSpace) {
+            SetCfaPattern(tags.tags, c.colorSpace == 66 ? std::vector<uint8_t>{5, 3, 1, 4} : std::vector<uint8_t>{0, 1, 1, 2});
+            std::vector<Image> thumbnails;
+            for (int32_t space : c.thumbnails)
+                thumbnails.push_back(MakeImage(space, 16 + 2 * static_cast<int32_t>(thumbnails.size()), 12, 5));
+            file = Save(pipeline, tags.tags, kFormatRawTiff, MakeImage(c.colorSpace, 48, 32), thumbnails);
+        } else {
+            quarnite::TiffImageRecord record;
+            record.width = 48;
+            record.height = 32;
+            record.colorSpace = 64;
+            record.bitsPerSample[0] = 16;
+            std::vector<uint8_t> data(48 * 32 * 2);
+            for (size_t i = 0; i < data.size(); ++i)
+                data[i] = static_cast<uint8_t>(i * 7);
+            file = MosaicFile(tags.tags, record, data);
+        }
+        ASSERT_FALSE(file.empty());
+        const std::string path = Scratch("raw.tif");
+        WriteFile(path, file);
+        // libtiff knows no TIFF/EP tags: TIFF-EPStandardID (37398) in IFD 0 is
+        // all that it may mention.
+        std::string out, err;
+        EXPECT_TRUE(RunTool("tiffinfo -D " + path, &out, &err)) << out << err;
+        EXPECT_EQ("", Unexpected(err, {"Warning, Unknown field with tag 37398 (0x9216)"})) << out;
+        // exiftool: no errors; the warnings are those the layout of a raw file
+        // brings (a CFA image and TIFF-EPStandardID in IFD 0, an Exif IFD
+        // without the version tags) and the GPS tags this store lacks.
+        RunTool("exiftool -validate -warning -error -a " + path, &out, &err);
+        EXPECT_EQ("", err);
+        EXPECT_EQ(std::string::npos, out.find("Error")) << out;
+        EXPECT_EQ("", Unexpected(out, {"Validate ", "Non-standard IFD0 tag 0x9216 TIFF-EPStandardID",
+                                       "Missing required TIFF ExifIFD tag 0x9000 ExifVersion",
+                                       "Missing required TIFF ExifIFD tag 0xa000 FlashpixVersion",
+                                       "Invalid value for IFD0 tag 0x0106 PhotometricInterpretation",
+                                       "Missing required TIFF GPS tag 0x001b GPSProcessingMethod"}))
+            << out;
     }
 }
 

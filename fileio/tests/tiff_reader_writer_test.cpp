@@ -3,6 +3,8 @@
 // reader must refuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -40,6 +42,54 @@ size_t FindEntry(const std::vector<uint8_t>& b, uint32_t ifd, uint16_t tag)
         if (Get16(b, ifd + 2 + 12 * i, false) == tag)
             return ifd + 2 + 12 * i;
     return 0;
+}
+
+// A little-endian TIFF put together entry by entry, for layouts that our
+// writer never makes. Entries go in ascending tag order; values that do not
+// fit the entry are appended later and patched in with Set.
+struct HandTiff {
+    struct Entry {
+        uint16_t tag, type;
+        uint32_t count, value;
+    };
+    std::vector<uint8_t> bytes = {'I', 'I', 42, 0, 8, 0, 0, 0};
+
+    // Appends an IFD (next-IFD offset 0) and returns its offset.
+    uint32_t AddIfd(const std::vector<Entry>& entries)
+    {
+        const uint32_t at = static_cast<uint32_t>(bytes.size());
+        bytes.resize(at + 2 + 12 * entries.size() + 4, 0);
+        Set16(bytes, at, static_cast<uint16_t>(entries.size()));
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const size_t e = at + 2 + 12 * i;
+            Set16(bytes, e, entries[i].tag);
+            Set16(bytes, e + 2, entries[i].type);
+            Set32(bytes, e + 4, entries[i].count);
+            Set32(bytes, e + 8, entries[i].value);
+        }
+        return at;
+    }
+    uint32_t Append(const std::vector<uint8_t>& data)
+    {
+        const uint32_t at = static_cast<uint32_t>(bytes.size());
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        return at;
+    }
+    // The value field of `tag` in the IFD at `ifd`.
+    void Set(uint32_t ifd, uint16_t tag, uint32_t value)
+    {
+        const size_t entry = FindEntry(bytes, ifd, tag);
+        ASSERT_NE(0u, entry) << tag;
+        Set32(bytes, entry + 8, value);
+    }
+};
+
+std::vector<uint8_t> Le32s(const std::vector<uint32_t>& values)
+{
+    std::vector<uint8_t> b(4 * values.size());
+    for (size_t i = 0; i < values.size(); ++i)
+        Set32(b, 4 * i, values[i]);
+    return b;
 }
 
 TEST(TiffProbe, KnowsBothByteOrdersAndTheMagic)
@@ -415,6 +465,382 @@ TEST(TiffReader, AThumbnailQueryReturnsTheTagsError)
     int32_t width = 0;
     EXPECT_EQ(kErrFirstIfdZero, Cause(reader.GetThumbnailWidth(1, &width)));
     EXPECT_EQ(0, reader.GetThumbnailCount());
+}
+
+// ---- Layouts the writer never makes ------------------------------------------------
+
+TEST(TiffReader, LoadsYCbCrOfHalfHorizontalChromaAndRefusesOtherSamplings)
+{
+    struct Case {
+        const char* what;
+        uint32_t width;
+        bool sampling;  // YCbCrSubSampling present
+        uint16_t horizontal, vertical;
+        int32_t error;
+    };
+    const Case cases[] = {
+        {"even width", 6, true, 2, 1, 0},
+        {"odd width: the last group gives one pixel", 5, true, 2, 1, 0},
+        {"one pixel", 1, true, 2, 1, 0},
+        {"2 x 2 sampling", 6, true, 2, 2, kErrUnknownFormat},
+        {"no subsampling", 6, true, 1, 1, kErrUnknownFormat},
+        {"sampling absent (2 x 2)", 6, false, 0, 0, kErrUnknownFormat},
+    };
+    Pipeline pipeline;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Y0 Y1 Cb Cr for each pair of pixels; an odd width ends in a whole group.
+        const uint32_t height = 3, fileRow = 4 * ((c.width + 1) / 2);
+        std::vector<uint8_t> data(fileRow * height);
+        uint32_t state = c.width;
+        for (uint8_t& b : data) {
+            state = state * 1664525u + 1013904223u;
+            b = static_cast<uint8_t>(state >> 24);
+        }
+        std::vector<HandTiff::Entry> entries = {
+            {256, kTiffLong, 1, c.width}, {257, kTiffLong, 1, height}, {258, kTiffShort, 3, 0},
+            {259, kTiffShort, 1, 1},      {262, kTiffShort, 1, 6},     {273, kTiffLong, 2, 0},
+            {277, kTiffShort, 1, 3},      {278, kTiffLong, 1, 2},      {279, kTiffLong, 2, 0},
+            {284, kTiffShort, 1, 1},
+        };
+        if (c.sampling)
+            entries.push_back({530, kTiffShort, 2, c.horizontal | static_cast<uint32_t>(c.vertical) << 16});
+        HandTiff tiff;
+        const uint32_t ifd = tiff.AddIfd(entries);
+        tiff.Set(ifd, 258, tiff.Append({8, 0, 8, 0, 8, 0}));
+        // Two strips: rows 0 and 1, then row 2.
+        const uint32_t pixels = tiff.Append(data);
+        tiff.Set(ifd, 273, tiff.Append(Le32s({pixels, pixels + 2 * fileRow})));
+        tiff.Set(ifd, 279, tiff.Append(Le32s({2 * fileRow, fileRow})));
+        Store tags;
+        const Loaded loaded = Load(pipeline, tiff.bytes, tags.tags);
+        ASSERT_EQ(c.error, loaded.error);
+        if (c.error)
+            continue;
+        ASSERT_EQ(32, loaded.image.colorSpace);
+        ASSERT_EQ(static_cast<int32_t>(c.width), loaded.image.width);
+        auto clamp = [](double v) { return static_cast<uint8_t>(v < 0.0 ? 0.0 : v > 255.0 ? 255.0 : v); };
+        std::vector<uint8_t> expected;
+        for (uint32_t y = 0; y < height; ++y)
+            for (uint32_t x = 0; x < c.width; ++x) {
+                const uint8_t* group = &data[y * fileRow + 4 * (x / 2)];
+                const double luma = group[x % 2], cb = group[2] - 128.0, cr = group[3] - 128.0;
+                expected.push_back(clamp(luma + 1.403 * cr));
+                expected.push_back(clamp(luma - 0.344 * cb - 0.715 * cr));
+                expected.push_back(clamp(luma + 1.773 * cb));
+            }
+        EXPECT_TRUE(expected == loaded.image.bytes);
+    }
+}
+
+// Sample (x, y) of a mosaic subsampled by n: rows are kept in colour pairs
+// (file row 2n(y/2) + y%2), and each sample is the mean of the n samples of
+// its colour from column 2n(x/2) + x%2 on.
+std::vector<uint16_t> SubsampledMosaic(const std::vector<uint16_t>& values, uint32_t width, uint32_t height, uint32_t n)
+{
+    std::vector<uint16_t> out;
+    for (uint32_t y = 0; y < height / n; ++y) {
+        const uint32_t row = 2 * n * (y / 2) + y % 2;
+        for (uint32_t x = 0; x < width / n; ++x) {
+            uint32_t sum = 0, count = 0;
+            for (uint32_t m = 0; m < n; ++m) {
+                const uint32_t column = 2 * n * (x / 2) + x % 2 + 2 * m;
+                if (column < width) {
+                    sum += values[row * width + column];
+                    ++count;
+                }
+            }
+            out.push_back(static_cast<uint16_t>(sum / count));
+        }
+    }
+    return out;
+}
+
+// Ten 12-bit samples in 15 bytes and one pad byte, rows ending in whole groups.
+std::vector<uint8_t> PaddedPackedRows(const std::vector<uint16_t>& values, uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> out;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t g = 0; g < (width + 9) / 10; ++g) {
+            for (uint32_t x = 10 * g; x < 10 * g + 10; x += 2) {
+                const uint16_t a = x < width ? values[y * width + x] : 0;
+                const uint16_t b = x + 1 < width ? values[y * width + x + 1] : 0;
+                out.push_back(static_cast<uint8_t>(a >> 4));
+                out.push_back(static_cast<uint8_t>((a & 15) << 4 | b >> 8));
+                out.push_back(static_cast<uint8_t>(b));
+            }
+            out.push_back(0xEE);
+        }
+    return out;
+}
+
+TEST(TiffReader, SubsamplesMosaicsOfEveryStoredFormInColourPairs)
+{
+    enum Form { kSaved, kSixteen, kSixteenBig, kPadded, kCompressed };
+    struct Case {
+        const char* what;
+        Form form;
+        int32_t colorSpace;
+        uint32_t width, height, n;
+        int32_t packing;  // the maker note's packing mode; -1 none
+        uint32_t taken;   // the factor the reader uses
+    };
+    const Case cases[] = {
+        {"packed 12-bit", kSaved, 64, 22, 14, 2, -1, 2},
+        {"packed 12-bit, odd width, factor 3", kSaved, 64, 23, 13, 3, -1, 3},
+        {"two fields", kSaved, 66, 20, 14, 2, -1, 2},
+        {"two fields, odd height", kSaved, 66, 20, 11, 2, -1, 2},
+        {"16-bit samples", kSixteen, 64, 21, 10, 2, -1, 2},
+        {"16-bit samples, big-endian", kSixteenBig, 64, 20, 10, 2, -1, 2},
+        {"padded packing (compression 34713, mode 2)", kPadded, 64, 25, 12, 2, 2, 2},
+        {"compressed, mode 0: whole rows only", kCompressed, 64, 20, 8, 2, 0, 1},
+        {"compressed, mode 1: whole rows only", kCompressed, 64, 20, 8, 2, 1, 1},
+    };
+    Pipeline pipeline;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Store tags;
+        if (c.packing >= 0)
+            tags.SetLongs(0x80093, {static_cast<uint32_t>(c.packing)});
+        std::vector<uint16_t> values = fileio_test::SyntheticMosaic(c.width, c.height, 4096, c.width);
+        std::vector<uint8_t> file;
+        TiffImageRecord record;
+        record.width = c.width;
+        record.height = c.height;
+        record.colorSpace = c.colorSpace;
+        record.bitsPerSample[0] = 12;
+        switch (c.form) {
+        case kSaved: {
+            SetCfaPattern(tags.tags, c.colorSpace == 66 ? std::vector<uint8_t>{5, 3, 1, 4} : std::vector<uint8_t>{0, 1, 1, 2});
+            const Image image = MakeImage(c.colorSpace, static_cast<int32_t>(c.width), static_cast<int32_t>(c.height), c.height);
+            values = Samples(image);
+            file = Save(pipeline, tags.tags, kFormatRawTiff, image);
+            break;
+        }
+        case kSixteen:
+        case kSixteenBig: {
+            // 16 significant bits: the low four are dropped.
+            const bool big = c.form == kSixteenBig;
+            std::vector<uint8_t> data;
+            for (size_t i = 0; i < values.size(); ++i) {
+                const uint16_t v = static_cast<uint16_t>(values[i] << 4 | (i & 15));
+                data.push_back(static_cast<uint8_t>(big ? v >> 8 : v));
+                data.push_back(static_cast<uint8_t>(big ? v : v >> 8));
+            }
+            record.bitsPerSample[0] = 16;
+            file = MosaicFile(tags.tags, record, data, big);
+            break;
+        }
+        case kPadded:
+            record.compression = 34713;
+            file = MosaicFile(tags.tags, record, PaddedPackedRows(values, c.width, c.height));
+            break;
+        case kCompressed:
+            // A curve the maker note's fixed-size record holds.
+            values = fileio_test::SyntheticMosaic(c.width, c.height, 512, c.width);
+            file = CompressedRawFile(tags.tags, c.width, c.height, values, fileio_test::RawParameters(512));
+            break;
+        }
+        ASSERT_FALSE(file.empty());
+        Store back;
+        const Loaded loaded = Load(pipeline, file, back.tags, c.n);
+        ASSERT_EQ(0, loaded.error);
+        EXPECT_EQ(c.colorSpace, loaded.image.colorSpace);
+        EXPECT_EQ(static_cast<int32_t>(c.width / c.taken), loaded.image.width);
+        EXPECT_EQ(static_cast<int32_t>(c.height / c.taken), loaded.image.height);
+        EXPECT_TRUE(SubsampledMosaic(values, c.width, c.height, c.taken) == Samples(loaded.image));
+    }
+}
+
+TEST(TiffReader, AnEmbeddedJpegMainImageIsExifJpegAndAnExifBlockIsNot)
+{
+    Pipeline pipeline;
+    const std::vector<uint8_t> jpeg = EncodeJpeg(pipeline, MakeImage(32, 40, 24, 5));
+    Store plain;
+    const Loaded expected = Load(pipeline, jpeg, plain.tags);  // the same stream as a JPEG file
+    ASSERT_EQ(0, expected.error);
+
+    HandTiff tiff;
+    const uint32_t ifd = tiff.AddIfd({{259, kTiffShort, 1, 6},
+                                      {262, kTiffShort, 1, 6},
+                                      {513, kTiffLong, 1, 0},
+                                      {514, kTiffLong, 1, static_cast<uint32_t>(jpeg.size())}});
+    tiff.Set(ifd, 513, tiff.Append(jpeg));
+    {
+        Store tags;
+        MemoryStream in(tiff.bytes);
+        CTiffReader reader(in.stream, tags.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags()));
+        EXPECT_EQ(kFormatExifJpeg, reader.Format());
+        EXPECT_EQ(std::vector<uint32_t>{40}, tags.Longs(0x10000));
+        EXPECT_EQ(std::vector<uint32_t>{24}, tags.Longs(0x10001));
+        EXPECT_TRUE(expected.image.bytes == LoadIndex(pipeline, reader, 0).bytes);
+    }
+    Store tags;
+    const Loaded loaded = Load(pipeline, tiff.bytes, tags.tags);  // BeginLoadImage and Execute
+    ASSERT_EQ(0, loaded.error);
+    EXPECT_EQ(expected.image.colorSpace, loaded.image.colorSpace);
+    EXPECT_TRUE(expected.image.bytes == loaded.image.bytes);
+
+    // The Exif block of a JPEG file: IFD 0 has no image, IFD 1 a JPEG thumbnail.
+    Store block;
+    block.SetText(0x10F, "Maker");
+    const Image thumbnail = MakeImage(32, 16, 8, 3);
+    IVorlatImage* source = pipeline.ImageOf(MakeImage(32, 64, 48));
+    IVorlatImage* thumb = pipeline.ImageOf(thumbnail);
+    IVorlatDataSource* sources[1] = {thumb};
+    MemoryStream out(std::vector<uint8_t>(65536, 0), false);
+    CTiffWriter writer(out.stream, block.tags, kFormatExifJpeg, 0);
+    ASSERT_EQ(0, Cause(writer.BeginSave(source, sources, 1)));
+    source->Destroy();
+    thumb->Destroy();
+    Store back;
+    MemoryStream in(out.Written());
+    CTiffReader reader(in.stream, back.tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    EXPECT_NE(kFormatExifJpeg, reader.Format());
+    EXPECT_EQ(1, reader.GetThumbnailCount());
+    Store bare;
+    const Loaded thumbnailJpeg = Load(pipeline, EncodeJpeg(pipeline, thumbnail), bare.tags);
+    EXPECT_TRUE(thumbnailJpeg.image.bytes == LoadIndex(pipeline, reader, 1).bytes);
+}
+
+TEST(TiffReader, TheLegacyMakerNotesThumbnailLoadsAsAThumbnail)
+{
+    Pipeline pipeline;
+    const std::vector<uint8_t> jpeg = EncodeJpeg(pipeline, MakeImage(32, 16, 8, 7));
+    Store plain;
+    const Loaded expected = Load(pipeline, jpeg, plain.tags);
+    ASSERT_EQ(0, expected.error);
+
+    HandTiff tiff;
+    const uint32_t ifd0 = tiff.AddIfd({{256, kTiffLong, 1, 4}, {257, kTiffLong, 1, 2}, {258, kTiffShort, 1, 8},
+                                       {259, kTiffShort, 1, 1}, {262, kTiffShort, 1, 1}, {271, kTiffAscii, 6, 0},
+                                       {273, kTiffLong, 1, 0}, {277, kTiffShort, 1, 1}, {278, kTiffLong, 1, 2},
+                                       {279, kTiffLong, 1, 8}, {34665, kTiffLong, 1, 0}});
+    tiff.Set(ifd0, 271, tiff.Append({'K', 'o', 'r', 'v', 'a', 0}));  // the maker's note is read for its files only
+    const std::vector<uint8_t> grey = {0, 40, 80, 120, 160, 200, 240, 255};
+    tiff.Set(ifd0, 273, tiff.Append(grey));
+    // "Korva", 0, the value 1, then an IFD of one entry: tag 256 holds the
+    // thumbnail's length and its offset in the file.
+    std::vector<uint8_t> note = {'K', 'o', 'r', 'v', 'a', 0, 1, 0, 1, 0};
+    note.resize(note.size() + 12 + 4, 0);
+    const uint32_t exif = tiff.AddIfd({{37500, kTiffUndefined, static_cast<uint32_t>(note.size()), 0}});
+    tiff.Set(ifd0, 34665, exif);
+    const uint32_t noteAt = static_cast<uint32_t>(tiff.bytes.size());
+    Set16(note, 10, 256);
+    Set16(note, 12, kTiffUndefined);
+    Set32(note, 14, static_cast<uint32_t>(jpeg.size()));
+    Set32(note, 18, noteAt + static_cast<uint32_t>(note.size()));
+    tiff.Set(exif, 37500, tiff.Append(note));
+    tiff.Append(jpeg);
+
+    Store tags;
+    MemoryStream in(tiff.bytes);
+    CTiffReader reader(in.stream, tags.tags);
+    ASSERT_EQ(0, Cause(reader.LoadTags()));
+    EXPECT_EQ(kFormatTiff, reader.Format());
+    ASSERT_EQ(1, reader.GetThumbnailCount());
+    int32_t width = 0, height = 0, colorSpace = 0;
+    EXPECT_EQ(0, Cause(reader.GetThumbnailWidth(1, &width)));
+    EXPECT_EQ(0, Cause(reader.GetThumbnailHeight(1, &height)));
+    EXPECT_EQ(0, Cause(reader.GetThumbnailColorSpace(1, &colorSpace)));
+    EXPECT_EQ(16, width);
+    EXPECT_EQ(8, height);
+    EXPECT_EQ(32, colorSpace);
+    EXPECT_TRUE(expected.image.bytes == LoadIndex(pipeline, reader, 1).bytes);
+    EXPECT_TRUE(grey == LoadIndex(pipeline, reader, 0).bytes);
+
+    // A thumbnail stream that is not a JPEG costs the thumbnail, not the file.
+    std::vector<uint8_t> broken = tiff.bytes;
+    std::fill(broken.end() - static_cast<std::ptrdiff_t>(jpeg.size()), broken.end(), 0x55);
+    Store other;
+    MemoryStream brokenIn(broken);
+    CTiffReader brokenReader(brokenIn.stream, other.tags);
+    ASSERT_EQ(0, Cause(brokenReader.LoadTags()));
+    EXPECT_EQ(0, brokenReader.GetThumbnailCount());
+    EXPECT_TRUE(grey == LoadIndex(pipeline, brokenReader, 0).bytes);
+}
+
+// ---- Update with new thumbnails --------------------------------------------------------
+
+// Rows of 12-bit samples packed two samples to three bytes, a row padded to a whole pair.
+std::vector<uint8_t> PackedRow(const uint16_t* samples, uint32_t width)
+{
+    std::vector<uint8_t> out;
+    for (uint32_t x = 0; x < width; x += 2) {
+        const uint16_t a = samples[x], b = x + 1 < width ? samples[x + 1] : 0;
+        out.push_back(static_cast<uint8_t>(a >> 4));
+        out.push_back(static_cast<uint8_t>((a & 15) << 4 | b >> 8));
+        out.push_back(static_cast<uint8_t>(b));
+    }
+    return out;
+}
+
+TEST(TiffUpdate, ANewMosaicThumbnailIsWrittenInTwoFieldsAndAGreyOneIsRefused)
+{
+    Pipeline pipeline;
+    Store tags;
+    SetCfaPattern(tags.tags, {5, 3, 1, 4});
+    const Image main = MakeImage(66, 12, 8);
+    const std::vector<uint8_t> file = Save(pipeline, tags.tags, kFormatRawTiff, main);
+    ASSERT_FALSE(file.empty());
+    struct Case {
+        const char* what;
+        int32_t colorSpace, width, height;
+        int32_t error;
+    };
+    const Case cases[] = {
+        {"height 5: rows 0, 2, 4, then 1, 3", 66, 6, 5, 0},
+        {"odd width: rows padded to whole pairs", 66, 7, 5, 0},
+        {"even height", 66, 6, 4, 0},
+        {"one row", 66, 5, 1, 0},
+        {"a grey thumbnail", 2, 6, 5, kErrState},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Store store;
+        MemoryStream in(file);
+        CTiffReader reader(in.stream, store.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags()));
+        const Image thumbnail = MakeImage(c.colorSpace, c.width, c.height, 11);
+        IVorlatImage* source = pipeline.ImageOf(thumbnail);
+        IVorlatDataSource* sources[1] = {source};
+        MemoryStream out(std::vector<uint8_t>(file.size() + 65536, 0), false);
+        const int32_t error = Cause(reader.Update(out.stream, sources, 1));
+        source->Destroy();
+        ASSERT_EQ(c.error, error);
+        if (error)
+            continue;
+
+        Store back;
+        MemoryStream again(out.Written());
+        CTiffReader check(again.stream, back.tags);
+        ASSERT_EQ(0, Cause(check.LoadTags()));
+        EXPECT_EQ(kFormatRawTiff, check.Format());
+        int index = 0;
+        while (index < 3 && check.ThumbnailRecord(index).colorSpace != 66)
+            ++index;
+        ASSERT_LT(index, 3);
+        const TiffImageRecord& record = check.ThumbnailRecord(index);
+        EXPECT_EQ(static_cast<uint32_t>(c.width), record.width);
+        EXPECT_EQ(static_cast<uint32_t>(c.height), record.height);
+        // The even rows in order, then the odd rows.
+        const std::vector<uint16_t> samples = Samples(thumbnail);
+        std::vector<uint8_t> stored;
+        for (int32_t parity : {0, 1})
+            for (int32_t r = parity; r < c.height; r += 2) {
+                const std::vector<uint8_t> row = PackedRow(&samples[static_cast<size_t>(r) * c.width], c.width);
+                stored.insert(stored.end(), row.begin(), row.end());
+            }
+        ASSERT_EQ(1u, record.stripByteCounts.size());
+        EXPECT_EQ(stored.size(), record.stripByteCounts[0]);
+        ASSERT_LE(record.stripOffsets[0] + stored.size(), again.buffer.size());
+        EXPECT_TRUE(std::equal(stored.begin(), stored.end(), again.buffer.begin() + record.stripOffsets[0]));
+        EXPECT_TRUE(thumbnail.bytes == LoadIndex(pipeline, check, index + 1).bytes);
+        // The main image is copied as stored.
+        EXPECT_TRUE(main.bytes == LoadIndex(pipeline, check, 0).bytes);
+    }
 }
 
 } // namespace

@@ -13,9 +13,11 @@
 
 #include "Vorlat/Vorlat.h"
 #include "fileio/VorlatLoad.h"
+#include "fileio/jpeg_encoder.h"
 #include "fileio/tests/fileio_fixture.h"
 #include "fileio/tests/raw_test_encoder.h"
 #include "fileio/tiff/raw_sub_ifd.h"
+#include "fileio/tiff/tiff_reader.h"
 
 namespace tiff_test {
 
@@ -147,6 +149,44 @@ struct Loaded {
     Image image;
 };
 
+// A complete JPEG stream of the image from the library's encoder, at the
+// quality level the writers give thumbnails.
+inline std::vector<uint8_t> EncodeJpeg(Pipeline& pipeline, const Image& image)
+{
+    fileio_test::MemoryStream out(std::vector<uint8_t>(image.bytes.size() * 2 + 4096, 0), false);
+    IVorlatImage* source = pipeline.ImageOf(image);
+    quarnite::CJpegEncoder encoder(out.stream);
+    EXPECT_EQ(0, Cause(encoder.WriteStartOfImage()));
+    EXPECT_EQ(0, Cause(encoder.Begin(source, 1)));
+    while (!encoder.IsFinished())
+        EXPECT_EQ(0, Cause(encoder.Execute()));
+    source->Destroy();
+    return out.Written();
+}
+
+// What the reader loads as image `index` (0 the main image, 1 to 3 the thumbnails).
+inline Image LoadIndex(Pipeline& pipeline, quarnite::CTiffReader& reader, int32_t index, int32_t* error = nullptr)
+{
+    IVorlatImage* image = pipeline.NewImage();
+    const int32_t failure = Cause(reader.LoadThumbnail(index, image));
+    Image loaded;
+    if (!failure)
+        loaded = Pipeline::ImageFrom(image);
+    image->Destroy();
+    if (error)
+        *error = failure;
+    else
+        EXPECT_EQ(0, failure) << "image " << index;
+    return loaded;
+}
+
+inline std::vector<uint16_t> Samples(const Image& image)
+{
+    std::vector<uint16_t> samples(image.bytes.size() / 2);
+    std::memcpy(samples.data(), image.bytes.data(), samples.size() * 2);
+    return samples;
+}
+
 // Loads the main image through the loader (BeginLoadImage with factor n, then Execute).
 inline Loaded Load(Pipeline& pipeline, const std::vector<uint8_t>& file, IVorlatTagControl* tags, uint32_t n = 1)
 {
@@ -177,53 +217,48 @@ inline Loaded Load(Pipeline& pipeline, const std::vector<uint8_t>& file, IVorlat
     return result;
 }
 
-// A raw file whose mosaic (colour space 64, `values` as curve indices) is
-// stored in the compressed form, with its parameters in the maker note.
-inline std::vector<uint8_t> CompressedRawFile(IVorlatTagControl* tags, uint32_t width, uint32_t height,
-                                              const std::vector<uint16_t>& values,
-                                              const quarnite::CompressedRawParameters& parameters, bool bigEndian = false,
-                                              size_t keepData = SIZE_MAX)
+// A raw file (format 0x100000, one sub-IFD) whose mosaic `record` describes
+// and `data` holds as stored, with the maker note written from the store (which
+// gets a maker tag of its own, so that the note is never empty).
+inline std::vector<uint8_t> MosaicFile(IVorlatTagControl* tags, quarnite::TiffImageRecord& record,
+                                       const std::vector<uint8_t>& data, bool bigEndian = false,
+                                       std::vector<uint8_t> cfa = {0, 1, 1, 2})
 {
     using namespace quarnite;
-    std::vector<uint8_t> data = fileio_test::EncodeCompressedRaw(values, width, height, parameters.predictors);
-    if (keepData < data.size())
-        data.resize(keepData);
     fileio_test::MemoryStream out(std::vector<uint8_t>(data.size() + 65536, 0), false);
     IVorlatStream* s = out.stream;
-    const uint8_t header[8] = {uint8_t(bigEndian ? 'M' : 'I'), uint8_t(bigEndian ? 'M' : 'I'), uint8_t(bigEndian ? 0 : 42),
-                               uint8_t(bigEndian ? 42 : 0), 0, 0, uint8_t(bigEndian ? 0 : 8), uint8_t(bigEndian ? 8 : 0)};
-    uint8_t first[8];
-    std::memcpy(first, header, 8);
-    if (bigEndian) { first[4] = 0; first[5] = 0; first[6] = 0; first[7] = 8; }
-    else { first[4] = 8; first[5] = 0; first[6] = 0; first[7] = 0; }
+    uint8_t first[8] = {uint8_t(bigEndian ? 'M' : 'I'), uint8_t(bigEndian ? 'M' : 'I'), uint8_t(bigEndian ? 0 : 42),
+                        uint8_t(bigEndian ? 42 : 0), 0, 0, 0, 0};
+    first[bigEndian ? 7 : 4] = 8;
     EXPECT_EQ(0, Cause(s->SaveFromMemory(first, 8)));
     const char make[] = "KORVA";
     EXPECT_EQ(0, Cause(tags->AddTag(0x10F)));
     EXPECT_EQ(0, Cause(tags->SetTagValue(0x10F, kTagTypeText, sizeof make, make, 0)));
-    SetCfaPattern(tags, {0, 1, 1, 2});
+    SetCfaPattern(tags, cfa);
     // A maker note of the parameters alone is not written: give it a tag of its own.
     const uint8_t settings[4] = {1, 2, 3, 4};
     EXPECT_EQ(0, Cause(tags->AddTag(0x80E01)));
     EXPECT_EQ(0, Cause(tags->SetTagValue(0x80E01, kTagTypeBytes, 4, settings, 0)));
 
-    TiffImageRecord record;
-    record.width = width;
-    record.height = height;
     record.samplesPerPixel = 1;
-    record.bitsPerSample[0] = 12;
     record.photometric = 32803;
-    record.compression = 34713;
-    record.colorSpace = 64;
-    record.compressedRaw.reset(new CompressedRawParameters(parameters));
     MainIfdCodec main;
     main.Attach(tags, s, bigEndian);
     main.format = 0x100000;
     EXPECT_EQ(0, Cause(main.WriteIfd(0, 1, &record)));
+    // IFD 0 describes the same data as the sub-IFD.
+    const uint32_t ifd0[2] = {record.stripOffsetPosition, record.stripByteCountPosition};
     ExifIfdCodec exif;
     exif.Attach(tags, s, bigEndian);
     exif.format = 0x100000;
     exif.exifIfdOffset = main.exifPointerPosition;
-    EXPECT_EQ(0, Cause(exif.WriteIfd(width, height)));
+    EXPECT_EQ(0, Cause(exif.WriteIfd(record.width, record.height)));
+    GpsIfdCodec gps;
+    gps.Attach(tags, s, bigEndian);
+    gps.gpsIfdOffset = main.gpsPointerPosition;
+    if (gps.gpsIfdOffset) {
+        EXPECT_EQ(0, Cause(gps.WriteIfd()));
+    }
     MakerNoteCodec maker;
     maker.Attach(tags, s, bigEndian);
     maker.makerNotePosition = exif.makerNoteEntryPosition;
@@ -237,12 +272,37 @@ inline std::vector<uint8_t> CompressedRawFile(IVorlatTagControl* tags, uint32_t 
     IfdCursor cursor;
     cursor.stream = s;
     cursor.swap = bigEndian;
-    EXPECT_EQ(0, Cause(cursor.Seek(record.stripOffsetPosition, false)));
-    EXPECT_EQ(0, Cause(cursor.WriteU32(static_cast<uint32_t>(at))));
-    EXPECT_EQ(0, Cause(cursor.Seek(record.stripByteCountPosition, false)));
-    EXPECT_EQ(0, Cause(cursor.WriteU32(static_cast<uint32_t>(data.size()))));
+    for (const uint32_t offsetAt : {ifd0[0], record.stripOffsetPosition}) {
+        EXPECT_EQ(0, Cause(cursor.Seek(offsetAt, false)));
+        EXPECT_EQ(0, Cause(cursor.WriteU32(static_cast<uint32_t>(at))));
+    }
+    for (const uint32_t countAt : {ifd0[1], record.stripByteCountPosition}) {
+        EXPECT_EQ(0, Cause(cursor.Seek(countAt, false)));
+        EXPECT_EQ(0, Cause(cursor.WriteU32(static_cast<uint32_t>(data.size()))));
+    }
     EXPECT_EQ(0, Cause(s->Seek(at + static_cast<int32_t>(data.size()), 0)));
     return out.Written();
+}
+
+// A raw file whose mosaic (colour space 64, `values` as curve indices) is
+// stored in the compressed form, with its parameters in the maker note.
+inline std::vector<uint8_t> CompressedRawFile(IVorlatTagControl* tags, uint32_t width, uint32_t height,
+                                              const std::vector<uint16_t>& values,
+                                              const quarnite::CompressedRawParameters& parameters, bool bigEndian = false,
+                                              size_t keepData = SIZE_MAX)
+{
+    using namespace quarnite;
+    std::vector<uint8_t> data = fileio_test::EncodeCompressedRaw(values, width, height, parameters.predictors);
+    if (keepData < data.size())
+        data.resize(keepData);
+    TiffImageRecord record;
+    record.width = width;
+    record.height = height;
+    record.bitsPerSample[0] = 12;
+    record.compression = 34713;
+    record.colorSpace = 64;
+    record.compressedRaw.reset(new CompressedRawParameters(parameters));
+    return MosaicFile(tags, record, data, bigEndian);
 }
 
 } // namespace tiff_test

@@ -117,9 +117,7 @@ IVorlatError* CTiffUpdateWriter::BeginCopy(TiffImageRecord* record)
     if (IVorlatError* err = mainIfd_.cursor.Sync())
         return QZ_WRAP(err);
     const uint32_t at = mainIfd_.cursor.position;
-    if (IVorlatError* err = Patch(record->stripOffsetPosition, at - record->offsetBase))
-        return QZ_WRAP(err);
-    if (IVorlatError* err = Patch(record->stripByteCountPosition, static_cast<uint32_t>(total)))
+    if (IVorlatError* err = PatchStrip(record, at, static_cast<uint32_t>(total)))
         return QZ_WRAP(err);
     if (!TryResize(copyBuffer_, kCopyChunk))
         return QZ_FAIL(kErrAllocation);

@@ -98,6 +98,19 @@ IVorlatError* CTiffWriterBase::Patch(uint32_t position, uint32_t value)
     return QZ_WRAP(err);
 }
 
+IVorlatError* CTiffWriterBase::PatchStrip(TiffImageRecord* record, uint32_t at, uint32_t size)
+{
+    if (IVorlatError* err = Patch(record->stripOffsetPosition, at - record->offsetBase))
+        return QZ_WRAP(err);
+    if (IVorlatError* err = Patch(record->stripByteCountPosition, size))
+        return QZ_WRAP(err);
+    if (record != main_ || !ifd0StripOffsetPosition_ || !ifd0StripByteCountPosition_)
+        return nullptr;
+    if (IVorlatError* err = Patch(ifd0StripOffsetPosition_, at))
+        return QZ_WRAP(err);
+    return QZ_WRAP(Patch(ifd0StripByteCountPosition_, size));
+}
+
 IVorlatError* CTiffWriterBase::WriteHeader()
 {
     IfdCursor& cursor = mainIfd_.cursor;
@@ -185,6 +198,8 @@ IVorlatError* CTiffWriterBase::WriteTags()
         return QZ_WRAP(err);
     if (IVorlatError* err = mainIfd_.WriteIfd(0, 1, main_))
         return QZ_WRAP(err);
+    const uint32_t ifd0Offset = main_->stripOffsetPosition, ifd0Count = main_->stripByteCountPosition;
+    ifd0StripOffsetPosition_ = ifd0StripByteCountPosition_ = 0;
 
     exif_.exifIfdOffset = mainIfd_.exifPointerPosition;
     if (exif_.exifIfdOffset)
@@ -220,6 +235,13 @@ IVorlatError* CTiffWriterBase::WriteTags()
                 return QZ_WRAP(err);
     }
 
+    // The sub-IFD took the main record's positions over; IFD 0 is pointed at
+    // the same data later rather than left pointing at the file's start.
+    if (main_->stripOffsetPosition != ifd0Offset) {
+        ifd0StripOffsetPosition_ = ifd0Offset;
+        ifd0StripByteCountPosition_ = ifd0Count;
+    }
+
     const int previews = PreviewCount();
     if (exif_.makerNoteEntryPosition) {
         if (IVorlatError* err = mainIfd_.cursor.Sync())
@@ -230,6 +252,8 @@ IVorlatError* CTiffWriterBase::WriteTags()
         if (previews > 1) {
             TiffImageRecord* preview = thumbnails_[previews - 1];
             preview->offsetBase = makerNote_.MakerNoteOffsetBase(false);
+            // The preview IFD describes a JPEG stream, whatever the file's own compression.
+            preview->compression = 6;
             preview_.ifdOffset = makerNote_.previewPointer;
             if (IVorlatError* err = preview_.WritePreviewIfd(preview))
                 return QZ_WRAP(err);
@@ -433,9 +457,7 @@ IVorlatError* CTiffWriter::BeginImageData(IVorlatDataSource* source, TiffImageRe
     if (IVorlatError* err = cursor.Sync())
         return QZ_WRAP(err);
     const uint32_t offset = cursor.position;
-    if (IVorlatError* err = Patch(record->stripOffsetPosition, offset - record->offsetBase))
-        return QZ_WRAP(err);
-    if (IVorlatError* err = Patch(record->stripByteCountPosition, static_cast<uint32_t>(size)))
+    if (IVorlatError* err = PatchStrip(record, offset, static_cast<uint32_t>(size)))
         return QZ_WRAP(err);
     evenPosition_ = offset;
     oddPosition_ = static_cast<uint32_t>(offset + fileRow * ((record->height + 1ull) / 2));

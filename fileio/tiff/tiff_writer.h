@@ -40,6 +40,9 @@ protected:
                             int32_t right, int32_t bottom);
     // Writes `value` at `position` in the file's byte order and returns to where the stream stood.
     IVorlatError* Patch(uint32_t position, uint32_t value);
+    // Points the record's IFD (and for the main image of a raw file IFD 0 as
+    // well) at `size` bytes of image data at stream position `at`.
+    IVorlatError* PatchStrip(TiffImageRecord* record, uint32_t at, uint32_t size);
     // A complete JPEG stream of the source at the stream position; its offset
     // (less `base`) and length go to the record's recorded positions.
     IVorlatError* WriteJpegThumbnail(IVorlatDataSource* source, TiffImageRecord* record, uint32_t base);
@@ -67,6 +70,10 @@ protected:
     bool finished_ = true;
     uint32_t rowsDone_ = 0;
     uint32_t height_ = 0;
+    // IFD 0 of a raw file describes the main image beside its sub-IFD: the
+    // value positions of its StripOffsets and StripByteCounts (0: none apart).
+    uint32_t ifd0StripOffsetPosition_ = 0;
+    uint32_t ifd0StripByteCountPosition_ = 0;
 };
 
 class CTiffWriter : public CTiffWriterBase {
