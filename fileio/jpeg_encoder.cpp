@@ -4,6 +4,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "Vorlat/VorlatTileGrid.h"
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_tables.h"
@@ -101,7 +105,118 @@ inline int16_t ToCr(const uint8_t* p)
     return static_cast<int16_t>((kColor.x128[p[0]] - kColor.g107[p[1]] - kColor.b21[p[2]] + 128) >> 8);
 }
 
+
+#if defined(__SSE2__)
+// Eight pixels' R, G and B in 16-bit lanes; reads 28 bytes.
+inline void LoadRgb8(const uint8_t* p, __m128i& r, __m128i& g, __m128i& b)
+{
+    // Pixel i of the first four moves from byte 3i to byte 4i, one lane each.
+    const __m128i m0 = _mm_set_epi32(0, 0, 0, 0x00FFFFFF), m1 = _mm_set_epi32(0, 0, 0x00FFFFFF, 0);
+    const __m128i m2 = _mm_set_epi32(0, 0x00FFFFFF, 0, 0), m3 = _mm_set_epi32(0x00FFFFFF, 0, 0, 0);
+    auto spread = [&](__m128i v) {
+        return _mm_or_si128(_mm_or_si128(_mm_and_si128(v, m0), _mm_and_si128(_mm_slli_si128(v, 1), m1)),
+                            _mm_or_si128(_mm_and_si128(_mm_slli_si128(v, 2), m2), _mm_and_si128(_mm_slli_si128(v, 3), m3)));
+    };
+    const __m128i lo = spread(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    const __m128i hi = spread(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 12)));
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    r = _mm_packs_epi32(_mm_and_si128(lo, byte), _mm_and_si128(hi, byte));
+    g = _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(lo, 8), byte), _mm_and_si128(_mm_srli_epi32(hi, 8), byte));
+    b = _mm_packs_epi32(_mm_srli_epi32(lo, 16), _mm_srli_epi32(hi, 16));
+}
+
+// The sum of Y is below 65536, so it is exact in unsigned 16-bit lanes.
+inline __m128i LumaOf(__m128i r, __m128i g, __m128i b)
+{
+    __m128i sum = _mm_add_epi16(_mm_mullo_epi16(r, _mm_set1_epi16(77)), _mm_mullo_epi16(g, _mm_set1_epi16(150)));
+    sum = _mm_add_epi16(_mm_add_epi16(sum, _mm_mullo_epi16(b, _mm_set1_epi16(29))), _mm_set1_epi16(128));
+    return _mm_sub_epi16(_mm_srli_epi16(sum, 8), _mm_set1_epi16(128));
+}
+
+// (x + 128) >> 8 for x = 128 p - u q - v s, which fits 16 bits while x + 128
+// may not: ((x >> 1) + 64) >> 7 is the same floor.
+inline __m128i ChromaOf(__m128i p, __m128i q, __m128i s, int16_t u, int16_t v)
+{
+    const __m128i x = _mm_sub_epi16(_mm_sub_epi16(_mm_slli_epi16(p, 7), _mm_mullo_epi16(q, _mm_set1_epi16(u))),
+                                    _mm_mullo_epi16(s, _mm_set1_epi16(v)));
+    return _mm_srai_epi16(_mm_add_epi16(_mm_srai_epi16(x, 1), _mm_set1_epi16(64)), 7);
+}
+
+// Lanes 0, 2, 4, 6 of a and then of b.
+inline __m128i EvenLanes(__m128i a, __m128i b)
+{
+    return _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
+}
+#endif
+// Grey samples less 128, sixteen at a time where SSE2 is there.
+void ConvertGreyRow(const uint8_t* grey, int32_t count, int16_t* luma)
+{
+    int32_t x = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), bias = _mm_set1_epi16(128);
+    for (; x + 16 <= count; x += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(grey + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(luma + x), _mm_sub_epi16(_mm_unpacklo_epi8(v, zero), bias));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(luma + x + 8), _mm_sub_epi16(_mm_unpackhi_epi8(v, zero), bias));
+    }
+#endif
+    for (; x < count; ++x)
+        luma[x] = static_cast<int16_t>(grey[x] - 128);
+}
+
 } // namespace
+
+void ConvertLumaRowPortable(const uint8_t* rgb, int32_t count, int16_t* luma)
+{
+    for (int32_t x = 0; x < count; ++x)
+        luma[x] = ToY(rgb + 3 * x);
+}
+
+void ConvertChromaRowPortable(const uint8_t* rgb, int32_t count, int32_t step, int16_t* cb, int16_t* cr)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const uint8_t* p = rgb + 3 * i * step;
+        cb[i] = ToCb(p);
+        cr[i] = ToCr(p);
+    }
+}
+
+#if defined(__SSE2__)
+// Eight pixels at a time while the 28 bytes read stay inside the row.
+void ConvertLumaRowSse2(const uint8_t* rgb, int32_t count, int16_t* luma)
+{
+    int32_t x = 0;
+    for (; x + 10 <= count; x += 8) {
+        __m128i r, g, b;
+        LoadRgb8(rgb + 3 * x, r, g, b);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(luma + x), LumaOf(r, g, b));
+    }
+    ConvertLumaRowPortable(rgb + 3 * x, count - x, luma + x);
+}
+
+void ConvertChromaRowSse2(const uint8_t* rgb, int32_t count, int32_t step, int16_t* cb, int16_t* cr)
+{
+    int32_t i = 0;
+    if (step == 1) {
+        for (; i + 10 <= count; i += 8) {
+            __m128i r, g, b;
+            LoadRgb8(rgb + 3 * i, r, g, b);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + i), ChromaOf(b, r, g, 43, 85));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cr + i), ChromaOf(r, g, b, 107, 21));
+        }
+    } else {
+        for (; i + 10 <= count; i += 8) {
+            __m128i r0, g0, b0, r1, g1, b1;
+            LoadRgb8(rgb + 6 * i, r0, g0, b0);
+            LoadRgb8(rgb + 6 * i + 24, r1, g1, b1);
+            const __m128i r = EvenLanes(r0, r1), g = EvenLanes(g0, g1), b = EvenLanes(b0, b1);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + i), ChromaOf(b, r, g, 43, 85));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cr + i), ChromaOf(r, g, b, 107, 21));
+        }
+    }
+    ConvertChromaRowPortable(rgb + 3 * i * step, count - i, step, cb + i, cr + i);
+}
+#endif
 
 const uint8_t* CJpegEncoder::LuminanceTable(int32_t level)
 {
@@ -166,10 +281,14 @@ IVorlatError* CJpegEncoder::Begin(IVorlatDataSource* source, int32_t quality)
     accurate_ = level == 5;
     const uint8_t* lum = LuminanceTable(level);
     const uint8_t* chrom = ChrominanceTable(level);
+    // Level 5's (x + 4) >> 3 is (x 8192 + 32768) >> 16.
+    uint32_t lumMultipliers[64], chromMultipliers[64];
     for (int i = 0; i < 64; ++i) {
-        lumMultipliers_[i] = QuantMultiplier(lum[i], i / 8, i % 8);
-        chromMultipliers_[i] = QuantMultiplier(chrom[i], i / 8, i % 8);
+        lumMultipliers[i] = accurate_ ? 8192 : QuantMultiplier(lum[i], i / 8, i % 8);
+        chromMultipliers[i] = accurate_ ? 8192 : QuantMultiplier(chrom[i], i / 8, i % 8);
     }
+    lumQuantizer_.Set(lumMultipliers);
+    chromQuantizer_.Set(chromMultipliers);
 
     // Worst case of one MCU: 6 blocks of a 20-bit DC and 63 26-bit AC codes, every byte stuffed.
     const int32_t blocks = grey_ ? 1 : (samplingCode_ == 0x41 ? 6 : (samplingCode_ == 0x21 ? 4 : 3));
@@ -184,7 +303,6 @@ IVorlatError* CJpegEncoder::Begin(IVorlatDataSource* source, int32_t quality)
         (!grey_ && (!TryResize(cb_, static_cast<uint64_t>(chromaWidth_) * kBandRows) ||
                     !TryResize(cr_, static_cast<uint64_t>(chromaWidth_) * kBandRows))))
         return QZ_FAIL(kErrAllocation);
-    outputFill_ = 0;
     bitBuffer_ = 0;
     bitCount_ = 0;
 
@@ -241,9 +359,9 @@ IVorlatError* CJpegEncoder::Begin(IVorlatDataSource* source, int32_t quality)
         return QZ_WRAP(err);
 
     rowsDone_ = 0;
-    coders_[0] = {&lumDc_, &lumAc_, lumMultipliers_, 0};
-    coders_[1] = {&chromDc_, &chromAc_, chromMultipliers_, 0};
-    coders_[2] = {&chromDc_, &chromAc_, chromMultipliers_, 0};
+    coders_[0] = {&lumDc_, &lumAc_, &lumQuantizer_, 0};
+    coders_[1] = {&chromDc_, &chromAc_, &chromQuantizer_, 0};
+    coders_[2] = {&chromDc_, &chromAc_, &chromQuantizer_, 0};
     return nullptr;
 }
 
@@ -297,15 +415,16 @@ void CJpegEncoder::ConvertBand(int32_t rows)
     const int32_t bytesPerPixel = bitsPerPixel_ / 8;
     const int64_t rowBytes = static_cast<int64_t>(width_) * bytesPerPixel;
     for (int32_t y = 0; y < paddedRows; ++y) {
-        const uint8_t* src = rows_.data() + std::min(y, rows - 1) * rowBytes;
         int16_t* dst = luma_.data() + static_cast<int64_t>(y) * planeWidth_;
-        if (grey_) {
-            for (int32_t x = 0; x < width_; ++x)
-                dst[x] = static_cast<int16_t>(src[x] - 128);
-        } else {
-            for (int32_t x = 0; x < width_; ++x)
-                dst[x] = ToY(src + 3 * x);
+        if (y >= rows) {
+            std::memcpy(dst, dst - planeWidth_, static_cast<size_t>(planeWidth_) * sizeof(int16_t));
+            continue;
         }
+        const uint8_t* src = rows_.data() + y * rowBytes;
+        if (grey_)
+            ConvertGreyRow(src, width_, dst);
+        else
+            ConvertLumaRow(src, width_, dst);
         for (int32_t x = width_; x < planeWidth_; ++x)
             dst[x] = dst[width_ - 1];
     }
@@ -317,14 +436,14 @@ void CJpegEncoder::ConvertBand(int32_t rows)
     const int32_t realColumns = (width_ + stepX - 1) / stepX;
     const int32_t realRows = (rows + stepY - 1) / stepY;
     for (int32_t j = 0; j < paddedRows / stepY; ++j) {
-        const uint8_t* src = rows_.data() + std::min(j, realRows - 1) * stepY * rowBytes;
         int16_t* cb = cb_.data() + static_cast<int64_t>(j) * chromaWidth_;
         int16_t* cr = cr_.data() + static_cast<int64_t>(j) * chromaWidth_;
-        for (int32_t i = 0; i < realColumns; ++i) {
-            const uint8_t* p = src + 3 * i * stepX;
-            cb[i] = ToCb(p);
-            cr[i] = ToCr(p);
+        if (j >= realRows) {
+            std::memcpy(cb, cb - chromaWidth_, static_cast<size_t>(chromaWidth_) * sizeof(int16_t));
+            std::memcpy(cr, cr - chromaWidth_, static_cast<size_t>(chromaWidth_) * sizeof(int16_t));
+            continue;
         }
+        ConvertChromaRow(rows_.data() + j * stepY * rowBytes, realColumns, stepX, cb, cr);
         for (int32_t i = realColumns; i < chromaWidth_; ++i) {
             cb[i] = cb[realColumns - 1];
             cr[i] = cr[realColumns - 1];
@@ -332,88 +451,74 @@ void CJpegEncoder::ConvertBand(int32_t rows)
     }
 }
 
-void CJpegEncoder::EmitBytes()
+// A 32-bit word with a 0xFF byte: byte by byte, each 0xFF followed by a 0.
+uint8_t* CJpegEncoder::BitWriter::StuffWord(uint8_t* out, uint32_t word)
 {
-    // Four bytes at once when none of them is 0xFF and needs a stuffed 0.
-    while (bitCount_ >= 32) {
-        const uint32_t word = static_cast<uint32_t>(bitBuffer_ >> (bitCount_ - 32));
-        const uint32_t inverted = ~word;
-        if (((inverted - 0x01010101u) & ~inverted & 0x80808080u) != 0)
-            break;
-        uint8_t* out = output_.data() + outputFill_;
-        out[0] = static_cast<uint8_t>(word >> 24);
-        out[1] = static_cast<uint8_t>(word >> 16);
-        out[2] = static_cast<uint8_t>(word >> 8);
-        out[3] = static_cast<uint8_t>(word);
-        outputFill_ += 4;
-        bitCount_ -= 32;
-    }
-    while (bitCount_ >= 8) {
-        bitCount_ -= 8;
-        const uint8_t byte = static_cast<uint8_t>(bitBuffer_ >> bitCount_);
-        output_[outputFill_++] = byte;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const uint8_t byte = static_cast<uint8_t>(word >> shift);
+        *out++ = byte;
         if (byte == 0xFF)
-            output_[outputFill_++] = 0;
+            *out++ = 0;
+    }
+    return out;
+}
+
+void CJpegEncoder::BitWriter::EmitBytes()
+{
+    while (count >= 8) {
+        count -= 8;
+        const uint8_t byte = static_cast<uint8_t>(buffer >> count);
+        *out++ = byte;
+        if (byte == 0xFF)
+            *out++ = 0;
     }
 }
 
-IVorlatError* CJpegEncoder::Flush()
+IVorlatError* CJpegEncoder::Flush(uint8_t* end)
 {
-    if (outputFill_ == 0)
+    const size_t bytes = static_cast<size_t>(end - output_.data());
+    if (bytes == 0)
         return nullptr;
-    IVorlatError* err = stream_->SaveFromMemory(output_.data(), static_cast<uint32_t>(outputFill_));
-    outputFill_ = 0;
-    return QZ_WRAP(err);
+    return QZ_WRAP(stream_->SaveFromMemory(output_.data(), static_cast<uint32_t>(bytes)));
 }
 
-void CJpegEncoder::EncodeBlock(int32_t* block, BlockCoder& coder)
+void CJpegEncoder::EncodeBlock(const int16_t* samples, ptrdiff_t stride, BlockCoder& coder, BitWriter& writer)
 {
-    if (accurate_)
-        ForwardDctAccurate(block);
-    else
-        ForwardDctFast(block);
+    alignas(16) int16_t coefficients[64];
+    uint64_t nonzero = TransformBlock(samples, stride, accurate_, *coder.quantizer, coefficients);
 
-    // Quantised straight into zigzag order; the rounding is symmetric, so the
-    // magnitude is quantised and the sign put back.
-    int32_t zigzag[64];
-    for (int k = 0; k < 64; ++k) {
-        const int i = NaturalOrderTable[k];
-        const int32_t x = block[i];
-        const int64_t magnitude = x < 0 ? -static_cast<int64_t>(x) : x;
-        int64_t q = accurate_ ? (magnitude + 4) >> 3 : (magnitude * coder.multipliers[i] + 32768) >> 16;
-        // Categories past the standard tables (11 for DC differences, 10 for AC) have no code.
-        q = std::min<int64_t>(q, k == 0 ? 2047 : 1023);
-        zigzag[k] = x < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
-    }
-
-    const int32_t diff = std::clamp(zigzag[0] - coder.previousDc, -2047, 2047);
+    // The writer's state stays in registers for the block.
+    BitWriter bits = writer;
+    const int32_t diff = std::clamp(coefficients[0] - coder.previousDc, -2047, 2047);
     coder.previousDc += diff;  // what the decoder will hold
-    uint32_t magnitude = static_cast<uint32_t>(diff < 0 ? -diff : diff);
-    uint32_t size = Category(magnitude);
-    PutBits((static_cast<uint32_t>(coder.dc->code[size]) << size) |
-                (static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << size) - 1)),
-            coder.dc->size[size] + static_cast<int>(size));
+    // A value's bits: its low `size` bits, less one when negative.
+    int32_t sign = diff >> 31;
+    uint32_t size = Category(static_cast<uint32_t>((diff ^ sign) - sign));
+    bits.Put((static_cast<uint32_t>(coder.dc->code[size]) << size) |
+                 (static_cast<uint32_t>(diff + sign) & ((1u << size) - 1)),
+             coder.dc->size[size] + static_cast<int>(size));
 
+    // The AC values are found by their bits in the mask, the zeros between them skipped at once.
     const HuffmanCodes& ac = *coder.ac;
-    int run = 0;
-    for (int k = 1; k < 64; ++k) {
-        const int32_t v = zigzag[k];
-        if (v == 0) {
-            ++run;
-            continue;
-        }
+    nonzero &= ~uint64_t{1};
+    int last = 0;
+    while (nonzero) {
+        const int k = std::countr_zero(nonzero);
+        nonzero &= nonzero - 1;
+        int run = k - last - 1;
+        last = k;
         for (; run >= 16; run -= 16)
-            PutBits(ac.code[0xF0], ac.size[0xF0]);
-        magnitude = static_cast<uint32_t>(v < 0 ? -v : v);
-        size = Category(magnitude);
+            bits.Put(ac.code[0xF0], ac.size[0xF0]);
+        const int32_t v = coefficients[NaturalOrderTable[k]];
+        sign = v >> 31;
+        size = Category(static_cast<uint32_t>((v ^ sign) - sign));
         const uint32_t symbol = static_cast<uint32_t>(run << 4) | size;
-        PutBits((static_cast<uint32_t>(ac.code[symbol]) << size) |
-                    (static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << size) - 1)),
-                ac.size[symbol] + static_cast<int>(size));
-        run = 0;
+        bits.Put((static_cast<uint32_t>(ac.code[symbol]) << size) | (static_cast<uint32_t>(v + sign) & ((1u << size) - 1)),
+                 ac.size[symbol] + static_cast<int>(size));
     }
-    if (run > 0)
-        PutBits(ac.code[0], ac.size[0]);
+    if (last != 63)
+        bits.Put(ac.code[0], ac.size[0]);
+    writer = bits;
 }
 
 IVorlatError* CJpegEncoder::Execute()
@@ -428,44 +533,40 @@ IVorlatError* CJpegEncoder::Execute()
     ConvertBand(rows);
 
     const int32_t paddedRows = (rows + unitHeight_ - 1) / unitHeight_ * unitHeight_;
-    int32_t block[64];
-    auto load = [&](const int16_t* plane, int32_t stride, int32_t x, int32_t y) {
-        for (int r = 0; r < 8; ++r) {
-            const int16_t* src = plane + static_cast<int64_t>(y + r) * stride + x;
-            for (int c = 0; c < 8; ++c)
-                block[r * 8 + c] = src[c];
-        }
-    };
+    BitWriter bits = {bitBuffer_, bitCount_, output_.data()};
+    uint8_t* const flushAt = output_.data() + output_.size() - worstMcu_;
     for (int32_t y = 0; y < paddedRows; y += unitHeight_)
         for (int32_t x = 0; x < planeWidth_; x += unitWidth_) {
-            if (output_.size() - outputFill_ < worstMcu_)
-                if (IVorlatError* err = Flush())
+            if (bits.out > flushAt) {
+                if (IVorlatError* err = Flush(bits.out))
                     return err;
+                bits.out = output_.data();
+            }
             for (int32_t by = 0; by < unitHeight_; by += 8)
-                for (int32_t bx = 0; bx < unitWidth_; bx += 8) {
-                    load(luma_.data(), planeWidth_, x + bx, y + by);
-                    EncodeBlock(block, coders_[0]);
-                }
+                for (int32_t bx = 0; bx < unitWidth_; bx += 8)
+                    EncodeBlock(luma_.data() + static_cast<int64_t>(y + by) * planeWidth_ + x + bx, planeWidth_,
+                                coders_[0], bits);
             if (!grey_) {
                 const int32_t cx = samplingCode_ == 0x11 ? x : x / 2;
                 const int32_t cy = samplingCode_ == 0x41 ? y / 2 : y;
-                load(cb_.data(), chromaWidth_, cx, cy);
-                EncodeBlock(block, coders_[1]);
-                load(cr_.data(), chromaWidth_, cx, cy);
-                EncodeBlock(block, coders_[2]);
+                const int64_t at = static_cast<int64_t>(cy) * chromaWidth_ + cx;
+                EncodeBlock(cb_.data() + at, chromaWidth_, coders_[1], bits);
+                EncodeBlock(cr_.data() + at, chromaWidth_, coders_[2], bits);
             }
         }
-    EmitBytes();
+    bits.EmitBytes();
     rowsDone_ += rows;
     if (IsFinished()) {
         // The last byte is filled with 1 bits; then the end of image.
-        if (bitCount_ > 0)
-            PutBits((1u << (8 - bitCount_)) - 1, 8 - bitCount_);
-        EmitBytes();
-        output_[outputFill_++] = 0xFF;
-        output_[outputFill_++] = 0xD9;
+        if (bits.count > 0)
+            bits.Put((1u << (8 - bits.count)) - 1, 8 - bits.count);
+        bits.EmitBytes();
+        *bits.out++ = 0xFF;
+        *bits.out++ = 0xD9;
     }
-    return Flush();
+    bitBuffer_ = bits.buffer;
+    bitCount_ = bits.count;
+    return Flush(bits.out);
 }
 
 } // namespace quarnite

@@ -4,7 +4,11 @@
 // works in bands of at most 128 rows, one band per Execute.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "Vorlat/VorlatDataSource.h"
@@ -20,6 +24,62 @@ void ForwardDctAccurate(int32_t* block);
 
 // Multiplier of a quantiser entry of levels 1 to 4 at natural position (row, column).
 uint32_t QuantMultiplier(uint32_t quant, int row, int column);
+
+// A quantiser in natural order: the quotient of x is (|x| m + 32768) >> 16, at
+// most the limit (the largest category of the code tables), with x's sign.
+// m = 8192 is level 5's rounded division by 8.
+struct JpegQuantizer {
+    alignas(16) uint16_t low[64];   // m's low 16 bits
+    alignas(16) uint16_t high[64];  // 0xFFFF where m = 65536
+    alignas(16) int16_t limit[64];
+    uint32_t multiplier[64];
+    void Set(const uint32_t* multipliers);
+};
+
+// Transforms the 8 x 8 level-shifted samples (rows `stride` apart, each in
+// [-128, 128]) and quantises them into 64 coefficients in natural order.
+// Returns the mask of the non-zero ones, bit k for zigzag position k.
+uint64_t TransformBlockPortable(const int16_t* samples, ptrdiff_t stride, bool accurate,
+                                const JpegQuantizer& quantizer, int16_t* coefficients);
+#if defined(__SSE2__)
+uint64_t TransformBlockSse2(const int16_t* samples, ptrdiff_t stride, bool accurate, const JpegQuantizer& quantizer,
+                            int16_t* coefficients);
+#endif
+inline uint64_t TransformBlock(const int16_t* samples, ptrdiff_t stride, bool accurate,
+                               const JpegQuantizer& quantizer, int16_t* coefficients)
+{
+#if defined(__SSE2__)
+    return TransformBlockSse2(samples, stride, accurate, quantizer, coefficients);
+#else
+    return TransformBlockPortable(samples, stride, accurate, quantizer, coefficients);
+#endif
+}
+
+// Colour conversion of a row of 24-bit RGB pixels: the luminance of `count`
+// pixels; the chroma of `count` pixels `step` (1 or 2) apart. Reads no byte
+// past the last pixel converted.
+void ConvertLumaRowPortable(const uint8_t* rgb, int32_t count, int16_t* luma);
+void ConvertChromaRowPortable(const uint8_t* rgb, int32_t count, int32_t step, int16_t* cb, int16_t* cr);
+#if defined(__SSE2__)
+void ConvertLumaRowSse2(const uint8_t* rgb, int32_t count, int16_t* luma);
+void ConvertChromaRowSse2(const uint8_t* rgb, int32_t count, int32_t step, int16_t* cb, int16_t* cr);
+#endif
+inline void ConvertLumaRow(const uint8_t* rgb, int32_t count, int16_t* luma)
+{
+#if defined(__SSE2__)
+    ConvertLumaRowSse2(rgb, count, luma);
+#else
+    ConvertLumaRowPortable(rgb, count, luma);
+#endif
+}
+inline void ConvertChromaRow(const uint8_t* rgb, int32_t count, int32_t step, int16_t* cb, int16_t* cr)
+{
+#if defined(__SSE2__)
+    ConvertChromaRowSse2(rgb, count, step, cb, cr);
+#else
+    ConvertChromaRowPortable(rgb, count, step, cb, cr);
+#endif
+}
 
 class CJpegEncoder {
 public:
@@ -48,22 +108,44 @@ private:
     struct BlockCoder {
         const HuffmanCodes* dc;
         const HuffmanCodes* ac;
-        const uint32_t* multipliers;
+        const JpegQuantizer* quantizer;
         int32_t previousDc;
+    };
+    // Bits go out most significant first, 32 at a time; fewer than 32 wait in
+    // the buffer between calls (a code and its value bits take at most 26).
+    struct BitWriter {
+        uint64_t buffer;
+        int count;
+        uint8_t* out;
+        void Put(uint32_t bits, int size)
+        {
+            buffer = (buffer << size) | bits;
+            count += size;
+            if (count >= 32) {
+                count -= 32;
+                const uint32_t word = static_cast<uint32_t>(buffer >> count);
+                // Any byte 0xFF needs a stuffed 0 behind it.
+                const uint32_t inverted = ~word;
+                if (((inverted - 0x01010101u) & ~inverted & 0x80808080u) != 0) {
+                    out = StuffWord(out, word);
+                } else {
+                    out[0] = static_cast<uint8_t>(word >> 24);
+                    out[1] = static_cast<uint8_t>(word >> 16);
+                    out[2] = static_cast<uint8_t>(word >> 8);
+                    out[3] = static_cast<uint8_t>(word);
+                    out += 4;
+                }
+            }
+        }
+        // The whole bytes in the buffer.
+        void EmitBytes();
+        static uint8_t* StuffWord(uint8_t* out, uint32_t word);
     };
 
     IVorlatError* FetchBand(int32_t top, int32_t rows);
     void ConvertBand(int32_t rows);
-    void EncodeBlock(int32_t* block, BlockCoder& coder);
-    void PutBits(uint32_t bits, int size)
-    {
-        bitBuffer_ = (bitBuffer_ << size) | bits;
-        bitCount_ += size;
-        if (bitCount_ >= 32)
-            EmitBytes();
-    }
-    void EmitBytes();
-    IVorlatError* Flush();
+    void EncodeBlock(const int16_t* samples, ptrdiff_t stride, BlockCoder& coder, BitWriter& bits);
+    IVorlatError* Flush(uint8_t* end);
 
     IVorlatStream* stream_;
     IVorlatDataSource* source_ = nullptr;
@@ -77,20 +159,38 @@ private:
     int32_t unitWidth_ = 8;
     bool accurate_ = false;
 
-    uint32_t lumMultipliers_[64] = {};
-    uint32_t chromMultipliers_[64] = {};
+    JpegQuantizer lumQuantizer_ = {};
+    JpegQuantizer chromQuantizer_ = {};
     HuffmanCodes lumDc_ = {}, lumAc_ = {}, chromDc_ = {}, chromAc_ = {};
     BlockCoder coders_[3] = {};
 
     uint64_t bitBuffer_ = 0;
     int bitCount_ = 0;
-    std::vector<uint8_t> output_;
-    size_t outputFill_ = 0;
+    // Every band writes these buffers before it reads them, so they are not
+    // cleared: a page that no band uses is never touched.
+    template <class T>
+    struct Uncleared : std::allocator<T> {
+        template <class U>
+        struct rebind {
+            using other = Uncleared<U>;
+        };
+        template <class U>
+        void construct(U* p) noexcept
+        {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <class U, class... Args>
+        void construct(U* p, Args&&... args)
+        {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+    std::vector<uint8_t, Uncleared<uint8_t>> output_;
     size_t worstMcu_ = 0;
 
-    std::vector<uint8_t> rows_;           // one band of source rows
-    std::vector<int16_t> luma_;           // level-shifted, padded to whole MCUs
-    std::vector<int16_t> cb_, cr_;        // subsampled and padded
+    std::vector<uint8_t, Uncleared<uint8_t>> rows_;  // one band of source rows
+    std::vector<int16_t, Uncleared<int16_t>> luma_;  // level-shifted, padded to whole MCUs
+    std::vector<int16_t, Uncleared<int16_t>> cb_, cr_;  // subsampled and padded
     int32_t planeWidth_ = 0;
     int32_t chromaWidth_ = 0;
     int32_t rowsDone_ = 0;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_tables.h"
 #include "fileio/tests/jpeg_test_util.h"
@@ -10,6 +13,83 @@ using namespace quarnite;
 TEST(JpegEncoder, MultiplierOfTheFirstLevelOneEntry)
 {
     EXPECT_EQ(QuantMultiplier(18, 0, 0), 455u);
+}
+
+// The SSE2 transform and quantiser against the plain ones, over random blocks
+// and blocks of the extreme samples -128 and 128 (the largest coefficients),
+// with the quantisers of every level.
+TEST(JpegEncoder, Sse2BlockPathEqualsThePlainOne)
+{
+#if defined(__SSE2__)
+    std::vector<JpegQuantizer> quantizers;
+    for (int level = 1; level <= 5; ++level)
+        for (const uint8_t* table : {CJpegEncoder::LuminanceTable(level), CJpegEncoder::ChrominanceTable(level)}) {
+            uint32_t multipliers[64];
+            for (int i = 0; i < 64; ++i)
+                multipliers[i] = level == 5 ? 8192 : QuantMultiplier(table[i], i / 8, i % 8);
+            quantizers.emplace_back();
+            quantizers.back().Set(multipliers);
+        }
+    uint32_t state = 1;
+    auto next = [&] { return (state = state * 1664525u + 1013904223u) >> 8; };
+    int16_t samples[8 * 11];  // rows 11 apart, as in a wider plane
+    for (int trial = 0; trial < 20000; ++trial) {
+        const int u = trial / 4 % 8, v = trial / 32 % 8;
+        for (int i = 0; i < 64; ++i) {
+            const uint32_t r = next();
+            const int16_t any = static_cast<int16_t>(r % 257) - 128;
+            const int16_t extreme = (r & 1) ? 128 : -128;
+            // The signs of one basis function give its largest coefficient.
+            const double basis = std::cos((2 * (i / 8) + 1) * v * 3.14159265 / 16) *
+                                 std::cos((2 * (i % 8) + 1) * u * 3.14159265 / 16);
+            const int16_t samples4[4] = {any, extreme, (r & 2) ? extreme : any,
+                                         static_cast<int16_t>(basis >= 0 ? 128 : -128)};
+            samples[i / 8 * 11 + i % 8] = samples4[trial % 4];
+        }
+        for (bool accurate : {false, true})
+            for (const JpegQuantizer& quantizer : quantizers) {
+                int16_t plain[64], sse2[64];
+                const uint64_t plainMask = TransformBlockPortable(samples, 11, accurate, quantizer, plain);
+                const uint64_t sse2Mask = TransformBlockSse2(samples, 11, accurate, quantizer, sse2);
+                ASSERT_EQ(plainMask, sse2Mask) << trial;
+                ASSERT_EQ(0, std::memcmp(plain, sse2, sizeof plain)) << trial;
+            }
+    }
+#else
+    GTEST_SKIP() << "no SSE2 path in this build";
+#endif
+}
+
+// The SSE2 colour conversion against the tables, for every colour, in rows
+// whose lengths leave tails of every size to the plain code.
+TEST(JpegEncoder, Sse2ColourConversionEqualsTheTables)
+{
+#if defined(__SSE2__)
+    std::vector<uint8_t> rgb(65536 * 3);
+    std::vector<int16_t> plain(65536 * 2), sse2(65536 * 2);
+    for (int red = 0; red < 256; ++red) {
+        for (int i = 0; i < 65536; ++i) {
+            rgb[3 * i] = static_cast<uint8_t>(red);
+            rgb[3 * i + 1] = static_cast<uint8_t>(i >> 8);
+            rgb[3 * i + 2] = static_cast<uint8_t>(i);
+        }
+        // Exactly the pixels converted, so that AddressSanitizer sees a read past them.
+        const int32_t count = 65536 - red % 19;
+        const std::vector<uint8_t> row(rgb.begin(), rgb.begin() + 3 * count);
+        ConvertLumaRowPortable(row.data(), count, plain.data());
+        ConvertLumaRowSse2(row.data(), count, sse2.data());
+        ASSERT_EQ(0, std::memcmp(plain.data(), sse2.data(), count * sizeof(int16_t))) << red;
+        for (int32_t step : {1, 2}) {
+            const int32_t columns = (count + step - 1) / step;
+            const std::vector<uint8_t> used(rgb.begin(), rgb.begin() + 3 * ((columns - 1) * step + 1));
+            ConvertChromaRowPortable(used.data(), columns, step, plain.data(), plain.data() + 65536);
+            ConvertChromaRowSse2(used.data(), columns, step, sse2.data(), sse2.data() + 65536);
+            ASSERT_EQ(plain, sse2) << red << " step " << step;
+        }
+    }
+#else
+    GTEST_SKIP() << "no SSE2 path in this build";
+#endif
 }
 
 TEST(JpegEncoder, RoundTripsThroughOurDecoder)
