@@ -188,13 +188,6 @@ IVorlatError* FilmScannerIfd::WriteFilmScannerIfd()
     if (IVorlatError* err = cursor.Sync())
         return QZ_WRAP(err);
     const uint32_t place = cursor.position;
-    IVorlatError* err = cursor.Seek(ifdOffset, false);
-    if (!err)
-        err = cursor.WriteU32(place - offsetBase);
-    if (!err)
-        err = cursor.Seek(place, false);
-    if (err)
-        return QZ_WRAP(err);
 
     IfdPlan plan;
     for (uint16_t tag : kFilmScannerTags) {
@@ -225,9 +218,20 @@ IVorlatError* FilmScannerIfd::WriteFilmScannerIfd()
             break;
         }
     }
-    if ((err = plan.MergeUnknown(*this, kUnknownGroup)))
+    IVorlatError* err = plan.MergeUnknown(*this, kUnknownGroup);
+    if (err)
         return QZ_WRAP(err);
     const uint32_t count = static_cast<uint32_t>(plan.Count());
+    // No directory without entries: the maker note's pointer stays 0 (none).
+    if (count == 0)
+        return nullptr;
+    err = cursor.Seek(ifdOffset, false);
+    if (!err)
+        err = cursor.WriteU32(place - offsetBase);
+    if (!err)
+        err = cursor.Seek(place, false);
+    if (err)
+        return QZ_WRAP(err);
     if ((err = cursor.WriteU16(static_cast<uint16_t>(count))))
         return QZ_WRAP(err);
     nextDataOffset = cursor.position - offsetBase + 12 * count + 4;

@@ -193,7 +193,9 @@ IVorlatError* MakerNoteCodec::ReadTag(const IfdEntry& entry, TiffImageRecord* ma
         if (entry.type != kTiffLong && entry.type != kTiffUndefined)
             return QZ_FAIL(kErrWrongEntryType);
         filmPointer = FieldU32(entry);
-        TranslateOffset(&filmPointer);
+        // 0 names no film-scanner IFD (a note written without one).
+        if (filmPointer)
+            TranslateOffset(&filmPointer);
         return nullptr;
     default:
         // Back to the type field: the unknown-tag reader takes the whole entry.

@@ -466,15 +466,21 @@ TEST(FilmScannerIfd, IgnoresACalibrationOfAnotherSizeAndReadsAZeroDenominatorAsZ
     EXPECT_EQ(0.0, r0);
 }
 
-TEST(FilmScannerIfd, WritesNothingWithoutThePointer)
+TEST(FilmScannerIfd, WritesNothingWithoutThePointerOrWithoutEntries)
 {
-    Store store;
-    store.SetLongs(0x90002, {3});
-    MemoryStream out(std::vector<uint8_t>(64, 0xAA), false);
-    FilmScannerIfd film;
-    film.Attach(store.tags, out.stream, false);
-    EXPECT_EQ(0, Cause(film.WriteFilmScannerIfd()));
-    EXPECT_EQ(std::vector<uint8_t>(64, 0xAA), out.buffer);
+    for (bool pointer : {false, true}) {
+        Store store;
+        if (!pointer)
+            store.SetLongs(0x90002, {3});
+        MemoryStream out(std::vector<uint8_t>(64, 0xAA), false);
+        ASSERT_EQ(0, Cause(out.stream->Seek(16, 0)));
+        FilmScannerIfd film;
+        film.Attach(store.tags, out.stream, false);
+        film.ifdOffset = pointer ? 4 : 0;
+        EXPECT_EQ(0, Cause(film.WriteFilmScannerIfd()));
+        // Nor is the maker note's pointer touched: it keeps its 0.
+        EXPECT_EQ(std::vector<uint8_t>(64, 0xAA), out.buffer) << pointer;
+    }
 }
 
 // ---- Previews through the writer and the reader ------------------------------------
@@ -489,12 +495,13 @@ TEST(MakerPreviewIfd, APreviewSavedWithTheMakerNoteReadsBackThroughTheReader)
         int thumbnails;        // RGB thumbnail sources
         int32_t preview;       // the preview's thumbnail index when read
         int32_t strip;         // the uncompressed thumbnail's index, 0 for none
+        bool film;             // a film-scanner tag too
     };
     const Case cases[] = {
-        {"TIFF: IFD 1 and the preview", kFormatTiff, false, 32, 2, 2, 1},
-        {"big-endian TIFF", kFormatTiff, true, 33, 2, 2, 1},
-        {"raw file: the last of three", kFormatRawTiff, false, 64, 3, 2, 0},
-        {"big-endian raw file", kFormatRawTiff, true, 64, 3, 2, 0},
+        {"TIFF: IFD 1 and the preview", kFormatTiff, false, 32, 2, 2, 1, false},
+        {"big-endian TIFF with a film-scanner IFD", kFormatTiff, true, 33, 2, 2, 1, true},
+        {"raw file: the last of three", kFormatRawTiff, false, 64, 3, 2, 0, false},
+        {"big-endian raw file with a film-scanner IFD", kFormatRawTiff, true, 64, 3, 2, 0, true},
     };
     Pipeline pipeline;
     for (const Case& c : cases) {
@@ -505,6 +512,8 @@ TEST(MakerPreviewIfd, APreviewSavedWithTheMakerNoteReadsBackThroughTheReader)
         tags.SetLongs(0x80004, {2});
         tags.SetBytes(0x0200, kTiffShort, {7, 0}, 4);  // the preview IFD's own unknown tag
         tiff_test::SetCfaPattern(tags.tags, {0, 1, 1, 2});
+        if (c.film)
+            tags.SetLongs(0x90002, {258});
         const Image main = MakeImage(c.mainColorSpace, 30, 20);
         std::vector<Image> thumbnails;
         for (int i = 0; i < c.thumbnails; ++i)
@@ -552,6 +561,12 @@ TEST(MakerPreviewIfd, APreviewSavedWithTheMakerNoteReadsBackThroughTheReader)
         EXPECT_EQ((std::vector<uint8_t>{1, 2, 3, 4}), back.Bytes(0x80E01));
         EXPECT_EQ(std::vector<uint32_t>{2}, back.Longs(0x80004));
         EXPECT_EQ((std::vector<uint8_t>{7, 0}), back.Bytes(0x0200, 4));
+        // Without film-scanner tags no directory is written, and none is read.
+        EXPECT_EQ(c.film, back->IsExist(0x90002, 0));
+        if (c.film) {
+            EXPECT_EQ(std::vector<uint32_t>{258}, back.Longs(0x90002));
+        }
+        EXPECT_EQ(0u, back->GetTagCount(5));
     }
 }
 
