@@ -10,21 +10,16 @@
 #include <sstream>
 
 #include "fileio/tests/bmp_test_util.h"
+#include "fileio/tests/test_files.h"
 
 using namespace bmp_test;
 using fileio_test::Store;
+using fileio_test::ReadFile;
+using fileio_test::QuietShell;
 
 namespace {
 
 std::string Scratch(const std::string& name) { return std::string(TESS_SCRATCH_DIR) + "/bmp_peer_" + name; }
-
-int Shell(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
-
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
@@ -47,7 +42,7 @@ Pixels Decoded(const std::string& path)
 {
     const std::string ppm = path + ".ppm";
     Pixels p;
-    if (Shell("convert '" + path + "' -depth 8 -type truecolor ppm:'" + ppm + "'") != 0)
+    if (QuietShell("convert '" + path + "' -depth 8 -type truecolor ppm:'" + ppm + "'") != 0)
         return p;
     const std::vector<uint8_t> bytes = ReadFile(ppm);
     std::remove(ppm.c_str());
@@ -107,7 +102,7 @@ TEST(BmpPeer, ImageMagickFilesLoadToItsOwnPixels)
         SCOPED_TRACE(c.name);
         const std::string path = Scratch("im.bmp");
         std::remove(path.c_str());
-        ASSERT_EQ(0, Shell("convert '" + source + "' " + c.options + "'" + path + "'"));
+        ASSERT_EQ(0, QuietShell("convert '" + source + "' " + c.options + "'" + path + "'"));
         const std::vector<uint8_t> file = ReadFile(path);
         ASSERT_GT(file.size(), 54u);
         // The file is the kind the case means.

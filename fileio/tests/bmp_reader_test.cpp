@@ -8,9 +8,11 @@
 
 #include "fileio/bmp_reader.h"
 #include "fileio/tests/bmp_test_util.h"
+#include "fileio/tests/test_files.h"
 
 using namespace bmp_test;
 using fileio_test::Store;
+using fileio_test::ReadFile;
 
 namespace {
 
@@ -45,12 +47,6 @@ BmpSpec Spec(int32_t width, int32_t height, uint16_t bits, uint32_t infoSize = 4
             s.indices[i] = static_cast<uint8_t>((i * 7 + i / 3) % (1u << bits));
     }
     return s;
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)

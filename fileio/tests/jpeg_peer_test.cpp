@@ -17,20 +17,15 @@
 #include "fileio/jpeg_writer.h"
 #include "fileio/tiff/tiff_writer.h"
 #include "fileio/tests/jpeg_test_util.h"
+#include "fileio/tests/test_files.h"
 
 using namespace jpeg_test;
+using fileio_test::ReadFile;
+using fileio_test::QuietShell;
 
 namespace {
 
 std::string Scratch(const std::string& name) { return std::string(TESS_SCRATCH_DIR) + "/jpeg_peer_" + name; }
-
-int Shell(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
-
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
@@ -106,9 +101,9 @@ TEST(JpegPeer, DecodesCjpegFilesLikeDjpeg)
         const Pixels source = MakePicture(c.width, c.height, c.channels, 7);
         WritePnm(Scratch(std::string(c.name) + ".pnm"), source);
         const std::string jpg = Scratch(std::string(c.name) + ".jpg");
-        ASSERT_EQ(0, Shell(std::string("cjpeg ") + c.options + " -outfile " + jpg + " " +
+        ASSERT_EQ(0, QuietShell(std::string("cjpeg ") + c.options + " -outfile " + jpg + " " +
                          Scratch(std::string(c.name) + ".pnm")));
-        ASSERT_EQ(0, Shell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch(std::string(c.name) + ".ref") + " " + jpg));
+        ASSERT_EQ(0, QuietShell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch(std::string(c.name) + ".ref") + " " + jpg));
         const Pixels reference = ReadPnm(Scratch(std::string(c.name) + ".ref"));
         const Decoded ours = Decode(pipeline, ReadFile(jpg));
         ASSERT_EQ(0, ours.error);
@@ -145,12 +140,12 @@ TEST(JpegPeer, DecodesScaledWithinTheToleranceOfDjpeg)
         const Pixels source = MakePicture(c.width, c.height, c.channels, 7);
         WritePnm(Scratch(std::string(c.name) + "_s.pnm"), source);
         const std::string jpg = Scratch(std::string(c.name) + "_s.jpg");
-        ASSERT_EQ(0, Shell(std::string("cjpeg ") + c.options + " -outfile " + jpg + " " +
+        ASSERT_EQ(0, QuietShell(std::string("cjpeg ") + c.options + " -outfile " + jpg + " " +
                            Scratch(std::string(c.name) + "_s.pnm")));
         for (const ScaleTolerance& t : kScaleTolerances) {
             SCOPED_TRACE(testing::Message() << c.name << " 1/" << t.scale);
             const std::string ref = Scratch(std::string(c.name) + "_s.ref");
-            ASSERT_EQ(0, Shell("djpeg -dct int -nosmooth -pnm -scale 1/" + std::to_string(t.scale) + " -outfile " + ref +
+            ASSERT_EQ(0, QuietShell("djpeg -dct int -nosmooth -pnm -scale 1/" + std::to_string(t.scale) + " -outfile " + ref +
                                " " + jpg));
             const Pixels reference = ReadPnm(ref);
             const Decoded ours = Decode(pipeline, ReadFile(jpg), t.scale);
@@ -203,8 +198,8 @@ TEST(JpegPeer, EncodedFilesAreStrictlyValidAndDecodeInImageMagick)
                 ASSERT_EQ(0, error);
                 const std::string jpg = Scratch("ours.jpg");
                 WriteFile(jpg, file);
-                EXPECT_EQ(0, Shell("djpeg -strict -pnm -outfile " + Scratch("ours.ref") + " " + jpg));
-                EXPECT_EQ(0, Shell("convert " + jpg + " " + Scratch("ours_im.pnm")));
+                EXPECT_EQ(0, QuietShell("djpeg -strict -pnm -outfile " + Scratch("ours.ref") + " " + jpg));
+                EXPECT_EQ(0, QuietShell("convert " + jpg + " " + Scratch("ours_im.pnm")));
                 const Pixels magick = ReadPnm(Scratch("ours_im.pnm"));
                 EXPECT_EQ(magick.width, width);
                 EXPECT_EQ(magick.height, 51);
@@ -227,11 +222,11 @@ TEST(JpegPeer, QualityOfEachLevelMatchesCjpegWithTheSameTables)
             WritePnm(Scratch("quality.pnm"), source);
             WriteQuantTables(Scratch("quality.txt"), level);
             const std::string theirs = Scratch("quality_cjpeg.jpg");
-            ASSERT_EQ(0, Shell(std::string("cjpeg -quality 50 -baseline -qtables ") + Scratch("quality.txt") +
+            ASSERT_EQ(0, QuietShell(std::string("cjpeg -quality 50 -baseline -qtables ") + Scratch("quality.txt") +
                                " -qslots 0,1,1 -sample " + SamplingOption(level) + " -dct " +
                                (level == 5 ? "int" : "fast") + " -outfile " + theirs + " " + Scratch("quality.pnm")));
-            ASSERT_EQ(0, Shell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch("quality_ours.ref") + " " + ours));
-            ASSERT_EQ(0, Shell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch("quality_cjpeg.ref") + " " + theirs));
+            ASSERT_EQ(0, QuietShell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch("quality_ours.ref") + " " + ours));
+            ASSERT_EQ(0, QuietShell("djpeg -dct int -nosmooth -pnm -outfile " + Scratch("quality_cjpeg.ref") + " " + theirs));
             const double ourPsnr = Psnr(source, ReadPnm(Scratch("quality_ours.ref")));
             const double theirPsnr = Psnr(source, ReadPnm(Scratch("quality_cjpeg.ref")));
             EXPECT_NEAR(ourPsnr, theirPsnr, 0.5);
@@ -268,14 +263,14 @@ TEST(JpegPeer, WrittenJfifFilesPassDjpegAndExiftool)
     }
     const std::string path = Scratch("written.jpg");
     WriteFile(path, out.Written());
-    EXPECT_EQ(0, Shell("djpeg -strict -outfile /dev/null " + path));
-    EXPECT_EQ(0, Shell("convert " + path + " " + Scratch("written.pnm")));
-    EXPECT_EQ(0, Shell("exiftool -validate -error -warning -a " + path + " > " + Scratch("written.txt")));
+    EXPECT_EQ(0, QuietShell("djpeg -strict -outfile /dev/null " + path));
+    EXPECT_EQ(0, QuietShell("convert " + path + " " + Scratch("written.pnm")));
+    EXPECT_EQ(0, QuietShell("exiftool -validate -error -warning -a " + path + " > " + Scratch("written.txt")));
     const std::vector<uint8_t> report = ReadFile(Scratch("written.txt"));
     const std::string text(report.begin(), report.end());
     // The made-up profile earns a warning about its tag table; the structure of the file must earn no error.
     EXPECT_EQ(std::string::npos, text.find("Error")) << text;
-    EXPECT_EQ(0, Shell("exiftool -s3 -XResolution " + path + " > " + Scratch("written_res.txt")));
+    EXPECT_EQ(0, QuietShell("exiftool -s3 -XResolution " + path + " > " + Scratch("written_res.txt")));
     const std::vector<uint8_t> res = ReadFile(Scratch("written_res.txt"));
     EXPECT_EQ("240\n", std::string(res.begin(), res.end()));
     image->Destroy();
@@ -303,7 +298,7 @@ TEST(JpegPeer, ReadsExifWrittenByExiftool)
     const std::string thumbPath = Scratch("exiftool_thumb.jpg");
     WriteFile(path, Encode(pipeline, MakePhoto(64, 48, 3, 3), 4));
     WriteFile(thumbPath, Encode(pipeline, small, 5));
-    ASSERT_EQ(0, Shell("exiftool -q -overwrite_original -Make=Peer -Model='Peer One' "
+    ASSERT_EQ(0, QuietShell("exiftool -q -overwrite_original -Make=Peer -Model='Peer One' "
                        "'-DateTimeOriginal=2024:05:06 07:08:09' -GPSLatitude=48.5 -GPSLatitudeRef=N "
                        "'-ThumbnailImage<=" + thumbPath + "' " + path));
 
@@ -353,13 +348,13 @@ TEST(JpegPeer, WrittenExifJpegPassesExiftool)
     }
     const std::string path = Scratch("written_exif.jpg");
     WriteFile(path, out.Written());
-    EXPECT_EQ(0, Shell("djpeg -strict -outfile /dev/null " + path));
-    EXPECT_EQ(0, Shell("exiftool -validate -error -warning -a " + path + " > " + Scratch("written_exif.txt")));
+    EXPECT_EQ(0, QuietShell("djpeg -strict -outfile /dev/null " + path));
+    EXPECT_EQ(0, QuietShell("exiftool -validate -error -warning -a " + path + " > " + Scratch("written_exif.txt")));
     const std::vector<uint8_t> report = ReadFile(Scratch("written_exif.txt"));
     const std::string text(report.begin(), report.end());
     EXPECT_EQ(std::string::npos, text.find("Error")) << text;
     EXPECT_NE(std::string::npos, text.find("Validate")) << text;
-    EXPECT_EQ(0, Shell("exiftool -s3 -Make -XResolution " + path + " > " + Scratch("written_exif_tags.txt")));
+    EXPECT_EQ(0, QuietShell("exiftool -s3 -Make -XResolution " + path + " > " + Scratch("written_exif_tags.txt")));
     const std::vector<uint8_t> values = ReadFile(Scratch("written_exif_tags.txt"));
     EXPECT_EQ("Maker\n240\n", std::string(values.begin(), values.end()));
     image->Destroy();

@@ -13,10 +13,12 @@
 #include "fileio/load_impl.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/tests/fileio_fixture.h"
+#include "fileio/tests/test_files.h"
 
 using fileio_test::Cause;
 using fileio_test::MemoryStream;
 using fileio_test::Store;
+using fileio_test::ReadFile;
 
 namespace {
 
@@ -225,12 +227,6 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 struct FileStream {

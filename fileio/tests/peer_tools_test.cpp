@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fileio/tests/fileio_fixture.h"
+#include "fileio/tests/test_files.h"
 
 using namespace quarnite;
 using fileio_test::Cause;
@@ -21,6 +22,7 @@ using fileio_test::ReadTiff;
 using fileio_test::Store;
 using fileio_test::TiffWriteOptions;
 using fileio_test::WriteTiff;
+using fileio_test::ReadFile;
 
 namespace {
 
@@ -34,12 +36,6 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The command's standard output and error, and whether it exited with 0.

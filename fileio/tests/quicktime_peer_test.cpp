@@ -21,22 +21,17 @@
 #include "fileio/VorlatLoad.h"
 #include "fileio/tests/fileio_fixture.h"
 #include "fileio/tests/jpeg_test_util.h"
+#include "fileio/tests/test_files.h"
 
 using fileio_test::MemoryStream;
 using fileio_test::Store;
 using jpeg_test::Cause;
+using fileio_test::ReadFile;
+using fileio_test::QuietShell;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-int Shell(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
-
-Bytes ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 uint32_t Be32(const Bytes& b, size_t at)
 {
@@ -87,7 +82,7 @@ TEST(QuickTimePeer, FfmpegMovieGivesItsTagsAndNoPreview)
         SCOPED_TRACE(c.name);
         const std::string path = std::string(TESS_SCRATCH_DIR) + "/quicktime_peer." + c.extension;
         std::remove(path.c_str());
-        ASSERT_EQ(0, Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=" + std::to_string(c.width) +
+        ASSERT_EQ(0, QuietShell("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=" + std::to_string(c.width) +
                            "x" + std::to_string(c.height) + ":rate=5 -t 1 " + c.options +
                            " -metadata title=Gulls -metadata artist=Ann -metadata 'comment=At sea' -metadata date=2024 "
                            "-metadata genre=Folk -metadata 'copyright=(c) Ann' '" +

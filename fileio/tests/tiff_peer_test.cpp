@@ -10,21 +10,17 @@
 #include <string>
 
 #include "fileio/tests/tiff_test_util.h"
+#include "fileio/tests/test_files.h"
 
 using fileio_test::Store;
 using namespace tiff_test;
+using fileio_test::ReadFile;
 
 namespace {
 
 std::string Scratch(const std::string& name) { return std::string(TESS_SCRATCH_DIR) + "/tiff_peer_" + name; }
 
 int Shell(const std::string& command) { return std::system(command.c_str()); }
-
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {

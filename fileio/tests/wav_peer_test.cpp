@@ -14,22 +14,17 @@
 
 #include "fileio/VorlatLoad.h"
 #include "fileio/tests/fileio_fixture.h"
+#include "fileio/tests/test_files.h"
 
 using fileio_test::Cause;
 using fileio_test::MemoryStream;
 using fileio_test::Store;
+using fileio_test::ReadFile;
+using fileio_test::QuietShell;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-int Shell(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
-
-Bytes ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 void Append32(Bytes& b, uint32_t v)
 {
@@ -109,7 +104,7 @@ TEST(WavPeer, SoxFilesAreProbedAndWalkedToTheirLists)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::remove(path.c_str());
-        ASSERT_EQ(0, Shell(std::string("sox -n ") + c.options + " '" + path + "' synth " + c.length + " sine 440"));
+        ASSERT_EQ(0, QuietShell(std::string("sox -n ") + c.options + " '" + path + "' synth " + c.length + " sine 440"));
         const Bytes sox = ReadFile(path);
         ASSERT_GT(sox.size(), 44u);
         {
@@ -197,7 +192,7 @@ TEST(WavPeer, FfmpegInfoItemsBecomeTheirTags)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::remove(path.c_str());
-        ASSERT_EQ(0, Shell("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=8000:duration=0.01 " +
+        ASSERT_EQ(0, QuietShell("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=8000:duration=0.01 " +
                            std::string(c.options) + " " + metadata + " '" + path + "'"));
         const Bytes file = ReadFile(path);
         // The file is the kind the case means, its list before the data.
@@ -232,7 +227,7 @@ TEST(WavPeer, FfmpegInfoItemsBecomeTheirTags)
 TEST(WavPeer, FfmpegStreamedFileKeepsTheTagsBeforeItsUnsizedData)
 {
     const std::string path = std::string(TESS_SCRATCH_DIR) + "/wav_peer_ffmpeg_pipe.wav";
-    ASSERT_EQ(0, Shell("ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:sample_rate=8000:duration=0.01 "
+    ASSERT_EQ(0, QuietShell("ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:sample_rate=8000:duration=0.01 "
                        "-metadata title=Abc -metadata artist=Anna -f wav pipe:1 > '" + path + "'"));
     const Bytes file = ReadFile(path);
     std::remove(path.c_str());
