@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "fileio/tiff/ifd_codec.h"
 #include "fileio/tiff/tiff_image_record.h"
@@ -71,6 +72,7 @@ private:
     IVorlatError* WriteCompressedRaw(const CompressedRawParameters& parameters);
     IVorlatError* ReadColorBalance(const IfdEntry& entry);
     IVorlatError* WriteColorBalance();
+    IVorlatError* ReadValueOrSkip(const IfdEntry& entry, uint32_t size, std::vector<uint8_t>* bytes, bool* skipped);
     IVorlatError* ReadWhole(const IfdEntry& entry, TagId id, uint32_t type);
     // A stored value of exactly `size` bytes into `out`; false when absent or of another size.
     bool Fetch(TagId id, uint32_t size, void* out) const;

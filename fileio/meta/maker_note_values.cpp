@@ -135,15 +135,26 @@ bool MakerNoteCodec::Fetch(TagId id, uint32_t size, void* out) const
     return !err;
 }
 
+// The entry's value bytes. A value running past the end of the note skips the
+// entry: the cursor moves on to the next one and *skipped is set.
+IVorlatError* MakerNoteCodec::ReadValueOrSkip(const IfdEntry& entry, uint32_t size, std::vector<uint8_t>* bytes,
+                                              bool* skipped)
+{
+    *skipped = false;
+    IVorlatError* err = ReadValueBytes(entry, size, true, bytes);
+    if (!err || !ChainHas(err, kErrReadPastEnd))
+        return err;
+    err->Destroy();
+    *skipped = true;
+    return QZ_WRAP(cursor.Seek(entry.end, false));
+}
+
 IVorlatError* MakerNoteCodec::ReadWhole(const IfdEntry& entry, TagId id, uint32_t type)
 {
     std::vector<uint8_t> bytes;
-    if (IVorlatError* err = ReadValueBytes(entry, entry.count, true, &bytes)) {
-        if (!ChainHas(err, kErrReadPastEnd))
-            return err;
-        err->Destroy();
-        return QZ_WRAP(cursor.Seek(entry.end, false));
-    }
+    bool skipped = false;
+    if (IVorlatError* err = ReadValueOrSkip(entry, entry.count, &bytes, &skipped); err || skipped)
+        return err;
     if (IVorlatError* err = tags_->AddTag(id))
         return QZ_WRAP(err);
     return QZ_WRAP(tags_->SetTagValue(id, type, static_cast<uint32_t>(bytes.size()), bytes.data(), 0));
@@ -156,12 +167,9 @@ IVorlatError* MakerNoteCodec::ReadWord(const IfdEntry& entry)
     if (entry.type != kTiffAscii && entry.type != kTiffUndefined)
         return QZ_FAIL(kErrWrongEntryType);
     std::vector<uint8_t> bytes;
-    if (IVorlatError* err = ReadValueBytes(entry, entry.count, true, &bytes)) {
-        if (!ChainHas(err, kErrReadPastEnd))
-            return err;
-        err->Destroy();
-        return QZ_WRAP(cursor.Seek(entry.end, false));
-    }
+    bool skipped = false;
+    if (IVorlatError* err = ReadValueOrSkip(entry, entry.count, &bytes, &skipped); err || skipped)
+        return err;
     const WordTable* table = FindWordTable(entry.tag);
     const char* value = bytes.empty() ? "" : reinterpret_cast<const char*>(bytes.data());
     const size_t valueLength = strnlen(value, bytes.size());
@@ -327,12 +335,9 @@ IVorlatError* MakerNoteCodec::ReadLensRange(const IfdEntry& entry)
     if (entry.type != kTiffRational || entry.count != 4)
         return nullptr;
     std::vector<uint8_t> bytes;
-    if (IVorlatError* err = ReadValueBytes(entry, 32, true, &bytes)) {
-        if (!ChainHas(err, kErrReadPastEnd))
-            return err;
-        err->Destroy();
-        return QZ_WRAP(cursor.Seek(entry.end, false));
-    }
+    bool skipped = false;
+    if (IVorlatError* err = ReadValueOrSkip(entry, 32, &bytes, &skipped); err || skipped)
+        return err;
     double range[4];
     for (int i = 0; i < 4; ++i) {
         uint32_t num, den;
@@ -354,12 +359,9 @@ IVorlatError* MakerNoteCodec::ReadDistance(const IfdEntry& entry)
     if (entry.type != kTiffRational || entry.count != 1)
         return nullptr;
     std::vector<uint8_t> bytes;
-    if (IVorlatError* err = ReadValueBytes(entry, 8, true, &bytes)) {
-        if (!ChainHas(err, kErrReadPastEnd))
-            return err;
-        err->Destroy();
-        return QZ_WRAP(cursor.Seek(entry.end, false));
-    }
+    bool skipped = false;
+    if (IVorlatError* err = ReadValueOrSkip(entry, 8, &bytes, &skipped); err || skipped)
+        return err;
     uint32_t num, den;
     std::memcpy(&num, &bytes[0], 4);
     std::memcpy(&den, &bytes[4], 4);
@@ -404,12 +406,9 @@ IVorlatError* MakerNoteCodec::ReadWordBlock(const IfdEntry& entry)
 {
     const uint32_t size = entry.count / 4 * 4;
     std::vector<uint8_t> bytes;
-    if (IVorlatError* err = ReadValueBytes(entry, size, true, &bytes)) {
-        if (!ChainHas(err, kErrReadPastEnd))
-            return err;
-        err->Destroy();
-        return QZ_WRAP(cursor.Seek(entry.end, false));
-    }
+    bool skipped = false;
+    if (IVorlatError* err = ReadValueOrSkip(entry, size, &bytes, &skipped); err || skipped)
+        return err;
     if (size == 0)
         return nullptr;
     // Only a block that reaches them holds the two colour-balance words.
@@ -451,12 +450,9 @@ IVorlatError* MakerNoteCodec::ReadCurve(const IfdEntry& entry, TiffImageRecord* 
     if (entry.type != kTiffUndefined || (entry.count != 2112 && entry.count != 3290 && entry.count != 4160))
         return nullptr;
     std::vector<uint8_t> bytes;
-    if (IVorlatError* err = ReadValueBytes(entry, entry.count, true, &bytes)) {
-        if (!ChainHas(err, kErrReadPastEnd))
-            return err;
-        err->Destroy();
-        return QZ_WRAP(cursor.Seek(entry.end, false));
-    }
+    bool skipped = false;
+    if (IVorlatError* err = ReadValueOrSkip(entry, entry.count, &bytes, &skipped); err || skipped)
+        return err;
     uint32_t stored = entry.count;
     if (entry.count == 3290) {
         // A curve of 2112 bytes followed by the compressed-raw parameters.
