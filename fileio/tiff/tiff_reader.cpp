@@ -520,6 +520,8 @@ IVorlatError* CTiffReader::BeginImageLoad(IVorlatImage* image, TiffImageRecord* 
     outRowBytes_ = bytesPerPixel_ * outWidth_;
     cfaBits_ = bits;
     fields_ = cfa_ && r.cfaPattern[0] == 5 && r.cfaPattern[1] == 3 && r.cfaPattern[2] == 1 && r.cfaPattern[3] == 4;
+    asStored_ = !cfa_ && n_ == 1 && r.photometric != kPhotometricYCbCr && !(bits > 8 && swap_) &&
+                fileRowBytes_ == rowBytes_ && outRowBytes_ == rowBytes_;
     record_ = record;
 
     // Nothing is sized on what the file merely claims: the rows must be in the
@@ -746,6 +748,46 @@ IVorlatError* CTiffReader::HandOver(const uint8_t* buffer, uint32_t first, uint3
     return QZ_WRAP(image_->SetData(const_cast<uint8_t*>(buffer), static_cast<int32_t>(outRowBytes_), rect));
 }
 
+const uint8_t* CTiffReader::MappedRows(uint32_t first, uint32_t count)
+{
+    if (!asStored_ || count == 0 || first + count > stripFirstRow_.back())
+        return nullptr;
+    // All rows in one strip; anything else (and every error) takes the row-by-row way.
+    const auto it = std::upper_bound(stripFirstRow_.begin(), stripFirstRow_.end() - 1, first);
+    const size_t strip = static_cast<size_t>(it - stripFirstRow_.begin()) - 1;
+    if (first + count > stripFirstRow_[strip + 1])
+        return nullptr;
+    const uint64_t offset = record_->stripOffsets[strip] + static_cast<uint64_t>(first - stripFirstRow_[strip]) * fileRowBytes_;
+    const uint64_t end = offset + static_cast<uint64_t>(count) * fileRowBytes_;
+    if (end > fileSize_)
+        return nullptr;
+    // A mapped stream refuses a seek beyond its view, which a window onto
+    // another stream does not report as its size: so the seek to the band's
+    // end proves the rows are there.
+    IVorlatError* err = stream_->Seek(static_cast<int32_t>(end), 0);
+    if (!err)
+        err = stream_->Seek(static_cast<int32_t>(offset), 0);
+    const uint8_t* rows = err ? nullptr : static_cast<const uint8_t*>(stream_->GetMappedMemory());
+    // The position ends behind the band's last row, as when the rows are read.
+    if (!err)
+        err = stream_->Seek(static_cast<int32_t>(end), 0);
+    if (err) {
+        err->Destroy();
+        return nullptr;
+    }
+    return rows;
+}
+
+IVorlatError* CTiffReader::LoadBand(uint32_t first, uint32_t count)
+{
+    if (mode_ == Mode::kStrips)
+        if (const uint8_t* rows = MappedRows(first, count))
+            return HandOver(rows, first, count);
+    IVorlatError* err = mode_ == Mode::kCompressed ? DecodeRows(first, count, band_.data())
+                                                   : LoadStripRows(first, count, band_.data());
+    return err ? err : HandOver(band_.data(), first, count);
+}
+
 IVorlatError* CTiffReader::Execute()
 {
     if (finished_)
@@ -756,11 +798,7 @@ IVorlatError* CTiffReader::Execute()
         return QZ_WRAP(err);
     }
     const uint32_t count = std::min(rowsPerBand_, outHeight_ - rowsDone_);
-    IVorlatError* err = mode_ == Mode::kCompressed ? DecodeRows(rowsDone_, count, band_.data())
-                                                   : LoadStripRows(rowsDone_, count, band_.data());
-    if (!err)
-        err = HandOver(band_.data(), rowsDone_, count);
-    if (err) {
+    if (IVorlatError* err = LoadBand(rowsDone_, count)) {
         finished_ = true;  // a failed load does not go on
         return err;
     }
@@ -801,11 +839,7 @@ IVorlatError* CTiffReader::LoadTileRow(int32_t row)
     // In bands, so that a tile row of a wide image stays within the band buffer.
     for (uint32_t at = static_cast<uint32_t>(first); at < end;) {
         const uint32_t count = std::min(rowsPerBand_, end - at);
-        IVorlatError* err = mode_ == Mode::kCompressed ? DecodeRows(at, count, band_.data())
-                                                       : LoadStripRows(at, count, band_.data());
-        if (!err)
-            err = HandOver(band_.data(), at, count);
-        if (err)
+        if (IVorlatError* err = LoadBand(at, count))
             return err;
         at += count;
     }

@@ -91,6 +91,11 @@ private:
     IVorlatError* DecodeRows(uint32_t first, uint32_t count, uint8_t* buffer);
     IVorlatError* RestartDecoder();
     IVorlatError* HandOver(const uint8_t* buffer, uint32_t first, uint32_t count);
+    // Loads and hands over output rows [first, first + count), one band.
+    IVorlatError* LoadBand(uint32_t first, uint32_t count);
+    // The band's rows straight in the stream's mapped memory, when they need
+    // no conversion and lie together in the file; null otherwise.
+    const uint8_t* MappedRows(uint32_t first, uint32_t count);
 
     IVorlatStream* stream_;
     IVorlatTagControl* tags_;
@@ -126,6 +131,7 @@ private:
     uint32_t rowsPerBand_ = 0;
     uint32_t rowsDone_ = 0;
     bool cfa_ = false, packed_ = false, padded_ = false, fields_ = false;
+    bool asStored_ = false;  // file rows are already in the pipeline's form
     uint32_t cfaBits_ = 16;
     std::vector<uint32_t> stripFirstRow_;  // file row where each strip begins; one more for the end
     std::vector<uint8_t> band_;
