@@ -204,43 +204,6 @@ IVorlatError* CVorlatImage::LockTile(void** pixels, RECT* tileRect, RECT* usedRe
     return nullptr;
 }
 
-IVorlatError* CVorlatImage::LockForCopy(void** pixels, RECT* tileRect, RECT* usedRect, int32_t* rowBytes,
-                                        const IVorlatTileGrid& grid, int32_t column, int32_t row, bool write) const
-{
-    IVorlatError* err = nullptr;
-    IVorlatTile* tile = nullptr;
-    *pixels = nullptr;
-    if (VorlatFailed(&err, kModuleImage, __LINE__, grid.GetTile(&tile, column, row)))
-        return err;
-    RECT rect;
-    tile->GetCoordinates(&rect);
-    *tileRect = rect;
-    if (column == 0)
-        rect.left += grid.GetLeftMargin();
-    if (column == grid.GetColumns() - 1)
-        rect.right -= grid.GetRightMargin();
-    if (row == 0)
-        rect.top += grid.GetTopMargin();
-    if (row == grid.GetRows() - 1)
-        rect.bottom -= grid.GetBottomMargin();
-    *usedRect = rect;
-    *rowBytes = RowBytesOf(tileSize_, GetBitsPerPixel(colorSpace_));
-    // The bytes about to be written, so that a fresh tile is zeroed only
-    // around them; codes below 8 bits per pixel write nothing here.
-    const int64_t bytesPerPixel = GetBitsPerPixel(colorSpace_) / 8;
-    VorlatTileWrite area;
-    if (write && bytesPerPixel >= 1) {
-        area.start = static_cast<int32_t>((rect.top - tileRect->top) * static_cast<int64_t>(*rowBytes) +
-                                          (rect.left - tileRect->left) * bytesPerPixel);
-        area.width = static_cast<int32_t>((rect.right - rect.left) * bytesPerPixel);
-        area.stride = *rowBytes;
-        area.rows = rect.bottom - rect.top;
-    }
-    if (VorlatFailed(&err, kModuleImage, __LINE__, static_cast<CVorlatTile*>(tile)->LockFor(area, pixels)))
-        return err;
-    return nullptr;
-}
-
 IVorlatError* CVorlatImage::UnlockTile(const IVorlatTileGrid& grid, int32_t column, int32_t row) const
 {
     IVorlatError* err = nullptr;
@@ -467,7 +430,7 @@ IVorlatError* CVorlatImage::CopyRect(void* bits, int32_t rowBytes, const RECT& r
             RECT tileRect, used;
             int32_t tileRowBytes = 0;
             if (VorlatFailed(&err, kModuleImage, __LINE__,
-                             LockForCopy(&data, &tileRect, &used, &tileRowBytes, *grid, gridColumn, gridRow, write)))
+                             LockTile(&data, &tileRect, &used, &tileRowBytes, *grid, gridColumn, gridRow, nullptr)))
                 break;
             const int64_t width = static_cast<int64_t>(used.right - used.left) * bytesPerPixel;
             if (bytesPerPixel >= 1) {

@@ -68,9 +68,6 @@ private:
     IVorlatError* IndexOf(int32_t column, int32_t row, int32_t* index) const;
     void Reshape();
     IVorlatError* CopyRect(void* bits, int32_t rowBytes, const RECT& rect, bool write);
-    // The grid version of LockTile for CopyRect, telling the manager which bytes a write covers.
-    IVorlatError* LockForCopy(void** pixels, RECT* tileRect, RECT* usedRect, int32_t* rowBytes,
-                              const IVorlatTileGrid& grid, int32_t column, int32_t row, bool write) const;
 
     // Tiles are made on first use, also through the const data-source queries.
     mutable std::vector<CVorlatTile*> tiles_;

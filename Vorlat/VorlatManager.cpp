@@ -254,43 +254,7 @@ void CVorlatManager::FreeBuffer(uint8_t* buffer)
     freeList_.push_back(buffer);
 }
 
-bool CVorlatManager::WriteFits(const VorlatTileWrite& w) const
-{
-    if (w.rows <= 0)
-        return true;
-    if (w.start < 0 || w.width < 0 || (w.rows > 1 && w.stride < w.width))
-        return false;
-    return w.start + static_cast<int64_t>(w.rows - 1) * w.stride + w.width <= tileBytes_;
-}
-
-void CVorlatManager::ClearRest(CVorlatTile* tile)
-{
-    if (tile->zeroFrom_ < tileBytes_)
-        std::memset(tile->buffer_ + tile->zeroFrom_, 0, static_cast<size_t>(tileBytes_ - tile->zeroFrom_));
-    tile->zeroFrom_ = tileBytes_;
-}
-
-void CVorlatManager::ClearAhead(CVorlatTile* tile, const VorlatTileWrite& write)
-{
-    const int32_t end = write.start + (write.rows - 1) * write.stride + write.width;
-    if (end <= tile->zeroFrom_)
-        return;  // all of it among the cleared bytes
-    // A write that begins before the uncleared bytes may leave gaps among them.
-    if (write.start < tile->zeroFrom_) {
-        ClearRest(tile);
-        return;
-    }
-    int32_t at = tile->zeroFrom_;
-    for (int32_t row = 0; row < write.rows; ++row) {
-        const int32_t start = write.start + row * write.stride;
-        if (start > at)
-            std::memset(tile->buffer_ + at, 0, static_cast<size_t>(start - at));
-        at = start + write.width;
-    }
-    tile->zeroFrom_ = at;
-}
-
-IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile, const VorlatTileWrite* write)
+IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile)
 {
     IVorlatError* err = nullptr;
     if (!tile->buffer_) {
@@ -308,21 +272,13 @@ IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile, const VorlatTileWrite*
                            reinterpret_cast<const IVorlatTile*>(buffer));
                 return err;
             }
-            tile->zeroFrom_ = tileBytes_;
         } else {
-            // A new tile reads as zeros; they are cleared as far as they are reached.
-            tile->zeroFrom_ = 0;
+            std::memset(buffer, 0, static_cast<size_t>(tileBytes_));
         }
         tile->buffer_ = buffer;
     } else if (tile->lockCount_ == 0) {
         CountInMemory(tile, -1);
     }
-    // Whoever may read or write anywhere gets every byte cleared (as does a
-    // write that does not fit the buffer).
-    if (write && write->rows > 0 && WriteFits(*write))
-        ClearAhead(tile, *write);
-    else if (tile->zeroFrom_ < tileBytes_)
-        ClearRest(tile);
 
     if (tile->lockCount_++ == 0) {
         if (Listening())
@@ -433,14 +389,11 @@ IVorlatError* CVorlatManager::GiveBuffer(CVorlatTile* tile, uint8_t** buffer)
 {
     IVorlatError* err = nullptr;
     if (tile->usage_ == kVorlatUsageKeep && (tile->pageSlot_ == -1 || tile->dirty_)) {
-        // The page copy holds the zeros a tile filled in part reads as.
-        ClearRest(tile);
         if (VorlatFailed(&err, kModuleManager, __LINE__, WriteTile(tile)))
             return err;
     }
     *buffer = tile->buffer_;
     tile->buffer_ = nullptr;
-    tile->zeroFrom_ = tileBytes_;
     tile->dirty_ = false;
     if (Listening()) {
         Report(&err, 34, StackPlace(tile), 0, tile);
@@ -496,10 +449,8 @@ bool CVorlatManager::ReadAhead(IVorlatError** chain)
     if (tile->pageSlot_ != -1) {
         if (VorlatFailed(chain, kModuleManager, __LINE__, ReadTile(tile, buffer)))
             return true;
-        tile->zeroFrom_ = tileBytes_;
     } else {
         std::memset(buffer, 0, static_cast<size_t>(tileBytes_));
-        tile->zeroFrom_ = tileBytes_;
         // Zeros are not the tile's pixels: a producer must make it again.
         RECT whole;
         tile->GetCoordinates(&whole);

@@ -73,8 +73,7 @@ public:
     IVorlatError* CreateTile(CVorlatImage* image, int32_t tileId, int32_t usage, CVorlatTile** tile);
     void ForgetTile(CVorlatTile* tile);
     IVorlatError* ForgetImage(int32_t id);
-    // Without `write` the holder may write any byte of the buffer.
-    IVorlatError* LockTile(CVorlatTile* tile, const VorlatTileWrite* write = nullptr);
+    IVorlatError* LockTile(CVorlatTile* tile);
     IVorlatError* UnlockTile(CVorlatTile* tile);
     IVorlatError* DiscardTile(CVorlatTile* tile);
     void SetTileUsage(CVorlatTile* tile, int32_t usage);
@@ -109,12 +108,6 @@ private:
     uint8_t* Allocate();
     IVorlatError* GetBuffer(bool allowAllocation, uint8_t** buffer);
     IVorlatError* GiveBuffer(CVorlatTile* tile, uint8_t** buffer);
-    bool WriteFits(const VorlatTileWrite& write) const;
-    // Clears what a write is about to reach of the tile's uncleared bytes,
-    // apart from the bytes it writes.
-    void ClearAhead(CVorlatTile* tile, const VorlatTileWrite& write);
-    // Clears all of the tile's uncleared bytes.
-    void ClearRest(CVorlatTile* tile);
     void FreeBuffer(uint8_t* buffer);
 
     // Page files.

@@ -9,8 +9,7 @@
 IVorlatTile::~IVorlatTile() = default;
 
 CVorlatTile::CVorlatTile(CVorlatManager* manager, CVorlatImage* image, const CVorlatTileID& id, int32_t usage)
-    : manager_(manager), image_(image), id_(id), usage_(usage), headerOffset_(manager->TileBytes() - 40),
-      zeroFrom_(manager->TileBytes())
+    : manager_(manager), image_(image), id_(id), usage_(usage), headerOffset_(manager->TileBytes() - 40)
 {
     // A new tile is wholly invalid: a producer must make all of it.
     GetCoordinates(&invalid_);
@@ -105,15 +104,6 @@ IVorlatError* CVorlatTile::Lock(void** bits, BITMAPINFOHEADER** header)
     *bits = buffer_;
     if (header)
         *header = reinterpret_cast<BITMAPINFOHEADER*>(buffer_ + headerOffset_);
-    return nullptr;
-}
-
-IVorlatError* CVorlatTile::LockFor(const VorlatTileWrite& write, void** bits)
-{
-    IVorlatError* err = nullptr;
-    if (VorlatFailed(&err, kModuleTile, __LINE__, manager_->LockTile(this, &write)))
-        return err;
-    *bits = buffer_;
     return nullptr;
 }
 

@@ -9,13 +9,6 @@
 class CVorlatImage;
 class CVorlatManager;
 
-// The bytes an internal lock's holder will write: `rows` runs of `width`
-// bytes, `stride` apart, from `start`; rows 0 for a lock that only reads.
-// A fresh tile's zero fill then leaves out what is about to be overwritten.
-struct VorlatTileWrite {
-    int32_t start = 0, width = 0, stride = 0, rows = 0;
-};
-
 // A tile's buffer, page slot and place in the manager's lists are the
 // manager's to change; the tile itself keeps only what callers read and mark.
 class CVorlatTile : public IVorlatTile {
@@ -44,8 +37,6 @@ public:
     void SetDirty(bool dirty) override;
 
     void SetUsage(int32_t usage);
-    // A lock whose holder touches no byte outside `write`.
-    IVorlatError* LockFor(const VorlatTileWrite& write, void** bits);
     const CVorlatTileID& ID() const { return id_; }
 
 private:
@@ -63,10 +54,6 @@ private:
     int32_t lockCount_ = 0;
     RECT invalid_{0, 0, 0, 0};
     int32_t headerOffset_;
-    // The buffer's bytes from here to its end read as 0 but are not cleared
-    // yet (the buffer's size when none are): a tile filled band by band is
-    // then not cleared ahead of each band.
-    int32_t zeroFrom_;
     // The tile's node in the manager's locked or unlocked list.
     std::list<CVorlatTile*>::iterator node_;
 };
