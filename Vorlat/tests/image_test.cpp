@@ -276,3 +276,75 @@ TEST_F(ImageTest, ImageIdsGrowAndAreForgotten)
 }
 
 } // namespace
+
+namespace {
+
+// A new tile reads as zeros wherever nothing was written: whatever order
+// partial writes come in, every byte a tile holds, in memory and in its page
+// copy, is what zeros and then the writes make. A budget of three buffers
+// makes tiles page out and buffers pass between tiles with old pixels in them.
+TEST(ImageWrites, TilesWrittenInPartsHoldZerosWhereverNothingWasWritten)
+{
+    CVorlatManager* manager = MakeManager(3 * 16384, 16384, "partial");
+    const int32_t width = 150, height = 100, bpp = 6;
+    // Old pixels in every buffer first.
+    IVorlatImage* old = MakeImage(manager, 0, 33, width, height);
+    std::vector<uint8_t> ones(static_cast<size_t>(width) * height * bpp, 0xAB);
+    VORLAT_OK(old->SetData(ones.data(), width * bpp, RECT{0, 0, width, height}));
+
+    IVorlatImage* image = MakeImage(manager, 0, 33, width, height);
+    std::vector<uint8_t> model(static_cast<size_t>(width) * height * bpp, 0);
+    uint8_t next = 1;
+    auto write = [&](const RECT& r) {
+        const int32_t rowBytes = (r.right - r.left) * bpp;
+        std::vector<uint8_t> bits(static_cast<size_t>(rowBytes) * (r.bottom - r.top));
+        for (uint8_t& b : bits)
+            b = next = static_cast<uint8_t>((next * 5 + 3) | 1);  // never 0
+        VORLAT_OK(image->SetData(bits.data(), rowBytes, r));
+        for (int32_t y = r.top; y < r.bottom; ++y)
+            std::memcpy(&model[(static_cast<size_t>(y) * width + r.left) * bpp],
+                        &bits[static_cast<size_t>(y - r.top) * rowBytes], static_cast<size_t>(rowBytes));
+    };
+    const RECT writes[] = {
+        {0, 3, width, 10},    // bands that begin inside the first tile row
+        {0, 10, width, 30},
+        {5, 0, 20, 5},        // behind the cleared part
+        {30, 30, 140, 31},    // part of a row, after a gap
+        {0, 52, width, 100},  // the second tile row whole
+        {100, 60, 149, 62},   // inside what is already written
+        {0, 40, 60, 45},
+    };
+    for (const RECT& r : writes)
+        write(r);
+
+    std::vector<uint8_t> back(model.size(), 0xEE);
+    VORLAT_OK(image->GetData(back.data(), width * bpp, RECT{0, 0, width, height}));
+    EXPECT_TRUE(back == model);
+
+    // Each tile's whole buffer, read back from its page copy after the old
+    // image's pixels went through the buffers again.
+    VORLAT_OK(old->SetData(ones.data(), width * bpp, RECT{0, 0, width, height}));
+    int32_t side = 0, tileRowBytes = 0;
+    VORLAT_OK(image->GetTileSize(&side));
+    VORLAT_OK(image->GetRowBytes(&tileRowBytes));
+    for (int32_t row = 0; row * side < height; ++row)
+        for (int32_t column = 0; column * side < width; ++column) {
+            IVorlatTile* tile = nullptr;
+            VORLAT_OK(image->GetTile(&tile, column, row));
+            EXPECT_TRUE(tile->IsPaged());
+            std::vector<uint8_t> expected(16384, 0);
+            for (int32_t y = row * side; y < std::min(height, (row + 1) * side); ++y)
+                for (int32_t x = column * side; x < std::min(width, (column + 1) * side); ++x)
+                    std::memcpy(&expected[static_cast<size_t>(y - row * side) * tileRowBytes + (x - column * side) * bpp],
+                                &model[(static_cast<size_t>(y) * width + x) * bpp], bpp);
+            void* bits = nullptr;
+            VORLAT_OK(image->LockTile(&bits, column, row, nullptr));
+            EXPECT_EQ(0, std::memcmp(bits, expected.data(), expected.size())) << "tile " << column << "," << row;
+            VORLAT_OK(image->UnlockTile(column, row));
+        }
+    image->Destroy();
+    old->Destroy();
+    manager->Destroy();
+}
+
+} // namespace
