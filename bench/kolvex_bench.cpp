@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "filters/Kolvex.h"
 
 namespace {
@@ -21,48 +22,12 @@ using Clock = std::chrono::steady_clock;
 const char* const kSRGB = "/usr/share/color/icc/sRGB.icc";
 const char* const kAdobe = "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc";
 
-bool Failed(IVorlatError* err, const char* what)
-{
-    if (!err)
-        return false;
-    std::printf("  %s failed: error %d\n", what, static_cast<int>(err->GetDeepestValue()));
-    err->Destroy();
-    return true;
-}
-
-int64_t StatusKb(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::atoll(line.c_str() + prefix.size());
-    }
-    return -1;
-}
-
-bool ResetPeak()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    return static_cast<bool>(clear.flush());
-}
-
-std::string Scratch()
-{
-    const char* folder = std::getenv("TESS_BENCH_SCRATCH");
-    std::filesystem::path path = folder && *folder ? folder : std::filesystem::temp_directory_path();
-    std::filesystem::create_directories(path);
-    return path.string();
-}
-
 IVorlatManager* MakeManager(const std::string& name, int32_t memoryBytes, int32_t tileBytes)
 {
     _VorlatFile file{};
-    std::snprintf(file.path, sizeof file.path, "%s/%s", Scratch().c_str(), name.c_str());
+    std::snprintf(file.path, sizeof file.path, "%s/%s", bench::Scratch().c_str(), name.c_str());
     IVorlatManager* manager = nullptr;
-    Failed(IVorlatManager::CreateManager(&manager, file, memoryBytes, tileBytes, 0), "CreateManager");
+    bench::Ok(IVorlatManager::CreateManager(&manager, file, memoryBytes, tileBytes, 0), "CreateManager");
     return manager;
 }
 
@@ -82,19 +47,19 @@ void WarmLock()
 {
     IVorlatManager* manager = MakeManager("kolvex_lock.tmp", 64 << 20, 16384);
     IVorlatImage* image = nullptr;
-    Failed(manager->CreateImage(&image, kVorlatUsageKeep), "CreateImage");
-    Failed(image->SetColorSpace(32), "SetColorSpace");
-    Failed(image->SetSize(146, 146), "SetSize");
+    bench::Ok(manager->CreateImage(&image, kVorlatUsageKeep), "CreateImage");
+    bench::Ok(image->SetColorSpace(32), "SetColorSpace");
+    bench::Ok(image->SetSize(146, 146), "SetSize");
     std::vector<uint8_t> pixels(146 * 146 * 3, 9);
-    Failed(image->SetData(pixels.data(), 146 * 3, RECT{0, 0, 146, 146}), "SetData");
+    bench::Ok(image->SetData(pixels.data(), 146 * 3, RECT{0, 0, 146, 146}), "SetData");
     double best = 1e9;
     {
         CVorlatFilterLut lut(manager);
-        Failed(VorlatDataConnect(image, &lut), "connect");
-        Failed(lut.SetLUT(nullptr, 0, 0, 0, false), "SetLUT");
+        bench::Ok(VorlatDataConnect(image, &lut), "connect");
+        bench::Ok(lut.SetLUT(nullptr, 0, 0, 0, false), "SetLUT");
         void* data = nullptr;
-        Failed(lut.LockTile(&data, 1, 1, nullptr), "first lock");
-        Failed(lut.UnlockTile(1, 1), "first unlock");
+        bench::Ok(lut.LockTile(&data, 1, 1, nullptr), "first lock");
+        bench::Ok(lut.UnlockTile(1, 1), "first unlock");
         const int kPairs = 1000000;
         for (int round = 0; round < 5; ++round) {
             const auto start = Clock::now();
@@ -127,9 +92,9 @@ Run Ours(int32_t width, int32_t height)
     Run run;
     IVorlatManager* manager = MakeManager("kolvex_pipe.tmp", 256 << 20, 65536);
     IVorlatImage* source = nullptr;
-    Failed(manager->CreateImage(&source, kVorlatUsageKeep), "CreateImage");
-    Failed(source->SetColorSpace(32), "SetColorSpace");
-    Failed(source->SetSize(width, height), "SetSize");
+    bench::Ok(manager->CreateImage(&source, kVorlatUsageKeep), "CreateImage");
+    bench::Ok(source->SetColorSpace(32), "SetColorSpace");
+    bench::Ok(source->SetSize(width, height), "SetSize");
     std::vector<uint8_t> band(static_cast<size_t>(width) * 3 * 64);
     for (int32_t y = 0; y < height; y += 64) {
         const int32_t rows = std::min(64, height - y);
@@ -138,7 +103,7 @@ Run Ours(int32_t width, int32_t height)
             FillRow(row, width, y + r);
             std::memcpy(band.data() + static_cast<size_t>(r) * width * 3, row.data(), row.size());
         }
-        Failed(source->SetData(band.data(), width * 3, RECT{0, y, width, y + rows}), "SetData");
+        bench::Ok(source->SetData(band.data(), width * 3, RECT{0, y, width, y + rows}), "SetData");
     }
     std::vector<uint16_t> curve(256);
     for (int k = 0; k < 256; ++k)
@@ -148,7 +113,7 @@ Run Ours(int32_t width, int32_t height)
     _VorlatFile in{}, out{};
     std::snprintf(in.path, sizeof in.path, "%s", kSRGB);
     std::snprintf(out.path, sizeof out.path, "%s", kAdobe);
-    Failed(engine.SetProfiles(in, out), "SetProfiles");
+    bench::Ok(engine.SetProfiles(in, out), "SetProfiles");
     engine.SetBitsPerComponent(false, 8);
     engine.SetBitsPerComponent(true, 8);
     engine.SetRenderingIntent(1);
@@ -156,18 +121,18 @@ Run Ours(int32_t width, int32_t height)
         CVorlatFilterLut lut(manager);
         CVorlatFilterQRV qrv(manager);
         CVorlatFilterHistogram histogram(manager);
-        Failed(lut.SetLUT(tables, 8, 8, 3, false), "SetLUT");
-        Failed(qrv.SetQRVEngine(&engine, false), "SetQRVEngine");
-        Failed(VorlatDataConnect(source, &lut), "connect");
-        Failed(VorlatDataConnect(&lut, &qrv), "connect");
-        Failed(VorlatDataConnect(&qrv, &histogram), "connect");
-        const bool peakKnown = ResetPeak();
-        const int64_t baseKb = StatusKb("VmRSS");
+        bench::Ok(lut.SetLUT(tables, 8, 8, 3, false), "SetLUT");
+        bench::Ok(qrv.SetQRVEngine(&engine, false), "SetQRVEngine");
+        bench::Ok(VorlatDataConnect(source, &lut), "connect");
+        bench::Ok(VorlatDataConnect(&lut, &qrv), "connect");
+        bench::Ok(VorlatDataConnect(&qrv, &histogram), "connect");
+        const bool peakKnown = bench::ResetPeak();
+        const int64_t baseKb = bench::StatusKb("VmRSS");
         const auto start = Clock::now();
-        run.ok = !Failed(histogram.ForceCompletion(), "ForceCompletion") && histogram.IsComplete();
+        run.ok = bench::Ok(histogram.ForceCompletion(), "ForceCompletion") && histogram.IsComplete();
         run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        run.peakKb = peakKnown ? StatusKb("VmHWM") - baseKb : -1;
-        Failed(qrv.SetQRVEngine(nullptr, false), "");
+        run.peakKb = peakKnown ? bench::StatusKb("VmHWM") - baseKb : -1;
+        bench::Ok(qrv.SetQRVEngine(nullptr, false), "");
     }
     source->Destroy();
     manager->Destroy();
@@ -179,7 +144,7 @@ Run Vips(int32_t width, int32_t height)
     Run run;
     if (std::system("vips --version >/dev/null 2>&1") != 0)
         return run;
-    const std::string folder = Scratch();
+    const std::string folder = bench::Scratch();
     {
         std::ofstream ppm(folder + "/kolvex_bench.ppm", std::ios::binary);
         ppm << "P6\n" << width << " " << height << "\n255\n";

@@ -19,49 +19,20 @@
 #include <vector>
 
 #include "Vorlat/Vorlat.h"
+#include "bench/bench_util.h"
 #include "filters/VorlatFilterBase.h"
 
 namespace kolvex_bench {
+
+using bench::Ok;
+using bench::ResetPeak;
+using bench::StatusKb;
+inline std::string Scratch() { return bench::Scratch("kolvex_bench"); }
 
 constexpr int32_t kWidth = 6000, kHeight = 4000;
 constexpr double kMegapixels = kWidth * static_cast<double>(kHeight) / 1e6;
 
 using Clock = std::chrono::steady_clock;
-
-inline bool Ok(IVorlatError* err, const char* what)
-{
-    if (!err)
-        return true;
-    std::printf("  %s failed: error %d\n", what, static_cast<int>(err->GetDeepestValue()));
-    err->Destroy();
-    return false;
-}
-
-inline int64_t StatusKb(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line))
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::atoll(line.c_str() + prefix.size());
-    return -1;
-}
-
-inline void ResetPeak()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
-
-inline std::string Scratch()
-{
-    const char* folder = std::getenv("TESS_BENCH_SCRATCH");
-    std::filesystem::path path = folder && *folder ? folder : std::filesystem::temp_directory_path();
-    path /= "kolvex_bench";
-    std::filesystem::create_directories(path);
-    return path.string();
-}
 
 // A photograph-like test image: smooth gradients, edges and fine texture.
 inline std::vector<uint8_t> TestPixels()

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Vorlat/Vorlat.h"
+#include "bench/bench_util.h"
 
 namespace {
 
@@ -27,51 +28,13 @@ double Seconds(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double>(to - from).count();
 }
 
-bool Ok(IVorlatError* err, const char* what)
-{
-    if (!err)
-        return true;
-    std::printf("  %s failed: error %d\n", what, static_cast<int>(err->GetDeepestValue()));
-    err->Destroy();
-    return false;
-}
-
-// A value of /proc/self/status in kilobytes ("VmRSS", "VmHWM").
-int64_t StatusKb(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::atoll(line.c_str() + prefix.size());
-    }
-    return -1;
-}
-
-// Starts the peak resident size again from the present one.
-bool ResetPeak()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    return static_cast<bool>(clear.flush());
-}
-
-std::string Scratch()
-{
-    const char* folder = std::getenv("TESS_BENCH_SCRATCH");
-    std::filesystem::path path = folder && *folder ? folder : std::filesystem::temp_directory_path();
-    std::filesystem::create_directories(path);
-    return path.string();
-}
-
 IVorlatManager* MakeManager(const std::string& name, int32_t memoryBytes, int32_t tileBytes)
 {
     _VorlatFile file{};
-    const std::string path = Scratch() + "/" + name;
+    const std::string path = bench::Scratch() + "/" + name;
     std::strncpy(file.path, path.c_str(), sizeof file.path - 1);
     IVorlatManager* manager = nullptr;
-    if (!Ok(IVorlatManager::CreateManager(&manager, file, memoryBytes, tileBytes, 0), "CreateManager")) {
+    if (!bench::Ok(IVorlatManager::CreateManager(&manager, file, memoryBytes, tileBytes, 0), "CreateManager")) {
         if (manager)
             manager->Destroy();
         return nullptr;
@@ -116,21 +79,21 @@ bool PagingRun(int32_t tileBytes, PagingResult& result)
     if (!manager)
         return false;
     IVorlatImage* image = nullptr;
-    bool ok = Ok(manager->CreateImage(&image, 0), "CreateImage") && Ok(image->SetColorSpace(32), "SetColorSpace") &&
-              Ok(image->SetSize(kWidth, kHeight), "SetSize");
+    bool ok = bench::Ok(manager->CreateImage(&image, 0), "CreateImage") && bench::Ok(image->SetColorSpace(32), "SetColorSpace") &&
+              bench::Ok(image->SetSize(kWidth, kHeight), "SetSize");
     std::vector<uint8_t> band(static_cast<size_t>(kWidth) * 3 * kBand), expected(band.size());
     double write = 0, read = 0;
     for (int32_t top = 0; ok && top < kHeight; top += kBand) {
         const int32_t rows = std::min(kBand, kHeight - top);
         FillBand(band, top, rows);
         const Clock::time_point start = Clock::now();
-        ok = Ok(image->SetData(band.data(), kWidth * 3, RECT{0, top, kWidth, top + rows}), "SetData");
+        ok = bench::Ok(image->SetData(band.data(), kWidth * 3, RECT{0, top, kWidth, top + rows}), "SetData");
         write += Seconds(start, Clock::now());
     }
     for (int32_t top = 0; ok && top < kHeight; top += kBand) {
         const int32_t rows = std::min(kBand, kHeight - top);
         const Clock::time_point start = Clock::now();
-        ok = Ok(image->GetData(band.data(), kWidth * 3, RECT{0, top, kWidth, top + rows}), "GetData");
+        ok = bench::Ok(image->GetData(band.data(), kWidth * 3, RECT{0, top, kWidth, top + rows}), "GetData");
         read += Seconds(start, Clock::now());
         FillBand(expected, top, rows);
         if (std::memcmp(band.data(), expected.data(), static_cast<size_t>(rows) * kWidth * 3) != 0)
@@ -155,13 +118,13 @@ bool PagingTable()
         PagingResult result;
         // Memory an earlier row freed goes back first, so that this row's peak is its own.
         malloc_trim(0);
-        const bool peakKnown = ResetPeak();
-        const int64_t baseKb = StatusKb("VmRSS");
+        const bool peakKnown = bench::ResetPeak();
+        const int64_t baseKb = bench::StatusKb("VmRSS");
         for (int run = 0; run < 3; ++run) {
             if (!PagingRun(tileBytes, result))
                 return false;
         }
-        result.peakKb = StatusKb("VmHWM") - (peakKnown ? baseKb : 0);
+        result.peakKb = bench::StatusKb("VmHWM") - (peakKnown ? baseKb : 0);
         const double megabytes = kImageBytes / 1048576.0;
         std::printf("  %-12d %14.0f %14.0f %16.1f %10s\n", tileBytes, megabytes / result.writeSeconds,
                     megabytes / result.readSeconds, result.peakKb / 1024.0, result.correct ? "same" : "DIFFERS");
@@ -181,16 +144,16 @@ bool LockTable()
     if (!manager)
         return false;
     IVorlatImage* image = nullptr;
-    bool ok = Ok(manager->CreateImage(&image, 0), "CreateImage") && Ok(image->SetColorSpace(2), "SetColorSpace") &&
-              Ok(image->SetSize(kSide * 128, kSide * 128), "SetSize");
+    bool ok = bench::Ok(manager->CreateImage(&image, 0), "CreateImage") && bench::Ok(image->SetColorSpace(2), "SetColorSpace") &&
+              bench::Ok(image->SetSize(kSide * 128, kSide * 128), "SetSize");
     std::vector<IVorlatTile*> tiles;
     void* bits = nullptr;
     // First locks make the tiles and give each a buffer; the timed ones find them in memory.
     for (int32_t r = 0; ok && r < kSide; ++r) {
         for (int32_t c = 0; ok && c < kSide; ++c) {
             IVorlatTile* tile = nullptr;
-            ok = Ok(image->LockTile(&bits, c, r, nullptr), "LockTile") && Ok(image->UnlockTile(c, r), "UnlockTile") &&
-                 Ok(image->GetTile(&tile, c, r), "GetTile");
+            ok = bench::Ok(image->LockTile(&bits, c, r, nullptr), "LockTile") && bench::Ok(image->UnlockTile(c, r), "UnlockTile") &&
+                 bench::Ok(image->GetTile(&tile, c, r), "GetTile");
             tiles.push_back(tile);
         }
     }
@@ -204,7 +167,7 @@ bool LockTable()
                     if (!err)
                         err = image->UnlockTile(c, r);
                     if (err)
-                        ok = Ok(err, "lock pair");
+                        ok = bench::Ok(err, "lock pair");
                 }
             }
         }
@@ -216,7 +179,7 @@ bool LockTable()
                 if (!err)
                     err = tile->Unlock();
                 if (err)
-                    ok = Ok(err, "tile lock pair");
+                    ok = bench::Ok(err, "tile lock pair");
             }
         }
         byTile = std::min(byTile, Seconds(start, Clock::now()));
@@ -268,7 +231,7 @@ bool HistogramTable()
         std::printf("  vips is not installed (Debian package libvips-tools): no comparison\n\n");
         return true;
     }
-    const std::string folder = Scratch() + "/vorlat_bench_vips";
+    const std::string folder = bench::Scratch() + "/vorlat_bench_vips";
     std::filesystem::create_directories(folder);
     const std::string size = std::to_string(kWidth) + " " + std::to_string(kHeight);
     const std::string in = "cd '" + folder + "' && ";
@@ -291,11 +254,11 @@ bool HistogramTable()
         return false;
     IVorlatImage* image = nullptr;
     IVorlatHistogram* histogram = nullptr;
-    bool ok = Ok(manager->CreateImage(&image, 0), "CreateImage") && Ok(image->SetColorSpace(32), "SetColorSpace") &&
-              Ok(image->SetSize(kWidth, kHeight), "SetSize") &&
-              Ok(image->SetData(pixels.data(), kWidth * 3, RECT{0, 0, kWidth, kHeight}), "SetData") &&
-              Ok(manager->CreateHistogram(&histogram), "CreateHistogram") &&
-              Ok(VorlatDataConnect(image, histogram), "VorlatDataConnect");
+    bool ok = bench::Ok(manager->CreateImage(&image, 0), "CreateImage") && bench::Ok(image->SetColorSpace(32), "SetColorSpace") &&
+              bench::Ok(image->SetSize(kWidth, kHeight), "SetSize") &&
+              bench::Ok(image->SetData(pixels.data(), kWidth * 3, RECT{0, 0, kWidth, kHeight}), "SetData") &&
+              bench::Ok(manager->CreateHistogram(&histogram), "CreateHistogram") &&
+              bench::Ok(VorlatDataConnect(image, histogram), "VorlatDataConnect");
     pixels.clear();
     pixels.shrink_to_fit();
 
@@ -307,7 +270,7 @@ bool HistogramTable()
             const Clock::time_point start = Clock::now();
             for (int32_t channel : channels) {
                 histogram->DiscardHistogram();  // count again, not from the cache
-                ok = ok && Ok(histogram->GetHistogram(whole, channel, &counts), "GetHistogram");
+                ok = ok && bench::Ok(histogram->GetHistogram(whole, channel, &counts), "GetHistogram");
             }
             best = std::min(best, Seconds(start, Clock::now()));
         }
@@ -317,7 +280,7 @@ bool HistogramTable()
     const double oursThree = timeChannels({1, 2, 3});
     const double oursMean = timeChannels({0});
     histogram->DiscardHistogram();
-    ok = ok && Ok(histogram->GetHistogram(whole, 1, &counts), "GetHistogram");
+    ok = ok && bench::Ok(histogram->GetHistogram(whole, 1, &counts), "GetHistogram");
 
     // Process start and file opening, measured on a one-pixel image, are taken off.
     const std::string vips = in + "vips hist_find --vips-concurrency=1 ";
