@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "Vorlat/VorlatTileGrid.h"
+#include "fileio/source_rows.h"
 
 namespace {
 constexpr int32_t kSourceId = quarnite::kSrcBmpWriter;
@@ -81,33 +81,9 @@ IVorlatError* CBmpWriter::BeginSave(IVorlatDataSource* source, IVorlatDataSource
 IVorlatError* CBmpWriter::FetchBand(int32_t first, int32_t last)
 {
     const RECT rect{0, first, info_.width, last};
-    IVorlatTileGrid* grid = nullptr;
-    if (IVorlatError* err = source_->MapRect(&grid, rect))
-        return QZ_WRAP(err);
-    if (!grid)
-        return QZ_FAIL(kErrState);
     const int64_t bytesPerPixel = info_.bitCount / 8;
-    IVorlatError* err = nullptr;
-    for (int32_t row = 0; row < grid->GetRows() && !err; ++row)
-        for (int32_t column = 0; column < grid->GetColumns() && !err; ++column) {
-            void* pixels = nullptr;
-            RECT tileRect, used;
-            int32_t tileRowBytes = 0;
-            if ((err = source_->LockTile(&pixels, &tileRect, &used, &tileRowBytes, *grid, column, row, nullptr))) {
-                err = QZ_WRAP(err);
-                break;
-            }
-            const size_t bytes = static_cast<size_t>((used.right - used.left) * bytesPerPixel);
-            for (int32_t y = used.top; y < used.bottom; ++y)
-                std::memcpy(band_.data() + static_cast<int64_t>(last - 1 - y) * paddedRowBytes_ + used.left * bytesPerPixel,
-                            static_cast<const uint8_t*>(pixels) + static_cast<int64_t>(y - tileRect.top) * tileRowBytes +
-                                (used.left - tileRect.left) * bytesPerPixel,
-                            bytes);
-            if (IVorlatError* unlock = source_->UnlockTile(*grid, column, row))
-                err = QZ_WRAP(unlock);
-        }
-    grid->Destroy();
-    return err;
+    return FetchSourceRows(source_, rect, bytesPerPixel, band_.data() + static_cast<int64_t>(last - 1 - first) * paddedRowBytes_,
+                           -static_cast<int64_t>(paddedRowBytes_), kSourceId);
 }
 
 IVorlatError* CBmpWriter::Execute()

@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "Vorlat/VorlatTileGrid.h"
+#include "fileio/source_rows.h"
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_tables.h"
 
@@ -375,36 +375,9 @@ void CJpegEncoder::GetProgress(int32_t* done, int32_t* total) const
 
 IVorlatError* CJpegEncoder::FetchBand(int32_t top, int32_t rows)
 {
-    constexpr int32_t kFetchSource = kSrcJpegBandFetch;
-    const int32_t bytesPerPixel = IVorlatDataSource::GetBitsPerPixel(grey_ ? 2 : 32) / 8;
-    const int64_t rowBytes = static_cast<int64_t>(width_) * bytesPerPixel;
-    const RECT rect = {0, top, width_, top + rows};
-    IVorlatTileGrid* grid = nullptr;
-    if (IVorlatError* err = source_->MapRect(&grid, rect))
-        return Wrap(kFetchSource, __LINE__, err);
-    if (!grid)
-        return Fail(kFetchSource, __LINE__, kErrState);
-    IVorlatError* err = nullptr;
-    for (int32_t row = 0; row < grid->GetRows() && !err; ++row)
-        for (int32_t column = 0; column < grid->GetColumns() && !err; ++column) {
-            void* pixels = nullptr;
-            RECT tileRect, used;
-            int32_t tileRowBytes = 0;
-            if ((err = source_->LockTile(&pixels, &tileRect, &used, &tileRowBytes, *grid, column, row, nullptr))) {
-                err = Wrap(kFetchSource, __LINE__, err);
-                break;
-            }
-            const int64_t bytes = static_cast<int64_t>(used.right - used.left) * bytesPerPixel;
-            for (int32_t y = used.top; y < used.bottom; ++y)
-                std::memcpy(rows_.data() + (y - top) * rowBytes + static_cast<int64_t>(used.left) * bytesPerPixel,
-                            static_cast<const uint8_t*>(pixels) + static_cast<int64_t>(y - tileRect.top) * tileRowBytes +
-                                static_cast<int64_t>(used.left - tileRect.left) * bytesPerPixel,
-                            static_cast<size_t>(bytes));
-            if (IVorlatError* unlock = source_->UnlockTile(*grid, column, row))
-                err = Wrap(kFetchSource, __LINE__, unlock);
-        }
-    grid->Destroy();
-    return err;
+    const int64_t bytesPerPixel = IVorlatDataSource::GetBitsPerPixel(grey_ ? 2 : 32) / 8;
+    return FetchSourceRows(source_, RECT{0, top, width_, top + rows}, bytesPerPixel, rows_.data(),
+                           static_cast<int64_t>(width_) * bytesPerPixel, kSrcJpegBandFetch);
 }
 
 // The band's samples as planes padded to whole MCUs: missing columns repeat

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <new>
 
-#include "Vorlat/VorlatTileGrid.h"
 #include "fileio/jpeg_encoder.h"
 #include "fileio/quarnite_error.h"
+#include "fileio/source_rows.h"
 #include "fileio/stream_impl.h"
 #include "fileio/tiff/mosaic_rows.h"
 #include "fileio/tiff/raw_sub_ifd.h"
@@ -275,34 +275,8 @@ IVorlatError* CTiffWriterBase::FetchRect(IVorlatDataSource* source, int32_t colo
     if (!source || !buffer || right <= left || bottom <= top)
         return nullptr;
     const int64_t bytesPerPixel = IVorlatDataSource::GetBitsPerPixel(colorSpace) / 8;
-    const int64_t rowBytes = (right - left) * bytesPerPixel;
-    const RECT rect = {left, top, right, bottom};
-    IVorlatTileGrid* grid = nullptr;
-    if (IVorlatError* err = source->MapRect(&grid, rect))
-        return QZ_WRAP(err);
-    if (!grid)
-        return QZ_FAIL(kErrState);
-    IVorlatError* err = nullptr;
-    for (int32_t row = 0; row < grid->GetRows() && !err; ++row)
-        for (int32_t column = 0; column < grid->GetColumns() && !err; ++column) {
-            void* pixels = nullptr;
-            RECT tileRect, used;
-            int32_t tileRowBytes = 0;
-            if ((err = source->LockTile(&pixels, &tileRect, &used, &tileRowBytes, *grid, column, row, nullptr))) {
-                err = QZ_WRAP(err);
-                break;
-            }
-            const size_t bytes = static_cast<size_t>((used.right - used.left) * bytesPerPixel);
-            for (int32_t y = used.top; y < used.bottom; ++y)
-                std::memcpy(buffer + (y - top) * rowBytes + (used.left - left) * bytesPerPixel,
-                            static_cast<const uint8_t*>(pixels) + static_cast<int64_t>(y - tileRect.top) * tileRowBytes +
-                                (used.left - tileRect.left) * bytesPerPixel,
-                            bytes);
-            if (IVorlatError* unlock = source->UnlockTile(*grid, column, row))
-                err = QZ_WRAP(unlock);
-        }
-    grid->Destroy();
-    return err;
+    return FetchSourceRows(source, RECT{left, top, right, bottom}, bytesPerPixel, buffer, (right - left) * bytesPerPixel,
+                           kSourceId);
 }
 
 IVorlatError* CTiffWriterBase::WriteJpegThumbnail(IVorlatDataSource* source, TiffImageRecord* record, uint32_t base)
