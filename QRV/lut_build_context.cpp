@@ -117,6 +117,39 @@ uint32_t LutTagFor(int32_t intent, bool inputSide)
     }
 }
 
+// Channels of an ICC colour space; 0 for a space this engine does not know.
+uint32_t ChannelsOf(uint32_t space)
+{
+    switch (space) {
+    case Sig("GRAY"): return 1;
+    case Sig("XYZ "): case Sig("Lab "): case Sig("Lch "): case Sig("Luv "): case Sig("YCbr"):
+    case Sig("Yxy "): case Sig("RGB "): case Sig("HSV "): case Sig("HLS "): case Sig("CMY "):
+        return 3;
+    case Sig("CMYK"): return 4;
+    default: break;
+    }
+    // '2CLR' .. '9CLR', 'ACLR' .. 'FCLR'
+    if ((space & 0x00FFFFFF) == (Sig("xCLR") & 0x00FFFFFF)) {
+        const uint32_t digit = space >> 24;
+        if (digit >= '2' && digit <= '9')
+            return digit - '0';
+        if (digit >= 'A' && digit <= 'F')
+            return digit - 'A' + 10;
+    }
+    return 0;
+}
+
+// The pixel loop takes its sample counts from the table, while callers size
+// their buffers by the header: the two must agree. The PCS side is always
+// three channels.
+bool TableFitsHeader(const LutTag& lut, const ProfileReader& profile, bool inputSide)
+{
+    const uint32_t device = inputSide ? lut.inputs : lut.outputs;
+    const uint32_t pcs = inputSide ? lut.outputs : lut.inputs;
+    const uint32_t expected = ChannelsOf(profile.DataSpace());
+    return device >= 1 && pcs == 3 && (expected == 0 || device == expected);
+}
+
 int LoadLutSide(LutBuildContext& side, ProfileReader& profile, const LutTag& lut)
 {
     side.kind = kSideLut;
@@ -181,6 +214,10 @@ int LoadSide(LutBuildContext& side, ProfileReader& profile, int32_t intent, bool
         if (r != 0)
             return r;
     }
+    // Absolute colorimetry divides by the media white.
+    for (double w : side.mediaWhite)
+        if (!(w > 0.0))
+            return 9;
 
     if (profile.DataSpace() == kSigGray) {
         side.kind = kSideGrey;
@@ -197,7 +234,7 @@ int LoadSide(LutBuildContext& side, ProfileReader& profile, int32_t intent, bool
     if (uint32_t tag = LutTagFor(intent, inputSide); tag != 0) {
         LutTag lut;
         if (profile.ReadLut(tag, lut) == 0)
-            return LoadLutSide(side, profile, lut);
+            return TableFitsHeader(lut, profile, inputSide) ? LoadLutSide(side, profile, lut) : 9;
     }
 
     side.kind = kSideMatrix;

@@ -209,6 +209,29 @@ TEST(QrvPixels, GreyIsSpreadBeforeTheMatrix)
         EXPECT_NEAR(out[i], i, 2) << i;
 }
 
+// Buffers sized by the header's colour space: a four-channel table in a
+// three-channel profile must fail the call, not read and write past them.
+TEST(QrvPixels, TableOfOtherChannelsThanTheHeaderNeverReachesThePixels)
+{
+    const std::vector<uint8_t> rgbWithCmykTables = LutProfile("RGB ", "Lab ", 4, 3, "A2B1", nullptr).Build();
+    const std::vector<uint8_t> rgbOutWithCmykTables = LutProfile("RGB ", "Lab ", 4, 3, nullptr, "B2A1").Build();
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> in, out;
+    } cases[] = {
+        {"input side", rgbWithCmykTables, RgbMatrixProfile().Build()},
+        {"output side", RgbMatrixProfile().Build(), rgbOutWithCmykTables},
+    };
+    for (const Case& c : cases) {
+        Engine e;
+        Configure(e, c.in, c.out, 8, 8);
+        ASSERT_EQ(QZCMSetIntent(e, 1), 0);
+        std::vector<uint8_t> in(7 * 3, 100), out(7 * 3, 0xEE);
+        EXPECT_EQ(QZCMProcessInterleavedData(e, 7, 1, in.data(), out.data(), 0, 0), 9) << c.what;
+        EXPECT_EQ(out, std::vector<uint8_t>(7 * 3, 0xEE)) << c.what;
+    }
+}
+
 TEST(QrvPixels, SamplesAboveTheirBitSizeAreMasked)
 {
     Engine e;

@@ -179,6 +179,60 @@ TEST(QrvProfileReader, UnreadableLookupTagsFallBackToTheMatrix)
     EXPECT_EQ(Load(lutOnly), 10);
 }
 
+// The pixel loop sizes its samples by the side's channel counts, and callers
+// size their buffers by the header: a table that says otherwise is refused,
+// never taken at its word.
+TEST(QrvProfileReader, RefusesLookupTablesThatDisagreeWithTheHeader)
+{
+    auto lut = [](const char* space, const char* pcs, const char* tag, int in, int out) {
+        int nodes = 1;
+        for (int k = 0; k < in; ++k)
+            nodes *= 2;
+        return IccBuilder(space, pcs, "prtr")
+            .XYZ("wtpt", 0.9642, 1.0, 0.8249)
+            .Mft2(tag, in, out, 2, qrvtest::LinearCurves(in, 2), 2, std::vector<uint16_t>(size_t(nodes) * out, 30000),
+                  qrvtest::LinearCurves(out, 2), 2)
+            .Build();
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> block;
+        bool inputSide;
+        int result;
+    } cases[] = {
+        {"CMYK table in an RGB profile", lut("RGB ", "Lab ", "A2B0", 4, 3), true, 9},
+        {"CMYK table out of an RGB profile", lut("RGB ", "Lab ", "B2A0", 3, 4), false, 9},
+        {"RGB table in a CMYK profile", lut("CMYK", "XYZ ", "A2B0", 3, 3), true, 9},
+        {"one PCS channel out of the input table", lut("RGB ", "Lab ", "A2B0", 3, 1), true, 9},
+        {"one PCS channel into the output table", lut("RGB ", "XYZ ", "B2A0", 1, 3), false, 9},
+        {"no input channels", lut("RGB ", "Lab ", "A2B0", 0, 3), true, 9},
+        {"no output channels", lut("CMYK", "Lab ", "B2A0", 3, 0), false, 9},
+        {"CMYK in", lut("CMYK", "Lab ", "A2B0", 4, 3), true, 0},
+        {"CMYK out", lut("CMYK", "Lab ", "B2A0", 3, 4), false, 0},
+        {"two colours in", lut("2CLR", "Lab ", "A2B0", 2, 3), true, 0},
+        {"a space of unknown channels", lut("GRAZ", "Lab ", "B2A0", 3, 1), false, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Load(c.block, 0, c.inputSide), c.result) << c.what;
+}
+
+TEST(QrvProfileReader, RefusesAMediaWhiteWithoutLight)
+{
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> block;
+        int result;
+    } cases[] = {
+        {"zero white point", qrvtest::RgbMatrixProfile().XYZ("wtpt", 0, 0, 0).Build(), 9},
+        {"zero Y", qrvtest::RgbMatrixProfile().XYZ("wtpt", 0.9642, 0, 0.8249).Build(), 9},
+        {"negative Z", qrvtest::RgbMatrixProfile().XYZ("wtpt", 0.9642, 1.0, -0.8).Build(), 9},
+        {"zero illuminant, no white point",
+         IccBuilder("GRAY", "XYZ ").Illuminant(0, 0, 0).CurveGamma("kTRC", 563).Build(), 9},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Load(c.block), c.result) << c.what;
+}
+
 TEST(QrvProfileReader, IntentChoosesTheLookupTag)
 {
     using qrvtest::LinearCurves;
