@@ -232,6 +232,10 @@ int LoadSide(LutBuildContext& side, ProfileReader& profile, int32_t intent, bool
     }
 
     if (uint32_t tag = LutTagFor(intent, inputSide); tag != 0) {
+        // A profile need not carry a table for every intent: the intent-0
+        // table stands in for an absent one.
+        if (profile.FindTag(tag) == 10)
+            tag = LutTagFor(0, inputSide);
         LutTag lut;
         if (profile.ReadLut(tag, lut) == 0)
             return TableFitsHeader(lut, profile, inputSide) ? LoadLutSide(side, profile, lut) : 9;

@@ -262,6 +262,45 @@ TEST(QrvProfileReader, IntentChoosesTheLookupTag)
     }
 }
 
+// A profile that carries only the intent-0 tables serves every intent with
+// them; a table of the intent asked for still comes first.
+TEST(QrvProfileReader, AbsentIntentTablesFallBackToTheIntentZeroTables)
+{
+    using qrvtest::LinearCurves;
+    auto with = [](std::vector<const char*> tags) {
+        IccBuilder b("CMYK", "Lab ", "prtr");
+        b.XYZ("wtpt", 0.9642, 1.0, 0.8249);
+        for (const char* tag : tags) {
+            const bool a2b = tag[0] == 'A';
+            const uint16_t node = uint16_t(1000 * (tag[3] - '0' + 1) + (a2b ? 0 : 500));
+            b.Mft2(tag, a2b ? 4 : 3, a2b ? 3 : 4, 2, LinearCurves(a2b ? 4 : 3, 2), 2,
+                   std::vector<uint16_t>(a2b ? 48 : 32, node), LinearCurves(a2b ? 3 : 4, 2), 2);
+        }
+        return b.Build();
+    };
+    const std::vector<uint8_t> zeroOnly = with({"A2B0", "B2A0"});
+    const std::vector<uint8_t> zeroAndTwo = with({"A2B0", "B2A0", "A2B2", "B2A2"});
+    struct Case {
+        const std::vector<uint8_t>* block;
+        int intent;
+        bool input;
+        uint16_t node;
+    } cases[] = {
+        {&zeroOnly, 0, true, 1000},   {&zeroOnly, 1, true, 1000},   {&zeroOnly, 2, true, 1000},
+        {&zeroOnly, 3, true, 1000},   {&zeroOnly, 1, false, 1500},  {&zeroOnly, 2, false, 1500},
+        {&zeroOnly, 3, false, 1500},  {&zeroAndTwo, 3, true, 3000}, {&zeroAndTwo, 3, false, 3500},
+        {&zeroAndTwo, 1, true, 1000},
+    };
+    for (const Case& c : cases) {
+        LutBuildContext side;
+        ASSERT_EQ(Load(*c.block, c.intent, c.input, side), 0) << "intent " << c.intent;
+        ASSERT_EQ(side.kind, kSideLut) << "intent " << c.intent;
+        EXPECT_EQ(side.table.Nodes()[0], c.node) << "intent " << c.intent << (c.input ? " input" : " output");
+    }
+    // Intent 4 reads no lookup tag, so this profile has nothing to give it.
+    EXPECT_EQ(Load(zeroOnly, 4), 10);
+}
+
 TEST(QrvProfileReader, GreyProfilesUseTheirToneCurveWhateverElseTheyHold)
 {
     std::vector<uint8_t> p = qrvtest::GreyProfile(563)
