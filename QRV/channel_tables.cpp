@@ -100,6 +100,23 @@ double ApplyProfileCurve(const CountedBuffer& curve, double x, bool hue, bool ou
     return x;
 }
 
+// CIE lightness and relative luminance, both as 0..1 of their ranges.
+double LuminanceOfLightness(double l)
+{
+    const double white[3] = {1.0, 1.0, 1.0};
+    double c[3] = {100.0 * l, 0.0, 0.0};
+    LabToXYZ(c, white);
+    return c[1];
+}
+
+double LightnessOfLuminance(double y)
+{
+    const double white[3] = {1.0, 1.0, 1.0};
+    double c[3] = {y, y, y};
+    XYZToLab(c, white);
+    return c[0] / 100.0;
+}
+
 bool SameBuffer(const CountedBuffer& a, const CountedBuffer& b)
 {
     if (a.length != b.length)
@@ -157,6 +174,8 @@ int BuildTables(QZCMTransform& t, int32_t inBits, int32_t outBits, const UserCur
                 x = ApplyProfileCurve(t.inputCurves[ch], x, hue, false);
             if (toneAxis)
                 x = GreyAxisInverse(Confine(x, false));
+            else if (t.matrixCore && t.inputGreyLightness)
+                x = LuminanceOfLightness(Confine(x, false));
             in[k] = TruncSat<uint16_t>(65535.0 * x);
             if (std::abs(static_cast<int32_t>(in[k]) - static_cast<int32_t>(k)) > tolerance)
                 identity = false;
@@ -187,6 +206,8 @@ int BuildTables(QZCMTransform& t, int32_t inBits, int32_t outBits, const UserCur
         bool identity = full;
         for (uint32_t l = start; l <= end; ++l) {
             double y = (l - start) / span;
+            if (t.matrixCore && t.outputGreyLightness)
+                y = LightnessOfLuminance(y);
             if (!user || slot.mode == 1)
                 y = ApplyProfileCurve(t.outputCurves[ch], y, hue, true);
             if (user)

@@ -44,6 +44,10 @@ struct QZCMTransform {
     // Which shared 'Lch ' tables this transform holds a count of.
     bool holdsSinCos;
     bool holdsAtan;
+    // A grey side whose connection space is 'Lab ' or 'Lch ': its tone curve
+    // gives L*, while the matrix core works in Y.
+    bool inputGreyLightness;
+    bool outputGreyLightness;
 };
 
 void InitTransform(QZCMTransform& t);

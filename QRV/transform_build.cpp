@@ -173,6 +173,8 @@ int BuildTransform(QZCMTransform& t, const uint8_t* inBlock, uint32_t inBytes, c
 
     t.inputIsLut = in.kind == kSideLut;
     t.outputIsLut = out.kind == kSideLut;
+    t.inputGreyLightness = in.kind == kSideGrey && IsLabOrLch(in.toSpace);
+    t.outputGreyLightness = out.kind == kSideGrey && IsLabOrLch(out.fromSpace);
     t.passThrough = IsLabOrLch(t.inputSpace) && IsLabOrLch(t.outputSpace);
     t.matrixCore = 0;
 

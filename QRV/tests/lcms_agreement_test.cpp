@@ -24,6 +24,7 @@ const std::string kAdobe = kIcc + "compatibleWithAdobeRGB1998.icc";
 const std::string kRomm = kIcc + "ghostscript/rommrgb.icc";
 const std::string kCmyk = kIcc + "ghostscript/default_cmyk.icc";
 const std::string kGrey = kIcc + "ghostscript/sgray.icc";
+const std::string kGreyLab = kIcc + "Gray-CIE_L.icc";  // its tone curve gives L*
 const std::string kLab = kIcc + "ghostscript/lab.icc";
 // Carries only the intent-0 tables A2B0 and B2A0.
 const std::string kPsCmyk = kIcc + "ghostscript/ps_cmyk.icc";
@@ -131,7 +132,7 @@ class QrvAgreesWithLcms : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const std::string& f : {kSrgb, kAdobe, kRomm, kCmyk, kGrey, kLab, kPsCmyk}) {
+        for (const std::string& f : {kSrgb, kAdobe, kRomm, kCmyk, kGrey, kGreyLab, kLab, kPsCmyk}) {
             FILE* fp = std::fopen(f.c_str(), "rb");
             ASSERT_NE(fp, nullptr) << f << " (Debian packages icc-profiles-free, libgs-common)";
             std::fclose(fp);
@@ -207,28 +208,33 @@ TEST_F(QrvAgreesWithLcms, MatrixPaths16Bit)
     }
 }
 
+// Grey profiles with either connection space, through the matrix core.
 TEST_F(QrvAgreesWithLcms, GreyToAndFromRgb)
 {
     std::vector<uint8_t> grey(256);
     for (int i = 0; i < 256; ++i)
         grey[i] = uint8_t(i);
-    {
-        const std::vector<uint8_t> ours = Convert<uint8_t>(kGrey, kSrgb, 8, grey, 1, 3);
-        Lcms ref(kGrey, kSrgb, TYPE_GRAY_8, TYPE_RGB_8);
-        std::vector<uint8_t> theirs(256 * 3);
-        cmsDoTransform(ref.xform, grey.data(), theirs.data(), 256);
-        for (size_t i = 0; i < theirs.size(); ++i)
-            EXPECT_NEAR(ours[i], theirs[i], 2) << "grey " << i / 3;
-    }
-    {
-        const std::vector<uint8_t> rgb = RgbCube8(15);
-        const std::vector<uint8_t> ours = Convert<uint8_t>(kSrgb, kGrey, 8, rgb, 3, 1);
-        Lcms ref(kSrgb, kGrey, TYPE_RGB_8, TYPE_GRAY_8);
-        std::vector<uint8_t> theirs(rgb.size() / 3);
-        cmsDoTransform(ref.xform, rgb.data(), theirs.data(), cmsUInt32Number(theirs.size()));
-        for (size_t i = 0; i < theirs.size(); ++i)
-            EXPECT_NEAR(ours[i], theirs[i], 2) << "rgb " << int(rgb[3 * i]) << " " << int(rgb[3 * i + 1]) << " "
-                                               << int(rgb[3 * i + 2]);
+    for (const std::string& greyProfile : {kGrey, kGreyLab}) {
+        {
+            const std::vector<uint8_t> ours = Convert<uint8_t>(greyProfile, kSrgb, 8, grey, 1, 3);
+            Lcms ref(greyProfile, kSrgb, TYPE_GRAY_8, TYPE_RGB_8);
+            ASSERT_NE(ref.xform, nullptr);
+            std::vector<uint8_t> theirs(256 * 3);
+            cmsDoTransform(ref.xform, grey.data(), theirs.data(), 256);
+            for (size_t i = 0; i < theirs.size(); ++i)
+                EXPECT_NEAR(ours[i], theirs[i], 2) << greyProfile << " grey " << i / 3;
+        }
+        {
+            const std::vector<uint8_t> rgb = RgbCube8(15);
+            const std::vector<uint8_t> ours = Convert<uint8_t>(kSrgb, greyProfile, 8, rgb, 3, 1);
+            Lcms ref(kSrgb, greyProfile, TYPE_RGB_8, TYPE_GRAY_8);
+            ASSERT_NE(ref.xform, nullptr);
+            std::vector<uint8_t> theirs(rgb.size() / 3);
+            cmsDoTransform(ref.xform, rgb.data(), theirs.data(), cmsUInt32Number(theirs.size()));
+            for (size_t i = 0; i < theirs.size(); ++i)
+                EXPECT_NEAR(ours[i], theirs[i], 2) << greyProfile << " rgb " << int(rgb[3 * i]) << " "
+                                                   << int(rgb[3 * i + 1]) << " " << int(rgb[3 * i + 2]);
+        }
     }
 }
 

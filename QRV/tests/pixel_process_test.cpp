@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -229,6 +230,34 @@ TEST(QrvPixels, TableOfOtherChannelsThanTheHeaderNeverReachesThePixels)
         std::vector<uint8_t> in(7 * 3, 100), out(7 * 3, 0xEE);
         EXPECT_EQ(QZCMProcessInterleavedData(e, 7, 1, in.data(), out.data(), 0, 0), 9) << c.what;
         EXPECT_EQ(out, std::vector<uint8_t>(7 * 3, 0xEE)) << c.what;
+    }
+}
+
+// A grey profile whose connection space is Lab has a tone curve that gives
+// L*; the matrix core works in Y, so the two meet through the CIE lightness
+// function in both directions.
+TEST(QrvPixels, GreyWithLabConnectionMeetsTheMatrixInLightness)
+{
+    struct Case {
+        double lightness, y;
+    } cases[] = {{0, 0}, {8, 0.008856}, {25, 0.044155}, {50, 0.184187}, {75, 0.482781}, {100, 1}};
+    for (qrv::KernelChoice k : kBothPaths) {
+        ForcedKernels forced(k);
+        Engine toRgb, toGrey;
+        Configure(toRgb, GreyProfile(256, "Lab ").Build(), RgbMatrixProfileIdentityCurves().Build(), 16, 16);
+        Configure(toGrey, RgbMatrixProfileIdentityCurves().Build(), GreyProfile(256, "Lab ").Build(), 16, 16);
+        for (const Case& c : cases) {
+            const uint16_t grey = uint16_t(std::lround(c.lightness / 100 * 65535));
+            uint16_t rgb[3] = {};
+            ASSERT_EQ(QZCMProcessInterleavedData(toRgb, 1, 1, &grey, rgb, 0, 0), 0);
+            for (uint16_t v : rgb)
+                EXPECT_NEAR(v, c.y * 65535, 12) << "L* " << c.lightness;
+            const uint16_t linear[3] = {uint16_t(std::lround(c.y * 65535)), uint16_t(std::lround(c.y * 65535)),
+                                        uint16_t(std::lround(c.y * 65535))};
+            uint16_t back = 0;
+            ASSERT_EQ(QZCMProcessInterleavedData(toGrey, 1, 1, linear, &back, 0, 0), 0);
+            EXPECT_NEAR(back, grey, 40) << "Y " << c.y;
+        }
     }
 }
 
