@@ -473,6 +473,17 @@ IVorlatError* CVorlatImage::SetData(void* bits, int32_t rowBytes, const RECT& re
     return SetData(bits, rowBytes, flip_, rotation_, rect);
 }
 
+IVorlatError* CVorlatImage::GetPixel(VorlatPixel* pixel, int32_t x, int32_t y) const
+{
+    IVorlatError* err = nullptr;
+    // The common reader finds the tile by truncating division: a negative position
+    // would land in tile 0 and read before its buffer.
+    if (tileSize_ <= 0 || x < 0 || y < 0 || x >= width_ || y >= height_)
+        return Fail(__LINE__, kVorlatErrState);
+    VorlatFailed(&err, kModuleImage, __LINE__, IVorlatDataSource::GetPixel(pixel, x, y));
+    return err;
+}
+
 IVorlatError* CVorlatImage::SetPixel(const VorlatPixel& pixel, int32_t x, int32_t y)
 {
     IVorlatError* err = nullptr;

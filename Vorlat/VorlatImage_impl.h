@@ -33,6 +33,7 @@ public:
     IVorlatError* UnlockTile(const IVorlatTileID& id) const override;
     IVorlatError* UnlockTile(int32_t column, int32_t row) const override;
     IVorlatError* MapRect(IVorlatTileGrid** grid, const RECT& rect) const override;
+    IVorlatError* GetPixel(VorlatPixel* pixel, int32_t x, int32_t y) const override;
 
     // Image
     void Destroy() override;

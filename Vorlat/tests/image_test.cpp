@@ -242,6 +242,27 @@ TEST_F(ImageTest, SetPixelThenGetPixelForEveryCode)
     }
 }
 
+// Positions outside the image are refused on both ways, also where truncating
+// division would find tile 0 (negative) or the padding of the last tile.
+TEST_F(ImageTest, RefusesPixelsOutsideTheImage)
+{
+    IVorlatImage* image = MakeImage(manager, 0, 2, 100, 30);
+    const VorlatPixel written{2, {{9}}};
+    const struct {
+        int32_t x, y;
+    } outside[] = {{-1, 0}, {0, -1}, {-1, -1}, {-200, 5}, {100, 0}, {0, 30}, {INT32_MIN, INT32_MIN}, {INT32_MAX, 0}};
+    for (const auto& p : outside) {
+        VorlatPixel read{};
+        EXPECT_EQ(Failure(image->GetPixel(&read, p.x, p.y)), kVorlatErrState) << p.x << "," << p.y;
+        EXPECT_EQ(Failure(image->SetPixel(written, p.x, p.y)), kVorlatErrState) << p.x << "," << p.y;
+    }
+    VorlatPixel corner{};
+    VORLAT_OK(image->SetPixel(written, 99, 29));
+    VORLAT_OK(image->GetPixel(&corner, 99, 29));
+    EXPECT_EQ(corner.bytes[0], 9);
+    image->Destroy();
+}
+
 TEST_F(ImageTest, OneBitPixelIsTheMostSignificantBit)
 {
     IVorlatImage* image = MakeImage(manager, 0, 1, 16, 1);
