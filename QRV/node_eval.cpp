@@ -9,9 +9,13 @@ namespace qrv {
 
 namespace {
 
-bool BothLabOrBothLch(uint32_t a, uint32_t b)
+// An 'Lch ' to 'Lch ' table is not evaluated: its values travel through the
+// grid in the 'Lab ' encoding (the pixel loop converts them on the way in and
+// out), so the side passes them on as they are. An abstract 'Lab ' profile's
+// table is its whole effect and is always evaluated.
+bool LchToLch(uint32_t from, uint32_t to)
 {
-    return (a == kSigLab && b == kSigLab) || (a == kSigLch && b == kSigLch);
+    return from == kSigLch && to == kSigLch;
 }
 
 bool AbsoluteIntent(const NodeRecord& r)
@@ -49,7 +53,7 @@ bool InputToPcs(const NodeRecord& r, const double* coords, double* c)
         MatrixTimesColour(in.matrix, v);
     for (double& x : v)
         x *= 65535.0;
-    if (BothLabOrBothLch(in.fromSpace, in.toSpace)) {
+    if (LchToLch(in.fromSpace, in.toSpace)) {
         for (int i = 0; i < 3; ++i)
             c[i] = v[i];
         return false;
@@ -129,7 +133,7 @@ void ConnectPcs(const NodeRecord& r, double* c, bool realXYZ)
 void PcsToLut(const NodeRecord& r, double* c, double* outputs)
 {
     const LutBuildContext& out = *r.output;
-    if (BothLabOrBothLch(out.fromSpace, out.toSpace)) {
+    if (LchToLch(out.fromSpace, out.toSpace)) {
         for (uint32_t j = 0; j < out.outputChannels && j < 3; ++j)
             outputs[j] = c[j] * kInv65535;
         return;

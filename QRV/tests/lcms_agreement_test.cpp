@@ -26,6 +26,8 @@ const std::string kCmyk = kIcc + "ghostscript/default_cmyk.icc";
 const std::string kGrey = kIcc + "ghostscript/sgray.icc";
 const std::string kGreyLab = kIcc + "Gray-CIE_L.icc";  // its tone curve gives L*
 const std::string kLab = kIcc + "ghostscript/lab.icc";
+// An abstract Lab to Lab profile whose table re-encodes L*a*b*.
+const std::string kItuLab = kIcc + "ITULab.icc";
 // Carries only the intent-0 tables A2B0 and B2A0.
 const std::string kPsCmyk = kIcc + "ghostscript/ps_cmyk.icc";
 
@@ -132,7 +134,7 @@ class QrvAgreesWithLcms : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const std::string& f : {kSrgb, kAdobe, kRomm, kCmyk, kGrey, kGreyLab, kLab, kPsCmyk}) {
+        for (const std::string& f : {kSrgb, kAdobe, kRomm, kCmyk, kGrey, kGreyLab, kLab, kItuLab, kPsCmyk}) {
             FILE* fp = std::fopen(f.c_str(), "rb");
             ASSERT_NE(fp, nullptr) << f << " (Debian packages icc-profiles-free, libgs-common)";
             std::fclose(fp);
@@ -299,6 +301,27 @@ TEST_F(QrvAgreesWithLcms, ColorimetricIntentsUseTheIntentZeroTablesWhenTheyAreAl
     Stats s = Summarise(DeltaE(kPsCmyk, TYPE_CMYK_8, ours.data(), theirs.data(), in.size() / 3));
     EXPECT_LE(s.mean, 5.0);
     EXPECT_LE(s.p95, 13.0);
+}
+
+// Passed over, the table would leave colours up to 72 dE off.
+TEST_F(QrvAgreesWithLcms, AbstractLabTableIsApplied)
+{
+    std::vector<uint16_t> in;
+    for (int l = 0; l < 65536; l += 4369)
+        for (int a = 0; a < 65536; a += 4369)
+            for (int b = 0; b < 65536; b += 4369)
+                in.insert(in.end(), {uint16_t(l), uint16_t(a), uint16_t(b)});
+    Lcms ref(kItuLab, kSrgb, TYPE_LabV2_16, TYPE_RGB_16);
+    ASSERT_NE(ref.xform, nullptr);
+    std::vector<uint16_t> theirs(in.size());
+    cmsDoTransform(ref.xform, in.data(), theirs.data(), cmsUInt32Number(in.size() / 3));
+    for (qrv::KernelChoice k : kBothPaths) {
+        ForcedKernels forced(k);
+        const std::vector<uint16_t> ours = Convert<uint16_t>(kItuLab, kSrgb, 16, in, 3, 3);
+        Stats s = Summarise(DeltaE(kSrgb, TYPE_RGB_16, ours.data(), theirs.data(), in.size() / 3));
+        EXPECT_LE(s.mean, 0.5) << int(k);
+        EXPECT_LE(s.max, 1.0) << int(k);
+    }
 }
 
 TEST_F(QrvAgreesWithLcms, LabPassThroughIsExact)

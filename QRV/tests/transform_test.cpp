@@ -232,25 +232,38 @@ TEST(QrvTransform, LookupToGreyTakesYOfAnXyzConnection)
     EXPECT_NEAR(out, 32768, 8);
 }
 
-TEST(QrvTransform, AbstractLabInputPassesItsCoordinatesToTheConnection)
+// An abstract Lab profile's table is its whole effect: on either side of a
+// lookup-table transform it must be applied, not passed over.
+TEST(QrvTransform, AbstractLabProfilesApplyTheirTable)
 {
-    // The abstract profile's own table is all zero; a Lab to Lab lookup
-    // side is not evaluated, so the zeros never show.
-    const std::vector<uint8_t> zeroTable = IccBuilder("Lab ", "Lab ", "abst")
-                                               .Mft2("A2B1", 3, 3, 2, LinearCurves(3, 2), 2, std::vector<uint16_t>(24, 0),
-                                                     LinearCurves(3, 2), 2)
-                                               .Build();
-    const std::vector<uint8_t> rgb = LutProfile("RGB ", "Lab ", 3, 2, nullptr, "B2A1").Build();
-    Engine e;
-    ASSERT_EQ(e.SetProfiles(zeroTable, rgb), 0);
-    ASSERT_EQ(QZCMSetIntent(e, 1), 0);
-    ASSERT_EQ(QZCMSetInputBitSize(e, 16), 0);
-    ASSERT_EQ(QZCMSetOutputBitSize(e, 16), 0);
-    const uint16_t in[3] = {10000, 30000, 50000};
-    uint16_t out[3] = {};
-    ASSERT_EQ(QZCMProcessInterleavedData(e, 1, 1, in, out, 0, 0), 0);
-    for (int c = 0; c < 3; ++c)
-        EXPECT_NEAR(out[c], in[c], 8) << c;
+    // Two grid points per axis, each node the mirror of its coordinates.
+    std::vector<uint16_t> mirror;
+    for (int n = 0; n < 8; ++n)
+        for (int c = 0; c < 3; ++c)
+            mirror.push_back(uint16_t(n >> (2 - c) & 1 ? 0 : 65535));
+    IccBuilder abstractLab("Lab ", "Lab ", "abst");
+    for (const char* tag : {"A2B1", "B2A1"})
+        abstractLab.Mft2(tag, 3, 3, 2, LinearCurves(3, 2), 2, mirror, LinearCurves(3, 2), 2);
+    const std::vector<uint8_t> mirrorLab = abstractLab.Build();
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> in, out;
+    } cases[] = {
+        {"input side", mirrorLab, LutProfile("RGB ", "Lab ", 3, 2, nullptr, "B2A1").Build()},
+        {"output side", LutProfile("RGB ", "Lab ", 3, 2, "A2B1", nullptr).Build(), mirrorLab},
+    };
+    for (const Case& c : cases) {
+        Engine e;
+        ASSERT_EQ(e.SetProfiles(c.in, c.out), 0);
+        ASSERT_EQ(QZCMSetIntent(e, 1), 0);
+        ASSERT_EQ(QZCMSetInputBitSize(e, 16), 0);
+        ASSERT_EQ(QZCMSetOutputBitSize(e, 16), 0);
+        const uint16_t in[3] = {10000, 30000, 50000};
+        uint16_t out[3] = {};
+        ASSERT_EQ(QZCMProcessInterleavedData(e, 1, 1, in, out, 0, 0), 0);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(out[k], 65535 - in[k], 8) << c.what << " channel " << k;
+    }
 }
 
 TEST(QrvTransform, ChangingOnlyABitSizeKeepsTheCore)
