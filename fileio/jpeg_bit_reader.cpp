@@ -70,6 +70,10 @@ bool JpegBitReader::More()
         endError_ = endError_ ? endError_ : QZ_FAIL(kErrAllocation);
         return false;
     }
+    // The buffer is empty at `at` until a read succeeds, so that a failed
+    // read leaves next_ and end_ on the buffer for Offset and Restart.
+    bufferOffset_ = at;
+    next_ = end_ = buffer_.data();
     uint32_t want = kChunk;
     if (streamSize_ > at && streamSize_ - at < want)
         want = streamSize_ - at;
@@ -96,8 +100,6 @@ bool JpegBitReader::More()
         err->Destroy();
         want /= 2;
     }
-    bufferOffset_ = at;
-    next_ = buffer_.data();
     end_ = next_ + want;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Vorlat/VorlatTile.h"
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_tables.h"
 
@@ -477,20 +478,28 @@ IVorlatError* CJpegDecoder::LoadTileRow(int32_t n)
 
     // Hands over the band rows [top, bottom): all of them in the first pass,
     // else the part that the rows asked for cover. True once the caller is served.
+    int32_t handedTo = firstPass_ ? 0 : start;
     auto deliver = [&](int32_t top, int32_t bottom, IVorlatError** err) {
         int32_t from = top, to = bottom;
         if (!firstPass_) {
             from = std::max(top, start);
             to = std::min(bottom, end);
         }
-        if (from < to)
+        if (from < to) {
             *err = HandOver(band_.data() + static_cast<int64_t>(from - top) * rowBytes_, rowBytes_, from, to, width_);
+            if (!*err)
+                handedTo = to;
+        }
         return !firstPass_ && to >= end;
+    };
+    auto fail = [&](IVorlatError* err) {
+        ForgetPartTileRow(handedTo);
+        return err;
     };
 
     for (mcuRow_ = m; mcuRow_ < rows;) {
         if (IVorlatError* err = DecodeMcuRow(writePosition_))
-            return err;
+            return fail(err);
         if (firstPass_) {
             RowState& state = rowIndex_[mcuRow_];
             state.offset = bits_.Offset();
@@ -511,7 +520,7 @@ IVorlatError* CJpegDecoder::LoadTileRow(int32_t n)
         IVorlatError* err = nullptr;
         const bool served = deliver(top, bottom, &err);
         if (err)
-            return err;
+            return fail(err);
         rowsDone_ = bottom;
         writePosition_ = band_.data();
         if (bottom >= height_) {
@@ -525,11 +534,29 @@ IVorlatError* CJpegDecoder::LoadTileRow(int32_t n)
         IVorlatError* err = nullptr;
         deliver(rowsDone_, height_, &err);
         if (err)
-            return err;
+            return fail(err);
         rowsDone_ = height_;
     }
     firstPass_ = false;
     return nullptr;
+}
+
+// Bands and tiles need not share their borders, so a decode that stops early
+// can leave a tile row partly written; the loader takes a written tile as
+// loaded, so its tiles are marked unwritten and read again at their next lock.
+void CJpegDecoder::ForgetPartTileRow(int32_t handedTo)
+{
+    if (handedTo % tileRows_ == 0 || handedTo >= height_)
+        return;
+    const int32_t row = handedTo / tileRows_;
+    for (int32_t column = 0; static_cast<int64_t>(column) * tileRows_ < width_; ++column) {
+        IVorlatTile* tile = nullptr;
+        if (IVorlatError* err = image_->GetTile(&tile, column, row)) {
+            err->Destroy();
+            continue;
+        }
+        tile->SetDirty(false);
+    }
 }
 
 } // namespace quarnite

@@ -131,6 +131,7 @@ private:
     void Transform(int32_t* block, const uint32_t* quant);
     IVorlatError* DecodeMcuRow(uint8_t* row);
     IVorlatError* HandOver(const uint8_t* bits, int32_t rowBytes, int32_t top, int32_t bottom, int32_t right);
+    void ForgetPartTileRow(int32_t handedTo);
 
     std::vector<JpegQuantTable> quantTables_;
     std::vector<JpegHuffmanTable> huffmanTables_;

@@ -3,6 +3,7 @@
 // on-demand decoding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "fileio/VorlatLoad.h"
@@ -501,6 +502,69 @@ TEST(JpegReader, LoadTileRowDecodesAllFirstAndThenOnlyTheRowsAskedFor)
     }
     EXPECT_EQ(0, Cause(reader.LoadTileRow(rows)));  // past the last row: nothing
     image->Destroy();
+}
+
+// Drawing a cut file tile by tile: a tile whose rows lie past the end of the
+// data never shows invented pixels, however often it is locked again.
+TEST(JpegReader, EveryTileLockPastTheEndOfTheDataFails)
+{
+    struct Case {
+        int32_t width, height, channels;
+        int32_t keptPercent;  // of the entropy-coded data
+    } cases[] = {
+        {1024, 1024, 3, 0},  // more rows than one read of the stream holds
+        {64, 48, 1, 0},
+        {1024, 1024, 3, 50},
+        {64, 48, 3, 60},
+    };
+    Pipeline pipeline;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " kept " << c.keptPercent << "%");
+        const Bytes whole = Encode(pipeline, MakePhoto(c.width, c.height, c.channels, 3), 3);
+        const Pixels intact = Decode(pipeline, whole).pixels;
+        const size_t entropy = whole.size() - Segments(whole).scan.size();
+        const Bytes cut(whole.begin(), whole.begin() + entropy + (whole.size() - entropy) * c.keptPercent / 100);
+
+        Memory in(cut);
+        IVorlatLoad* load = nullptr;
+        ASSERT_EQ(0, Cause(IVorlatLoad::CreateLoad(&load)));
+        ASSERT_EQ(0, Cause(load->AttachStream(in.get(), nullptr, 0, 0)));
+        ASSERT_EQ(0, Cause(load->PrepareToLoad(pipeline.Manager())));
+        auto* source = dynamic_cast<IVorlatDataSource*>(load);
+        int32_t tile = 0, rowBytes = 0;
+        ASSERT_EQ(0, Cause(source->GetTileSize(&tile)));
+        ASSERT_EQ(0, Cause(source->GetRowBytes(&rowBytes)));
+        ASSERT_GT(tile, 0);
+        const int32_t columns = (c.width + tile - 1) / tile, rows = (c.height + tile - 1) / tile;
+        for (int32_t round = 0; round < 2; ++round)
+            for (int32_t row = 0; row < rows; ++row)
+                for (int32_t column = 0; column < columns; ++column) {
+                    SCOPED_TRACE(testing::Message() << "round " << round << " tile " << column << "," << row);
+                    void* bits = nullptr;
+                    const int32_t error = Cause(source->LockTile(&bits, column, row, nullptr));
+                    if (c.keptPercent == 0 || row == rows - 1) {
+                        EXPECT_EQ(1103, error);
+                    } else if (round == 1 && row == 0) {
+                        EXPECT_EQ(0, error);  // the rows before the cut stay readable
+                    }
+                    if (error) {
+                        EXPECT_EQ(1103, error);
+                        EXPECT_EQ(nullptr, bits);
+                        continue;
+                    }
+                    const auto* pixels = static_cast<const uint8_t*>(bits);
+                    int32_t wrong = 0;
+                    for (int32_t y = row * tile; y < std::min(c.height, (row + 1) * tile); ++y)
+                        for (int32_t x = column * tile; x < std::min(c.width, (column + 1) * tile); ++x)
+                            for (int32_t k = 0; k < c.channels; ++k)
+                                wrong += pixels[(y - row * tile) * rowBytes + (x - column * tile) * c.channels + k] !=
+                                         intact.At(x, y, k);
+                    EXPECT_EQ(0, wrong);
+                    EXPECT_EQ(0, Cause(source->UnlockTile(column, row)));
+                }
+        load->DetachStream();
+        load->Destroy();
+    }
 }
 
 TEST(JpegReader, ComponentsNamedRgbAreStoredWithoutConversion)

@@ -98,6 +98,8 @@ public:
             manager_->Destroy();
     }
 
+    IVorlatManager* Manager() const { return manager_; }
+
     IVorlatImage* NewImage()
     {
         IVorlatImage* image = nullptr;
