@@ -10,6 +10,9 @@ namespace quarnite {
 namespace {
 constexpr int32_t kSourceId = kSrcJpegReader;
 constexpr int64_t kBandBytes = 0x100000;
+
+// A reduced size rounds down, but never to nothing: the first MCU always holds a pixel.
+int32_t ReducedSize(int32_t size, int32_t scale) { return std::max(1, size / scale); }
 } // namespace
 
 CJpegDecoder::CJpegDecoder(IVorlatStream* stream) : stream_(stream) {}
@@ -330,7 +333,7 @@ IVorlatError* CJpegDecoder::PrepareImage(IVorlatImage* image)
 {
     if (IVorlatError* err = image->SetColorSpace(pixelType_))
         return QZ_WRAP(err);
-    if (IVorlatError* err = image->SetSize(width_ / scale_, height_ / scale_))
+    if (IVorlatError* err = image->SetSize(ReducedSize(width_, scale_), ReducedSize(height_, scale_)))
         return QZ_WRAP(err);
     if (IVorlatError* err = image->SetResolution(resolution_))
         return QZ_WRAP(err);
@@ -358,7 +361,7 @@ IVorlatError* CJpegDecoder::PrepareImage(IVorlatImage* image)
     for (auto& component : scan_)
         component.prediction = 0;
     writePosition_ = band_.data();
-    outputHeight_ = height_ / scale_;
+    outputHeight_ = ReducedSize(height_, scale_);
     outRowBytes_ = rowBytes_ / scale_;
     return nullptr;
 }
@@ -411,7 +414,7 @@ IVorlatError* CJpegDecoder::Execute()
         }
         if ((rowsDone_ + bandRows) / scale_ <= outputHeight_) {
             if (IVorlatError* err = HandOver(band_.data(), outRowBytes_, rowsDone_ / scale_,
-                                             (rowsDone_ + bandRows) / scale_, width_ / scale_))
+                                             (rowsDone_ + bandRows) / scale_, ReducedSize(width_, scale_)))
                 return err;
             rowsDone_ += bandRows;
             writePosition_ = band_.data();
@@ -421,7 +424,7 @@ IVorlatError* CJpegDecoder::Execute()
     // The last band, full or not, is always handed over, so that the decode finishes.
     if (rowsDone_ / scale_ < outputHeight_) {
         if (IVorlatError* err =
-                HandOver(band_.data(), outRowBytes_, rowsDone_ / scale_, outputHeight_, width_ / scale_))
+                HandOver(band_.data(), outRowBytes_, rowsDone_ / scale_, outputHeight_, ReducedSize(width_, scale_)))
             return err;
     }
     rowsDone_ = outputHeight_ * scale_;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_tables.h"
 #include "fileio/tests/jpeg_test_util.h"
@@ -130,6 +133,37 @@ TEST(JpegDecoder, InverseDctOfADcTermAndTheReducedScales)
     InverseDct8x8(wild, big, 1);
     for (int i = 0; i < 64; ++i)
         EXPECT_LT(std::abs(wild[i]), 1 << 17);
+}
+
+// A reduced decode rounds each size down but keeps at least one pixel, and
+// that pixel shows the picture.
+TEST(JpegDecoder, ReducedSizesAreAtLeastOnePixel)
+{
+    const struct {
+        int32_t width, height;
+    } sizes[] = {{1, 1}, {1000, 1}, {1, 1000}, {7, 9}, {17, 15}};
+    const uint8_t colour[3] = {90, 160, 210};
+    Pipeline pipeline;
+    for (int32_t channels : {1, 3})
+        for (const auto& size : sizes) {
+            Pixels flat{size.width, size.height, channels, {}};
+            for (int32_t i = 0; i < size.width * size.height; ++i)
+                flat.data.insert(flat.data.end(), colour, colour + channels);
+            const std::vector<uint8_t> file = Encode(pipeline, flat, 4);
+            for (int32_t scale : {2, 4, 8}) {
+                SCOPED_TRACE(testing::Message() << size.width << "x" << size.height << " channels " << channels
+                                                << " 1/" << scale);
+                const Decoded d = Decode(pipeline, file, scale);
+                ASSERT_EQ(0, d.error);
+                EXPECT_EQ(std::max(1, size.width / scale), d.pixels.width);
+                EXPECT_EQ(std::max(1, size.height / scale), d.pixels.height);
+                ASSERT_FALSE(d.pixels.data.empty());
+                int32_t most = 0;
+                for (size_t i = 0; i < d.pixels.data.size(); ++i)
+                    most = std::max(most, std::abs(d.pixels.data[i] - colour[i % channels]));
+                EXPECT_LE(most, 3);
+            }
+        }
 }
 
 TEST(JpegDecoder, RestartMarkersInAnyOrderDecodeAndAMissingOneIsAnError)

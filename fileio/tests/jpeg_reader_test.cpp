@@ -462,7 +462,7 @@ TEST(JpegReader, ExecuteFinishesForEveryHeightAndSampling)
                     const Decoded d = Decode(pipeline, file, scale);
                     ASSERT_EQ(0, d.error);
                     EXPECT_LT(d.steps, 1000);
-                    EXPECT_EQ(height / scale, d.pixels.height);
+                    EXPECT_EQ(std::max(1, height / scale), d.pixels.height);
                     EXPECT_EQ(19 / scale, d.pixels.width);
                     if (scale == 1) {
                         EXPECT_GE(Psnr(source, d.pixels), 28.0);
