@@ -29,9 +29,13 @@ uint32_t Reciprocal(int64_t d)
     return static_cast<uint32_t>(static_cast<uint64_t>(r));
 }
 
-AxisRatio MakeAxis(int32_t s, int32_t d)
+AxisRatio MakeAxis(Kernel kernel, int32_t s, int32_t d, bool wideSamples)
 {
-    return AxisRatio{s, d, Reciprocal(s), Reciprocal(2 * static_cast<int64_t>(d))};
+    const uint64_t divisor = kernel == Kernel::Area     ? static_cast<uint64_t>(s)
+                             : kernel == Kernel::Linear ? 2 * static_cast<uint64_t>(d)
+                                                        : 0;
+    const uint64_t maxSample = wideSamples ? 65535 : 255;
+    return AxisRatio{s, d, Reciprocal(s), Reciprocal(2 * static_cast<int64_t>(d)), divisor * maxSample > UINT32_MAX};
 }
 
 void CubicWeights(double t, int16_t w[4])
@@ -63,9 +67,9 @@ int32_t SetupArea(WeightRecord* table, int32_t left, int32_t right, int32_t s, i
     for (int32_t x = left; x < right; ++x) {
         a += s;
         const int64_t rNext = a % d;
-        *table++ = WeightRecord{{static_cast<uint16_t>(d - r), static_cast<uint16_t>(rNext),
-                                 static_cast<uint16_t>((s - rNext - (d - r)) / d), 0},
-                                0, 0};
+        *table++ = WeightRecord{{static_cast<uint32_t>(d - r), static_cast<uint32_t>(rNext),
+                                 static_cast<uint32_t>((s - rNext - (d - r)) / d), 0},
+                                0};
         r = rNext;
     }
     return start;
@@ -81,8 +85,8 @@ int32_t SetupLinear(WeightRecord* table, int32_t left, int32_t right, int32_t s,
     int64_t previous = q;
     for (int32_t x = left; x < right; ++x) {
         const int64_t r = a - d2 * q;
-        *table++ = WeightRecord{{static_cast<uint16_t>(d2 - r), static_cast<uint16_t>(r), 0, 0},
-                                static_cast<uint8_t>(x > left && q > previous), 0};
+        *table++ = WeightRecord{{static_cast<uint32_t>(d2 - r), static_cast<uint32_t>(r), 0, 0},
+                                static_cast<uint8_t>(x > left && q > previous)};
         previous = q;
         a += 2 * static_cast<int64_t>(s);
         q = FloorDiv(a, d2);
@@ -100,7 +104,6 @@ int32_t SetupCubic(WeightRecord* table, int32_t left, int32_t right, int32_t s, 
     for (int32_t x = left; x < right; ++x) {
         StoreCubic(table, static_cast<double>(a) / static_cast<double>(d2) - static_cast<double>(q));
         table->advance = static_cast<uint8_t>(x > left && q > previous);
-        table->spare = 0;
         ++table;
         previous = q;
         a += 2 * static_cast<int64_t>(s);
@@ -111,16 +114,16 @@ int32_t SetupCubic(WeightRecord* table, int32_t left, int32_t right, int32_t s, 
 
 WeightRecord VerticalRecord(Kernel kernel, int64_t r, int64_t rNext, int32_t s, int32_t d)
 {
-    WeightRecord rec{{0, 0, 0, 0}, 0, 0};
+    WeightRecord rec{{0, 0, 0, 0}, 0};
     switch (kernel) {
     case Kernel::Area:
-        rec.w[0] = static_cast<uint16_t>(d - r);
-        rec.w[1] = static_cast<uint16_t>(rNext);
-        rec.w[2] = static_cast<uint16_t>((s - rNext - (d - r)) / d);
+        rec.w[0] = static_cast<uint32_t>(d - r);
+        rec.w[1] = static_cast<uint32_t>(rNext);
+        rec.w[2] = static_cast<uint32_t>((s - rNext - (d - r)) / d);
         break;
     case Kernel::Linear:
-        rec.w[0] = static_cast<uint16_t>(2 * static_cast<int64_t>(d) - r);
-        rec.w[1] = static_cast<uint16_t>(r);
+        rec.w[0] = static_cast<uint32_t>(2 * static_cast<int64_t>(d) - r);
+        rec.w[1] = static_cast<uint32_t>(r);
         break;
     case Kernel::Cubic:
         StoreCubic(&rec, static_cast<double>(r) / (2.0 * static_cast<double>(d)));
@@ -151,6 +154,13 @@ inline void Store(unsigned char* p, int c, uint32_t v)
 template <typename T>
 constexpr int32_t kMaxSample = sizeof(T) == 1 ? 255 : 65535;
 
+// One output sample from its weighted sum. 32-bit sums divide by the
+// reciprocal, the rule of every ordinary ratio; 64-bit sums, which only ratios
+// beyond that reach, divide exactly, since the reciprocal's error grows with
+// the sum and would carry a full-scale sample past the top.
+inline uint32_t Quotient(uint32_t sum, uint32_t reciprocal, uint64_t) { return DivideBy(sum, reciprocal); }
+inline uint32_t Quotient(uint64_t sum, uint32_t, uint64_t divisor) { return static_cast<uint32_t>(sum / divisor); }
+
 #define KOLVEX_STEP(window)                                  \
     do {                                                     \
         if (IVorlatError* stepError = (window).StepRight())  \
@@ -169,17 +179,17 @@ IVorlatError* HorizontalCopy(CSourceWindow& window, int32_t count, uint16_t* out
     return nullptr;
 }
 
-template <typename T, int C>
+template <typename T, int C, typename Sum>
 IVorlatError* HorizontalArea(CSourceWindow& window, const WeightRecord* table, int32_t count, const AxisRatio& axis,
                              uint16_t* out)
 {
-    const uint32_t d = static_cast<uint32_t>(axis.d);
+    const Sum d = static_cast<Sum>(axis.d);
     for (int32_t i = 0; i < count; ++i, out += 4) {
         const WeightRecord& w = table[i];
-        uint32_t part[C], whole[C];
+        Sum part[C], whole[C];
         const unsigned char* p = window.pixel.GetPtr();
         for (int c = 0; c < C; ++c) {
-            part[c] = Load<T>(p, c) * w.w[0];
+            part[c] = static_cast<Sum>(Load<T>(p, c)) * w.w[0];
             whole[c] = 0;
         }
         KOLVEX_STEP(window);
@@ -193,19 +203,20 @@ IVorlatError* HorizontalArea(CSourceWindow& window, const WeightRecord* table, i
         if (w.w[1] != 0) {
             p = window.pixel.GetPtr();
             for (int c = 0; c < C; ++c)
-                part[c] += Load<T>(p, c) * w.w[1];
+                part[c] += static_cast<Sum>(Load<T>(p, c)) * w.w[1];
         }
         for (int c = 0; c < C; ++c)
-            out[c] = static_cast<uint16_t>(DivideBy(whole[c] * d + part[c], axis.byS));
+            out[c] = static_cast<uint16_t>(Quotient(whole[c] * d + part[c], axis.byS, static_cast<uint64_t>(axis.s)));
     }
     return nullptr;
 }
 
-template <typename T, int C>
+template <typename T, int C, typename Sum>
 IVorlatError* HorizontalLinear(CSourceWindow& window, const WeightRecord* table, int32_t count,
                                const AxisRatio& axis, uint16_t* out)
 {
-    uint32_t p0[C], p1[C];
+    const uint64_t divisor = 2 * static_cast<uint64_t>(axis.d);
+    Sum p0[C], p1[C];
     for (int c = 0; c < C; ++c)
         p0[c] = Load<T>(window.pixel.GetPtr(), c);
     KOLVEX_STEP(window);
@@ -222,7 +233,7 @@ IVorlatError* HorizontalLinear(CSourceWindow& window, const WeightRecord* table,
             KOLVEX_STEP(window);
         }
         for (int c = 0; c < C; ++c)
-            out[c] = static_cast<uint16_t>(DivideBy(w.w[0] * p0[c] + w.w[1] * p1[c], axis.by2D));
+            out[c] = static_cast<uint16_t>(Quotient(w.w[0] * p0[c] + w.w[1] * p1[c], axis.by2D, divisor));
     }
     return nullptr;
 }
@@ -274,11 +285,46 @@ IVorlatError* Horizontal(Kernel kernel, CSourceWindow& window, const WeightRecor
 {
     switch (kernel) {
     case Kernel::Copy: return HorizontalCopy<T, C>(window, count, row);
-    case Kernel::Area: return HorizontalArea<T, C>(window, table, count, axis, row);
-    case Kernel::Linear: return HorizontalLinear<T, C>(window, table, count, axis, row);
+    case Kernel::Area:
+        return axis.wideSums ? HorizontalArea<T, C, uint64_t>(window, table, count, axis, row)
+                             : HorizontalArea<T, C, uint32_t>(window, table, count, axis, row);
+    case Kernel::Linear:
+        return axis.wideSums ? HorizontalLinear<T, C, uint64_t>(window, table, count, axis, row)
+                             : HorizontalLinear<T, C, uint32_t>(window, table, count, axis, row);
     case Kernel::Cubic: return HorizontalCubic<T, C>(window, table, count, row);
     }
     return nullptr;
+}
+
+template <typename T, int C, typename Sum>
+void VerticalArea(const uint16_t* const* rows, const WeightRecord& w, const AxisRatio& axis, unsigned char* out,
+                  int32_t count)
+{
+    const Sum d = static_cast<Sum>(axis.d);
+    const uint32_t first = w.w[0], last = w.w[1], whole = w.w[2];
+    for (int32_t i = 0; i < count; ++i, out += C * sizeof(T)) {
+        for (int c = 0; c < C; ++c) {
+            const int32_t at = 4 * i + c;
+            Sum sum = 0;
+            for (uint32_t k = 0; k < whole; ++k)
+                sum += rows[2 + k][at];
+            Sum part = static_cast<Sum>(rows[1][at]) * first;
+            if (last != 0)
+                part += static_cast<Sum>(rows[2 + whole][at]) * last;
+            Store<T>(out, c, Quotient(sum * d + part, axis.byS, static_cast<uint64_t>(axis.s)));
+        }
+    }
+}
+
+template <typename T, int C, typename Sum>
+void VerticalLinear(const uint16_t* const* rows, const WeightRecord& w, const AxisRatio& axis, unsigned char* out,
+                    int32_t count)
+{
+    const uint64_t divisor = 2 * static_cast<uint64_t>(axis.d);
+    const Sum lw = w.w[0], rw = w.w[1];
+    for (int32_t i = 0; i < count; ++i, out += C * sizeof(T))
+        for (int c = 0; c < C; ++c)
+            Store<T>(out, c, Quotient(lw * rows[1][4 * i + c] + rw * rows[2][4 * i + c], axis.by2D, divisor));
 }
 
 template <typename T, int C>
@@ -291,30 +337,18 @@ void Vertical(Kernel kernel, const uint16_t* const* rows, const WeightRecord& w,
             for (int c = 0; c < C; ++c)
                 Store<T>(out, c, rows[1][4 * i + c]);
         break;
-    case Kernel::Area: {
-        const uint32_t d = static_cast<uint32_t>(axis.d);
-        const uint32_t first = w.w[0], last = w.w[1], whole = w.w[2];
-        for (int32_t i = 0; i < count; ++i, out += C * sizeof(T)) {
-            for (int c = 0; c < C; ++c) {
-                const int32_t at = 4 * i + c;
-                uint32_t sum = 0;
-                for (uint32_t k = 0; k < whole; ++k)
-                    sum += rows[2 + k][at];
-                uint32_t part = rows[1][at] * first;
-                if (last != 0)
-                    part += rows[2 + whole][at] * last;
-                Store<T>(out, c, DivideBy(sum * d + part, axis.byS));
-            }
-        }
+    case Kernel::Area:
+        if (axis.wideSums)
+            VerticalArea<T, C, uint64_t>(rows, w, axis, out, count);
+        else
+            VerticalArea<T, C, uint32_t>(rows, w, axis, out, count);
         break;
-    }
-    case Kernel::Linear: {
-        const uint32_t lw = w.w[0], rw = w.w[1];
-        for (int32_t i = 0; i < count; ++i, out += C * sizeof(T))
-            for (int c = 0; c < C; ++c)
-                Store<T>(out, c, DivideBy(lw * rows[1][4 * i + c] + rw * rows[2][4 * i + c], axis.by2D));
+    case Kernel::Linear:
+        if (axis.wideSums)
+            VerticalLinear<T, C, uint64_t>(rows, w, axis, out, count);
+        else
+            VerticalLinear<T, C, uint32_t>(rows, w, axis, out, count);
         break;
-    }
     case Kernel::Cubic: {
         const int32_t w0 = static_cast<int16_t>(w.w[0]), w1 = static_cast<int16_t>(w.w[1]);
         const int32_t w2 = static_cast<int16_t>(w.w[2]), w3 = static_cast<int16_t>(w.w[3]);

@@ -138,7 +138,6 @@ IVorlatError* CVorlatFilterScale::ProcessTile(IVorlatTile* tile, CProcessInfo* i
     int32_t hs = sw, hd = fw, vs = sh, vd = fh;
     ReduceRatio(&hs, &hd);
     ReduceRatio(&vs, &vd);
-    const AxisRatio horizontal = MakeAxis(hs, hd), vertical = MakeAxis(vs, vd);
     const int32_t width = rect.right - rect.left;
     const int32_t rowCount = (vs + vd - 1) / vd + 3;
     std::unique_ptr<uint16_t*[]> rows(new (std::nothrow) uint16_t*[static_cast<size_t>(rowCount)]);
@@ -170,6 +169,7 @@ IVorlatError* CVorlatFilterScale::ProcessTile(IVorlatTile* tile, CProcessInfo* i
         step = vs;
         divisor = vd;
     }
+    const AxisRatio horizontal = MakeAxis(hKernel, hs, hd, wide), vertical = MakeAxis(vKernel, vs, vd, wide);
     int64_t q = FloorDiv(acc, divisor);
     int64_t r = acc - q * divisor;
 

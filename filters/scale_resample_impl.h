@@ -30,16 +30,16 @@ inline int64_t FloorDiv(int64_t a, int64_t b)
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-// One output column's (or row's) weights, ten bytes as the kernels read them:
+// One output column's (or row's) weights as the kernels read them:
 //   area:   w[0] first weight, w[1] last weight, w[2] whole count
 //   linear: w[0] left weight, w[1] right weight, advance
-//   cubic:  w[0..3] the four weights (signed), advance
+//   cubic:  w[0..3] the four weights (signed 16-bit values), advance
+// 32 bits each: an area weight reaches d and a linear one 2d, past 16 bits for
+// reduced ratios above 32767.
 struct WeightRecord {
-    uint16_t w[4];
+    uint32_t w[4];
     uint8_t advance;
-    uint8_t spare;
 };
-static_assert(sizeof(WeightRecord) == 10, "weight records are ten bytes");
 
 enum class Kernel { Copy, Area, Linear, Cubic };
 
@@ -56,14 +56,18 @@ int32_t SetupCubic(WeightRecord* table, int32_t left, int32_t right, int32_t s, 
 // (this row) and rNext (the next row).
 WeightRecord VerticalRecord(Kernel kernel, int64_t r, int64_t rNext, int32_t s, int32_t d);
 
-// The reciprocals of one axis: of s (area) and of 2d (linear).
+// The divisors of one axis, s (area) and 2d (linear), and their reciprocals.
+// wideSums: the kernel's divisor times the largest sample passes 32 bits, so
+// its sums are kept in 64 bits and divided exactly; below that the 32-bit sums
+// and the reciprocal division hold.
 struct AxisRatio {
     int32_t s;
     int32_t d;
     uint32_t byS;
     uint32_t by2D;
+    bool wideSums;
 };
-AxisRatio MakeAxis(int32_t s, int32_t d);
+AxisRatio MakeAxis(Kernel kernel, int32_t s, int32_t d, bool wideSamples);
 
 // Reads one source row through the window, which stands on the row's start
 // column, into `row` (four 16-bit samples per pixel; 8-bit samples widened).

@@ -59,6 +59,15 @@ std::vector<uint8_t> ToPacked(const Plane& p, bool wide)
 
 int64_t Floor(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
+// A weighted sum over its divisor: by the reciprocal while every sum of the
+// ratio fits 32 bits, exactly where the largest one would not.
+int64_t Divide(uint64_t sum, int64_t divisor, int64_t maxSample)
+{
+    if (static_cast<uint64_t>(divisor) * static_cast<uint64_t>(maxSample) > UINT32_MAX)
+        return static_cast<int64_t>(sum / static_cast<uint64_t>(divisor));
+    return DivideBy(static_cast<uint32_t>(sum), Reciprocal(divisor));
+}
+
 // One output sample of one axis from the line `at(k)` of n source samples.
 template <typename At>
 int64_t Resample1D(int method, int32_t n, int32_t out, int32_t x, bool horizontal, int64_t maxSample, At at)
@@ -75,12 +84,12 @@ int64_t Resample1D(int method, int32_t n, int32_t out, int32_t x, bool horizonta
             const int64_t overlap = std::min(to, (k + 1) * d) - std::max(from, k * d);
             sum += static_cast<uint64_t>(overlap) * static_cast<uint64_t>(at(static_cast<int32_t>(k)));
         }
-        return DivideBy(static_cast<uint32_t>(sum), Reciprocal(s));
+        return Divide(sum, s, maxSample);
     }
     const int64_t a = 2 * s * x + s - d, q = Floor(a, 2 * d), r = a - 2 * d * q;
     if (method == 1)
-        return DivideBy(static_cast<uint32_t>((2 * d - r) * at(static_cast<int32_t>(q)) + r * at(static_cast<int32_t>(q + 1))),
-                        Reciprocal(2 * d));
+        return Divide(static_cast<uint64_t>((2 * d - r) * at(static_cast<int32_t>(q)) + r * at(static_cast<int32_t>(q + 1))),
+                      2 * d, maxSample);
     int16_t w[4];
     CubicWeights(horizontal ? static_cast<double>(a) / static_cast<double>(2 * d) - static_cast<double>(q)
                             : static_cast<double>(r) / (2.0 * static_cast<double>(d)),
@@ -223,6 +232,51 @@ TEST(ScaleResample, EveryCaseMatchesTheReferenceThroughEveryTileGeometry)
                                              << tileBytes;
                 }
             }
+        }
+    }
+}
+
+// Ratios whose weights pass 16 bits or whose sums pass 32 bits, along either
+// axis, on images one pixel thick: a constant stays that constant and a pattern
+// equals the reference.
+TEST(ScaleResample, ExtremeRatiosKeepConstantsAndMatchTheReference)
+{
+    const struct {
+        Layout layout;
+        int32_t width, height, fw, fh;
+    } cases[] = {
+        {kLayouts[2], 3001, 1, 40001, 1},   // linear, 8-bit, weights up to 80002
+        {kLayouts[1], 3001, 1, 40001, 1},   // linear, 16-bit, sums up to 80002 x 65535
+        {kLayouts[3], 70001, 1, 1000, 1},   // area, 16-bit, sums up to 70001 x 65535
+        {kLayouts[0], 1, 3001, 1, 40001},
+        {kLayouts[1], 1, 3001, 1, 40001},
+        {kLayouts[1], 1, 70001, 1, 1000},
+    };
+    for (const auto& c : cases) {
+        const Layout& l = c.layout;
+        const size_t samples = static_cast<size_t>(c.width) * c.height * l.channels;
+        const size_t outSamples = static_cast<size_t>(c.fw) * c.fh * l.channels;
+        // Counted, not compared whole: a failure prints a number, not 120003 samples.
+        const auto wrongSamples = [&](const std::vector<uint8_t>& got, const std::vector<uint8_t>& want) {
+            size_t wrong = 0;
+            for (size_t i = 0; i < outSamples; ++i)
+                wrong += SampleAt(got, l.wide, i) != SampleAt(want, l.wide, i);
+            return wrong;
+        };
+        const uint32_t constant = l.wide ? 65535 : 200;
+        const std::vector<uint8_t> flat =
+            ToPacked(Plane{c.width, c.height, l.channels, std::vector<int64_t>(samples, constant)}, l.wide);
+        const std::vector<uint8_t> flatOut =
+            ToPacked(Plane{c.fw, c.fh, l.channels, std::vector<int64_t>(outSamples, constant)}, l.wide);
+        const std::vector<uint8_t> pixels = Pattern(samples * (l.wide ? 2 : 1), c.width + c.height);
+        const std::vector<uint8_t> expected =
+            ToPacked(Reference(ToPlane(pixels, c.width, c.height, l), 1, c.fw, c.fh, l.wide), l.wide);
+        for (const auto& [in, want] : {std::pair(&flat, &flatOut), std::pair(&pixels, &expected)}) {
+            const std::vector<uint8_t> got = Scaled(l, c.width, c.height, *in, 1, c.fw, c.fh, 16384, false);
+            ASSERT_EQ(got.size(), want->size());
+            EXPECT_EQ(wrongSamples(got, *want), 0u) << (in == &flat ? "constant" : "pattern") << ", space "
+                                                    << l.colorSpace << " " << c.width << "x" << c.height << " -> "
+                                                    << c.fw << "x" << c.fh;
         }
     }
 }
