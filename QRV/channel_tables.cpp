@@ -117,6 +117,14 @@ double LightnessOfLuminance(double y)
     return c[0] / 100.0;
 }
 
+// An output entry is the nearest sample value; a hue that rounds up to the
+// full turn is the turn's start.
+uint16_t OutputSample(double v, bool hue, double top)
+{
+    const double nearest = std::floor(v + 0.5);
+    return TruncSat<uint16_t>(hue && nearest >= top ? nearest - top : nearest);
+}
+
 bool SameBuffer(const CountedBuffer& a, const CountedBuffer& b)
 {
     if (a.length != b.length)
@@ -212,7 +220,7 @@ int BuildTables(QZCMTransform& t, int32_t inBits, int32_t outBits, const UserCur
                 y = ApplyProfileCurve(t.outputCurves[ch], y, hue, true);
             if (user)
                 y = ApplyUserCurve(slot, y, hue);
-            out[l] = TruncSat<uint16_t>(top * Confine(y, hue));
+            out[l] = OutputSample(top * Confine(y, hue), hue, top);
             if (std::abs(static_cast<int32_t>(out[l]) - static_cast<int32_t>(l)) > tolerance)
                 identity = false;
         }

@@ -183,6 +183,45 @@ TEST(QrvChannelTables, LookupCoreOutputsAreConstantOutsideTheNodeWindow)
     EXPECT_EQ(e.transform().outputIdentityMask, 0u);
 }
 
+// An output entry is the nearest sample value, not the one below: truncating
+// left every output half a code dark and identity transforms one level dark.
+TEST(QrvChannelTables, OutputEntriesAreRoundedToNearest)
+{
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> in, out;
+        int outBits;
+        uint32_t channel, core;
+        uint16_t entry;
+    } cases[] = {
+        {"matrix, 8 bits, just below half a code", RgbMatrixProfileIdentityCurves().Build(),
+         RgbMatrixProfileIdentityCurves().Build(), 8, 0, 128, 0},
+        {"matrix, 8 bits, just above half a code", RgbMatrixProfileIdentityCurves().Build(),
+         RgbMatrixProfileIdentityCurves().Build(), 8, 0, 129, 1},
+        {"matrix, 8 bits, middle", RgbMatrixProfileIdentityCurves().Build(), RgbMatrixProfileIdentityCurves().Build(),
+         8, 2, 32896, 128},
+        {"matrix, 8 bits, top", RgbMatrixProfileIdentityCurves().Build(), RgbMatrixProfileIdentityCurves().Build(), 8,
+         1, 65535, 255},
+        {"matrix, 12 bits", RgbMatrixProfileIdentityCurves().Build(), RgbMatrixProfileIdentityCurves().Build(), 12, 0,
+         25, 2},
+        {"table core, first step above its window's start", RgbMatrixProfile().Build(),
+         LutProfile("RGB ", "XYZ ", 3, 3, nullptr, "B2A0").Build(), 8, 0, 8192 + 97, 1},
+        {"table core, top of its window", RgbMatrixProfile().Build(),
+         LutProfile("RGB ", "XYZ ", 3, 3, nullptr, "B2A0").Build(), 8, 0, 57343, 255},
+        // A hue just short of a full turn rounds to the turn, which is 0.
+        {"hue wraps", LabIdentityProfile().Build(), LabIdentityProfile("Lch ").Build(), 8, 2, 65535, 0},
+        {"hue below the wrap", LabIdentityProfile().Build(), LabIdentityProfile("Lch ").Build(), 8, 2, 65407, 255},
+    };
+    for (const Case& c : cases) {
+        Engine e;
+        ASSERT_EQ(e.SetProfiles(c.in, c.out), 0);
+        ASSERT_EQ(QZCMSetInputBitSize(e, 16), 0);
+        ASSERT_EQ(QZCMSetOutputBitSize(e, c.outBits), 0);
+        ASSERT_EQ(e.Build(), 0) << c.what;
+        EXPECT_EQ(OutputTable(e, c.channel)[c.core], c.entry) << c.what;
+    }
+}
+
 TEST(QrvChannelTables, HueCurvesWrapTheShortWayAround)
 {
     // Output space 'Lch ': channel 2 is a hue on a circle of 65536 steps.

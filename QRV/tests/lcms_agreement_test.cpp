@@ -130,6 +130,14 @@ std::vector<double> DeltaE(const std::string& profile, cmsUInt32Number type, con
     return d;
 }
 
+// Both kernel paths: the portable tables and matrix, and the MMX forms.
+const qrv::KernelChoice kBothPaths[] = {qrv::KernelChoice::Portable, qrv::KernelChoice::Mmx};
+
+struct ForcedKernels {
+    explicit ForcedKernels(qrv::KernelChoice c) { qrv::ForceKernels(c); }
+    ~ForcedKernels() { qrv::ForceKernels(qrv::KernelChoice::Processor); }
+};
+
 class QrvAgreesWithLcms : public ::testing::Test {
 protected:
     void SetUp() override
@@ -182,6 +190,20 @@ TEST_F(QrvAgreesWithLcms, MatrixPaths8Bit)
         ASSERT_GT(s.count, 100000u);
         EXPECT_LE(s.max, c.maxCodes) << c.from << " -> " << c.to;
         EXPECT_LE(s.mean, c.meanCodes) << c.from << " -> " << c.to;
+    }
+}
+
+// No reference needed: a profile to itself gives every 8-bit sample back.
+TEST_F(QrvAgreesWithLcms, SrgbToItselfReturnsEverySample)
+{
+    const std::vector<uint8_t> in = RgbCube8(3);
+    for (qrv::KernelChoice k : kBothPaths) {
+        ForcedKernels forced(k);
+        const std::vector<uint8_t> ours = Convert<uint8_t>(kSrgb, kSrgb, 8, in, 3, 3);
+        size_t changed = 0;
+        for (size_t i = 0; i < in.size(); ++i)
+            changed += ours[i] != in[i];
+        EXPECT_EQ(changed, 0u) << int(k);
     }
 }
 
@@ -239,14 +261,6 @@ TEST_F(QrvAgreesWithLcms, GreyToAndFromRgb)
         }
     }
 }
-
-// Both interpolation paths: the portable tables and the MMX kernels.
-const qrv::KernelChoice kBothPaths[] = {qrv::KernelChoice::Portable, qrv::KernelChoice::Mmx};
-
-struct ForcedKernels {
-    explicit ForcedKernels(qrv::KernelChoice c) { qrv::ForceKernels(c); }
-    ~ForcedKernels() { qrv::ForceKernels(qrv::KernelChoice::Processor); }
-};
 
 TEST_F(QrvAgreesWithLcms, RgbToCmykThroughTheLookupTables)
 {

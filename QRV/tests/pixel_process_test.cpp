@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -257,6 +258,49 @@ TEST(QrvPixels, GreyWithLabConnectionMeetsTheMatrixInLightness)
             uint16_t back = 0;
             ASSERT_EQ(QZCMProcessInterleavedData(toGrey, 1, 1, linear, &back, 0, 0), 0);
             EXPECT_NEAR(back, grey, 40) << "Y " << c.y;
+        }
+    }
+}
+
+// A profile to itself gives every 8-bit sample back.
+TEST(QrvPixels, IdentityTransformReturnsEveryEightBitValue)
+{
+    std::vector<uint16_t> srgbLike(1024);
+    for (size_t i = 0; i < srgbLike.size(); ++i) {
+        const double v = i / 1023.0;
+        srgbLike[i] = uint16_t(std::lround(65535 * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4))));
+    }
+    IccBuilder table = RgbMatrixProfileIdentityCurves();
+    for (const char* trc : {"rTRC", "gTRC", "bTRC"})
+        table.CurveTable(trc, srgbLike);
+    // The multiply-add form halves its inputs, a step of one linear unit in
+    // 65535 that a pure power curve without a toe turns into a code at 1.
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> profile;
+        int multiplyAddFloor;  // samples below it may part by one code on that form
+    } cases[] = {
+        {"gamma 2.2 with a toe", RgbMatrixProfile(563).Build(), 0},
+        {"gamma 1.8 with a toe", RgbMatrixProfile(460).Build(), 0},
+        {"gamma 2", RgbMatrixProfile(512).Build(), 2},
+        {"curve table", table.Build(), 0},
+    };
+    std::vector<uint8_t> in;
+    for (int i = 0; i < 256; ++i)
+        in.insert(in.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
+    for (qrv::KernelChoice k : kBothPaths) {
+        ForcedKernels forced(k);
+        for (const Case& c : cases) {
+            Engine e;
+            Configure(e, c.profile, c.profile, 8, 8);
+            std::vector<uint8_t> out(in.size());
+            ASSERT_EQ(QZCMProcessInterleavedData(e, 256, 1, in.data(), out.data(), 0, 0), 0);
+            int changed = 0;
+            for (size_t i = 0; i < in.size(); ++i) {
+                const bool halvingShows = k == qrv::KernelChoice::Mmx && in[i] < c.multiplyAddFloor;
+                changed += halvingShows ? std::abs(out[i] - in[i]) > 1 : out[i] != in[i];
+            }
+            EXPECT_EQ(changed, 0) << c.what << (k == qrv::KernelChoice::Mmx ? ", multiply-add form" : "");
         }
     }
 }
