@@ -2,8 +2,10 @@
 // straight from the source tiles.
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "filters/CropFilter.h"
+#include "filters/kolvex_convert_impl.h"
 #include "filters/source_tiles_impl.h"
 
 namespace {
@@ -33,16 +35,20 @@ void ClearBlock(unsigned char* data, int32_t rowBytes, int32_t colorSpace, int32
     }
 }
 
-// Moves a position by the crop's origin: into the output, or back into the source.
+// Moves a position by the crop's origin: into the output, or back into the
+// source. A crop far outside the source moves whole-pixel positions past the
+// 32-bit range: they stop at its ends.
 template <bool kIntoOutput, typename T>
 void Shift(T* x, T* y, const RECT& crop)
 {
-    if (kIntoOutput) {
-        *x -= crop.left;
-        *y -= crop.top;
+    if constexpr (std::is_floating_point_v<T>) {
+        const T sign = kIntoOutput ? -1 : 1;
+        *x += sign * crop.left;
+        *y += sign * crop.top;
     } else {
-        *x += crop.left;
-        *y += crop.top;
+        const int64_t sign = kIntoOutput ? -1 : 1;
+        *x = kolvex_convert::Clamp64(*x + sign * crop.left);
+        *y = kolvex_convert::Clamp64(*y + sign * crop.top);
     }
 }
 
@@ -70,7 +76,10 @@ const RECT& CCropFilter::GetCrop() const { return crop_; }
 IVorlatError* CCropFilter::SetCrop(const RECT& crop, bool notify)
 {
     IVorlatError* err = nullptr;
-    if (crop.right < crop.left || crop.bottom < crop.top)
+    // The output's width and height are 32-bit.
+    if (crop.right < crop.left || crop.bottom < crop.top ||
+        static_cast<int64_t>(crop.right) - crop.left > INT32_MAX ||
+        static_cast<int64_t>(crop.bottom) - crop.top > INT32_MAX)
         return IVorlatError::Add(nullptr, kFile, __LINE__, kVorlatFromSystem, kKolvexErrBadSetting);
     const bool whole = AllZero(crop);
     IVorlatDataDestination::ChangeSize change{crop_.right - crop_.left, crop_.bottom - crop_.top, 0, 0};

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "kolvex_test_util.h"
 
 using namespace kolvex_test;
@@ -90,6 +92,42 @@ TEST_F(CropTest, InvertedCropIsRefusedAndNothingChanges)
     EXPECT_EQ(Deepest(crop->SetCrop(RECT{30, 2, 1, 40}, true)), kKolvexErrBadSetting);
     EXPECT_EQ(crop->GetCrop().left, 1);
     EXPECT_TRUE(recorder.heard.empty());
+}
+
+// Widths and heights past 32 bits have no output size; crops that reach far
+// outside the source but keep a 32-bit size are kept, and map without wrapping.
+TEST_F(CropTest, CropsWiderOrTallerThan32BitsAreRefusedAndFarCropsMapWithoutWrapping)
+{
+    Make(32, 64, 64);
+    KOLVEX_OK(crop->SetCrop(RECT{1, 2, 30, 40}, false));
+    for (const RECT& r : {RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, RECT{-1, 0, INT32_MAX, 10},
+                          RECT{0, INT32_MIN, 10, 1}}) {
+        EXPECT_EQ(Deepest(crop->SetCrop(r, true)), kKolvexErrBadSetting) << r.left << "," << r.top;
+        EXPECT_EQ(crop->GetCrop().left, 1);
+    }
+    EXPECT_TRUE(recorder.heard.empty());
+
+    KOLVEX_OK(crop->SetCrop(RECT{INT32_MIN, -2000000000, -1, 100000000}, true));
+    int32_t width = 0, height = 0;
+    KOLVEX_OK(crop->GetSize(&width, &height));
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(height, 64);
+    const std::vector<uint8_t> out = ReadAll(crop);
+    EXPECT_EQ(std::count(out.begin(), out.end(), 0), static_cast<std::ptrdiff_t>(out.size()));
+    // Source pixels past the crop's right edge lie beyond the last 32-bit column of the output.
+    int32_t x = 60, y = 60;
+    KOLVEX_OK(crop->FilterPoint(&x, &y, nullptr, 0));
+    EXPECT_EQ(x, INT32_MAX);
+    EXPECT_EQ(y, 2000000060);
+    RECT whole{0, 0, 64, 64};
+    KOLVEX_OK(crop->FilterRect(&whole, nullptr, 0));
+    EXPECT_EQ(whole.left, INT32_MAX);
+    EXPECT_EQ(whole.bottom, 2000000064);
+    x = -10;
+    y = INT32_MIN;
+    KOLVEX_OK(crop->DefilterPoint(&x, &y, nullptr, 0));
+    EXPECT_EQ(x, INT32_MIN);
+    EXPECT_EQ(y, INT32_MIN);
 }
 
 TEST_F(CropTest, ShrinkingSourceSlidesTheCropBeforeItShrinks)
