@@ -164,7 +164,11 @@ IVorlatError* ExifIfdCodec::WriteIfd(uint32_t width, uint32_t height)
         case 0xA002:
         case 0xA003:
             if (JpegFormat(format)) {
+                // An update has no image of its own (0): the size read from the file stays.
                 uint32_t value = tag == 0xA002 ? width : height;
+                if (value == 0 && present && tags_->GetTagSize(tag, 0) == 4)
+                    if (IVorlatError* err = tags_->GetTagValue(tag, kTagTypeLongs, 4, &value, 0))
+                        return QZ_WRAP(err);
                 plan.Add(tag, [this, tag, value]() { return WriteEntry(tag, kTiffLong, 1, &value); });
             }
             break;
@@ -253,8 +257,12 @@ IVorlatError* ExifIfdCodec::ReadIfd(uint32_t* width, uint32_t* height)
         } else if (tag == 0xA002 || tag == 0xA003) {
             uint32_t value = 0, n = 0;
             err = ReadIntegerArray(&value, 1, &n);
-            if (!err && n == 1)
+            if (!err && n == 1) {
                 *(tag == 0xA002 ? width : height) = value;
+                // Kept in the store for an update, which writes the Exif IFD again without the image.
+                if (!(err = tags_->AddTag(tag)))
+                    err = tags_->SetTagValue(tag, kTagTypeLongs, 4, &value, 0);
+            }
         } else if (tag == 0xA005) {
             uint32_t n = 0;
             err = ReadIntegerArray(&interopOffset, 1, &n);

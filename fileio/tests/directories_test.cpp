@@ -129,8 +129,9 @@ TEST(Directories, ExifEntriesChosenByFormat)
     Store empty;
     std::vector<uint8_t> file = WriteTiff(empty.tags, TiffWriteOptions{false, 0x20});
     EXPECT_EQ((std::vector<uint16_t>{0x9000, 0x9101, 0x927C, 0xA000, 0xA001, 0xA002, 0xA003}), IfdTags(file, Pointer(file, 8, 34665)));
-    // No GPS tag, no GPS directory and no pointer to one.
-    EXPECT_EQ((std::vector<uint16_t>{282, 283, 296, 531, 34665}), IfdTags(file, 8));
+    // No GPS tag, no GPS directory and no pointer to one; the orientation is
+    // there, since the JPEG's coded image is never turned.
+    EXPECT_EQ((std::vector<uint16_t>{274, 282, 283, 296, 531, 34665}), IfdTags(file, 8));
 }
 
 TEST(Directories, MainIfdMergesUnknownTagsWithoutRepeatingItsOwn)

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "fileio/VorlatLoad.h"
@@ -354,3 +355,127 @@ TEST(JpegUpdate, RewritesTheExifSegmentAndCopiesOtherApp1)
     EXPECT_EQ(tags.tags->GetTagSize(0x10F, 0), back.tags->GetTagSize(0x10F, 0));
     EXPECT_EQ(1, second.GetThumbnailCount());
 }
+
+namespace {
+// The bodies of the segments before the scan, in order.
+std::vector<std::pair<uint32_t, Bytes>> Bodies(const Bytes& file)
+{
+    std::vector<std::pair<uint32_t, Bytes>> out;
+    size_t at = 2;
+    for (const auto& [marker, length] : Markers(file)) {
+        out.push_back({marker, Bytes(file.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                                     file.begin() + static_cast<std::ptrdiff_t>(at + 2 + length))});
+        at += 2 + length;
+    }
+    return out;
+}
+
+// IFD 0 and the Exif IFD of the first Exif segment: tag to the first value of
+// each SHORT or LONG entry.
+struct ExifDirectories {
+    bool found = false;
+    std::map<uint16_t, uint32_t> ifd0, exif;
+};
+
+ExifDirectories ReadExifDirectories(const Bytes& file)
+{
+    ExifDirectories out;
+    Bytes tiff;
+    for (const auto& [marker, body] : Bodies(file))
+        if (marker == 0xFFE1 && body.size() > 14 && std::memcmp(body.data(), "Exif\0\0", 6) == 0) {
+            tiff.assign(body.begin() + 6, body.end());
+            break;
+        }
+    if (tiff.empty())
+        return out;
+    const bool big = tiff[0] == 'M';
+    auto get = [&](size_t at, int bytes) {
+        uint32_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v |= uint32_t(tiff.at(at + i)) << (8 * (big ? bytes - 1 - i : i));
+        return v;
+    };
+    auto read = [&](uint32_t offset, std::map<uint16_t, uint32_t>* entries) {
+        for (uint32_t i = 0, n = get(offset, 2); i < n; ++i) {
+            const size_t at = offset + 2 + 12 * i;
+            const uint32_t type = get(at + 2, 2);
+            if (type == 3 || type == 4)
+                (*entries)[static_cast<uint16_t>(get(at, 2))] = get(at + 8, type == 3 ? 2 : 4);
+        }
+    };
+    out.found = true;
+    read(get(4, 4), &out.ifd0);
+    if (out.ifd0.count(34665))
+        read(out.ifd0[34665], &out.exif);
+    return out;
+}
+
+void SetOrientation(IVorlatTagControl* tags, bool mirrored, double rotation)
+{
+    const uint32_t flip = mirrored ? 1 : 0;
+    ASSERT_EQ(0, Cause(tags->AddTag(kTagFlip)));
+    ASSERT_EQ(0, Cause(tags->SetTagValue(kTagFlip, kTagTypeLongs, 4, &flip, 0)));
+    ASSERT_EQ(0, Cause(tags->AddTag(kTagRotation)));
+    ASSERT_EQ(0, Cause(tags->SetTagValue(kTagRotation, kTagTypeDoubles, 8, &rotation, 0)));
+}
+
+// The file read into a new store, updated after `change` edited the store.
+template <typename Change>
+Bytes Updated(const Bytes& file, Change change)
+{
+    Memory in(file);
+    Store store;
+    CJpegReader reader(in.get(), store.tags);
+    EXPECT_EQ(0, Cause(reader.LoadTags()));
+    change(store.tags);
+    Memory out(Bytes(file.size() + (1 << 17), 0), false);
+    EXPECT_EQ(0, Cause(reader.Update(out.get())));
+    return out.Written();
+}
+} // namespace
+
+// The orientation and the Exif image size stay in the Exif block of a saved
+// file and of one updated with a changed tag: a metadata-only update must not
+// turn the photograph back or lose its size.
+TEST(JpegUpdate, KeepsTheOrientationAndTheExifImageSize)
+{
+    Pipeline pipeline;
+    struct Case {
+        int32_t format;
+        bool mirrored;
+        double rotation;
+        uint32_t orientation;
+    } cases[] = {
+        {kFormatExifJpeg, false, 90, 6},
+        {kFormatExifJpeg, true, 270, 7},
+        {kFormatJpeg, false, 180, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "format " << c.format << ", orientation " << c.orientation);
+        Store store;
+        SetText(store.tags, 0x10F, "Maker");
+        SetOrientation(store.tags, c.mirrored, c.rotation);
+        int32_t error = -1;
+        const Bytes file = Save(pipeline, MakePhoto(40, 30, 3, 3), store.tags, c.format, 3, &error);
+        ASSERT_EQ(0, error);
+        for (const Bytes& written : {file, Updated(file, [](IVorlatTagControl* tags) { SetText(tags, 0x13B, "Someone"); })}) {
+            const ExifDirectories exif = ReadExifDirectories(written);
+            ASSERT_TRUE(exif.found);
+            EXPECT_EQ(c.orientation, exif.ifd0.count(274) ? exif.ifd0.at(274) : 0u);
+            EXPECT_EQ(40u, exif.exif.count(0xA002) ? exif.exif.at(0xA002) : 0u);
+            EXPECT_EQ(30u, exif.exif.count(0xA003) ? exif.exif.at(0xA003) : 0u);
+        }
+        // Read back, the orientation is the one saved.
+        Memory in(Updated(file, [](IVorlatTagControl*) {}));
+        Store back;
+        CJpegReader reader(in.get(), back.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags()));
+        uint32_t flip = 9;
+        double rotation = -1;
+        EXPECT_EQ(0, Cause(back.tags->GetTagValue(kTagFlip, kTagTypeLongs, 4, &flip, 0)));
+        EXPECT_EQ(0, Cause(back.tags->GetTagValue(kTagRotation, kTagTypeDoubles, 8, &rotation, 0)));
+        EXPECT_EQ(c.mirrored ? 1u : 0u, flip);
+        EXPECT_EQ(c.rotation, rotation);
+    }
+}
+

@@ -118,9 +118,12 @@ IVorlatError* MainIfdCodec::WriteIfd(int index, uint32_t group, TiffImageRecord*
         if (present(271)) plan.Add(271, text(271));
         if (present(272)) plan.Add(272, text(272));
     }
-    if (strips) {
+    if (strips)
         plan.Add(273, placeholder(273, &record->stripOffsetPosition));
+    // A JPEG's coded image stays as stored: its Exif IFD 0 is where the orientation lives.
+    if (strips || (index == 0 && (flags & kJpeg)))
         plan.Add(274, longValue(274, kTiffShort, static_cast<uint32_t>(OrientationFromAngle(record->mirrored, record->rotation))));
+    if (strips) {
         plan.Add(277, longValue(277, kTiffShort, record->samplesPerPixel));
         plan.Add(278, longValue(278, kTiffLong, record->height));
         plan.Add(279, placeholder(279, &record->stripByteCountPosition));
