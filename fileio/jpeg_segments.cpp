@@ -9,13 +9,13 @@
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_reader.h"
 #include "fileio/jpeg_segment_stream.h"
+#include "fileio/meta/iptc_codec.h"
 #include "fileio/tiff/tiff_reader.h"
 
 namespace quarnite {
 namespace {
 constexpr int32_t kSourceId = kSrcJpegReader;
 constexpr TagId kTagIccProfile = 0x8773;
-constexpr TagId kTagIptc = 0x83BB;
 } // namespace
 
 namespace {
@@ -247,41 +247,24 @@ IVorlatError* CJpegReader::ReadPhotoshopSegment()
         return QZ_WRAP(err);
     if (std::memcmp(head, "Photoshop 3.0", 14) != 0)
         return SeekTo(stream_, end);
-    // Only the first resource block is looked at.
-    uint8_t block[7];
-    if (IVorlatError* err = stream_->LoadToMemory(block, 7))
-        return QZ_WRAP(err);
-    if (std::memcmp(block, "8BIM", 4) != 0 || block[4] != 0x04 || block[5] != 0x04)
-        return SeekTo(stream_, end);
-    // The name is padded to an even size with its length byte; name and data must lie in the segment.
-    const uint32_t nameLength = block[6];
-    const uint32_t skip = (nameLength % 2 == 0) ? nameLength + 1 : nameLength;
-    uint32_t at = 0;
-    if (IVorlatError* err = Position(stream_, &at))
-        return err;
-    if (at + skip + 4 > end)
-        return SeekTo(stream_, end);
-    if (IVorlatError* err = SeekTo(stream_, at + skip))
-        return err;
-    uint8_t sizeBytes[4];
-    if (IVorlatError* err = stream_->LoadToMemory(sizeBytes, 4))
-        return QZ_WRAP(err);
-    const uint32_t size = static_cast<uint32_t>(sizeBytes[0]) << 24 | static_cast<uint32_t>(sizeBytes[1]) << 16 |
-                          static_cast<uint32_t>(sizeBytes[2]) << 8 | sizeBytes[3];
-    at += skip + 4;
-    if (end - at < size)
-        return SeekTo(stream_, end);
-    std::vector<uint8_t> data;
-    if (!TryResize(data, size))
+    // The IPTC block may stand behind other resources; the walk ends at the
+    // first one that is not whole.
+    std::vector<uint8_t> body;
+    if (!TryResize(body, end - segment.start - 16))
         return QZ_FAIL(kErrAllocation);
-    if (IVorlatError* err = stream_->LoadToMemory(data.data(), size))
+    if (IVorlatError* err = stream_->LoadToMemory(body.data(), static_cast<uint32_t>(body.size())))
         return QZ_WRAP(err);
-    if (IVorlatError* err = SeekTo(stream_, end))
-        return err;
-    if (IVorlatError* err = tags_->AddTag(kTagIptc))
-        return QZ_WRAP(err);
-    TagItemRequest request = {1, size, data.data()};
-    return QZ_WRAP(tags_->SetTagValue(kTagIptc, kTagTypeIptc, sizeof request, &request, 0));
+    const uint32_t size = static_cast<uint32_t>(body.size());
+    PhotoshopResource resource;
+    for (uint32_t at = 0; ReadPhotoshopResource(body.data(), size, at, &resource); at = resource.end) {
+        if (resource.id != kPhotoshopIptcResource)
+            continue;
+        if (IVorlatError* err = tags_->AddTag(kTagIptc))
+            return QZ_WRAP(err);
+        TagItemRequest request = {1, resource.dataSize, body.data() + resource.sizeAt + 4};
+        return QZ_WRAP(tags_->SetTagValue(kTagIptc, kTagTypeIptc, sizeof request, &request, 0));
+    }
+    return nullptr;
 }
 
 } // namespace quarnite

@@ -42,11 +42,6 @@ IVorlatError* Tell(IVorlatStream* stream, uint32_t* at)
     *at = static_cast<uint32_t>(position);
     return nullptr;
 }
-
-uint32_t BigEndian32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
 } // namespace
 
 IVorlatError* CJpegReader::CheckUpdate()
@@ -208,59 +203,49 @@ IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thu
     return nullptr;
 }
 
-// The input's Photoshop segment written anew: its first resource, when it is
-// the IPTC block, takes the current block (or is left out without one); every
-// other resource is copied as it is; a file without IPTC data gets it at the end.
+// The input's Photoshop segment written anew: its IPTC resource, wherever it
+// stands, takes the current block in place (or is left out without one);
+// every other resource is copied as it is; a segment without IPTC data gets
+// it at the end.
 IVorlatError* CJpegReader::RewritePhotoshopSegment(IVorlatStream* out, const uint8_t* body, uint32_t size)
 {
     std::vector<uint8_t> iptc;
     if (IVorlatError* err = GetIptcBlock(tags_, &iptc))
         return QZ_WRAP(err);
-    std::vector<uint8_t> result;
     static const char kHead[] = "Photoshop 3.0";
     if (size < 14 || std::memcmp(body, kHead, 14) != 0) {
         if (IVorlatError* err = PutMarkerAndLength(out, 0xFFED, size + 2))
             return err;
         return Put(out, body, size);
     }
-    result.assign(body, body + 14);
-    bool hadIptc = false;
-    uint32_t at = 14;
-    auto appendIptc = [&]() {
-        const uint8_t head[] = {'8', 'B', 'I', 'M', 0x04, 0x04, 0, 0, static_cast<uint8_t>(iptc.size() >> 24),
-                                static_cast<uint8_t>(iptc.size() >> 16), static_cast<uint8_t>(iptc.size() >> 8),
-                                static_cast<uint8_t>(iptc.size())};
-        result.insert(result.end(), head, head + sizeof head);
+    std::vector<uint8_t> result(body, body + 14);
+    // The resource's own head (signature, id and name) comes from `head`.
+    auto appendIptc = [&](const uint8_t* head, size_t headSize) {
+        result.insert(result.end(), head, head + headSize);
+        for (int shift : {24, 16, 8, 0})
+            result.push_back(static_cast<uint8_t>(iptc.size() >> shift));
         result.insert(result.end(), iptc.begin(), iptc.end());
         if (iptc.size() % 2)
             result.push_back(0);
     };
-    for (bool first = true; at < size; first = false) {
-        // One resource: "8BIM", id, padded name, size, padded data; a broken one ends the list as it is.
-        const uint32_t start = at;
-        if (size - at < 7 || std::memcmp(body + at, "8BIM", 4) != 0)
-            break;
-        const uint32_t id = static_cast<uint32_t>(body[at + 4]) << 8 | body[at + 5];
-        const uint32_t name = body[at + 6] % 2 == 0 ? body[at + 6] + 2u : body[at + 6] + 1u;
-        if (size - at - 6 < name + 4)
-            break;
-        const uint32_t dataSize = BigEndian32(body + at + 6 + name);
-        const uint64_t end = static_cast<uint64_t>(at) + 6 + name + 4 + dataSize + (dataSize % 2);
-        if (end > size)
-            break;
-        at = static_cast<uint32_t>(end);
-        if (id == 0x0404)
-            hadIptc = true;
-        if (id == 0x0404 && first) {
+    bool replaced = false;
+    uint32_t at = 14;
+    PhotoshopResource resource;
+    for (; ReadPhotoshopResource(body, size, at, &resource); at = resource.end) {
+        if (resource.id == kPhotoshopIptcResource && !replaced) {
+            replaced = true;
             if (!iptc.empty())
-                appendIptc();
+                appendIptc(body + at, resource.sizeAt - at);
             continue;
         }
-        result.insert(result.end(), body + start, body + at);
+        result.insert(result.end(), body + at, body + resource.end);
     }
+    // What follows a broken resource goes over as it is.
     result.insert(result.end(), body + at, body + size);
-    if (!hadIptc && !iptc.empty())
-        appendIptc();
+    if (!replaced && !iptc.empty()) {
+        static const uint8_t kIptcHead[] = {'8', 'B', 'I', 'M', 0x04, 0x04, 0, 0};
+        appendIptc(kIptcHead, sizeof kIptcHead);
+    }
     if (IVorlatError* err = PutMarkerAndLength(out, 0xFFED, result.size() + 2))
         return err;
     return Put(out, result.data(), result.size());

@@ -124,6 +124,28 @@ IVorlatError* WritePhotoshopSegment(IVorlatStream* stream, const IVorlatTagContr
     return odd ? QZ_WRAP(stream->SaveFromMemory(&pad, 1)) : nullptr;
 }
 
+bool ReadPhotoshopResource(const uint8_t* block, uint32_t size, uint32_t at, PhotoshopResource* resource)
+{
+    if (at > size || size - at < 7 || std::memcmp(block + at, "8BIM", 4) != 0)
+        return false;
+    const uint64_t name = block[at + 6] % 2 == 0 ? block[at + 6] + 2u : block[at + 6] + 1u;
+    const uint64_t sizeAt = static_cast<uint64_t>(at) + 6 + name;
+    if (sizeAt + 4 > size)
+        return false;
+    const uint8_t* p = block + sizeAt;
+    const uint32_t dataSize = static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+                              static_cast<uint32_t>(p[2]) << 8 | p[3];
+    const uint64_t dataEnd = sizeAt + 4 + dataSize;
+    if (dataEnd > size)
+        return false;
+    resource->id = static_cast<uint32_t>(block[at + 4]) << 8 | block[at + 5];
+    resource->sizeAt = static_cast<uint32_t>(sizeAt);
+    resource->dataSize = dataSize;
+    // Some writers leave the pad byte off the last resource.
+    resource->end = static_cast<uint32_t>(dataEnd + (dataSize % 2 != 0 && dataEnd < size ? 1 : 0));
+    return true;
+}
+
 IVorlatError* BuildPrintImBlock(const IVorlatTagControl* tags, bool swap, std::vector<uint8_t>* block)
 {
     constexpr int32_t kSourceId = kSrcPrintIm;

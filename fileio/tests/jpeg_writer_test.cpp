@@ -357,6 +357,27 @@ TEST(JpegUpdate, RewritesTheExifSegmentAndCopiesOtherApp1)
 }
 
 namespace {
+// A whole segment: marker, length and body.
+Bytes Segment(uint32_t marker, const Bytes& body)
+{
+    Bytes out = {static_cast<uint8_t>(marker >> 8), static_cast<uint8_t>(marker),
+                 static_cast<uint8_t>((body.size() + 2) >> 8), static_cast<uint8_t>(body.size() + 2)};
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+Bytes Text(const char* text, size_t size) { return Bytes(text, text + size); }
+
+// The file with the segments put right after its SOI.
+Bytes WithSegments(const Bytes& file, std::initializer_list<Bytes> segments)
+{
+    Bytes out(file.begin(), file.begin() + 2);
+    for (const Bytes& s : segments)
+        out.insert(out.end(), s.begin(), s.end());
+    out.insert(out.end(), file.begin() + 2, file.end());
+    return out;
+}
+
 // The bodies of the segments before the scan, in order.
 std::vector<std::pair<uint32_t, Bytes>> Bodies(const Bytes& file)
 {
@@ -419,6 +440,18 @@ void SetOrientation(IVorlatTagControl* tags, bool mirrored, double rotation)
     ASSERT_EQ(0, Cause(tags->SetTagValue(kTagRotation, kTagTypeDoubles, 8, &rotation, 0)));
 }
 
+std::string Caption(IVorlatTagControl* tags)
+{
+    if (!tags->IsExist(0x83BB, 0))
+        return "(none)";
+    TagItemRequest request = {kTagIptcCaption, 0, nullptr};
+    EXPECT_EQ(0, Cause(tags->GetTagValue(0x83BB, kTagTypeIptc, sizeof request, &request, 0)));
+    std::vector<char> text(request.size + 1, '\0');
+    request.data = text.data();
+    EXPECT_EQ(0, Cause(tags->GetTagValue(0x83BB, kTagTypeIptc, sizeof request, &request, 0)));
+    return text.data();
+}
+
 // The file read into a new store, updated after `change` edited the store.
 template <typename Change>
 Bytes Updated(const Bytes& file, Change change)
@@ -476,6 +509,76 @@ TEST(JpegUpdate, KeepsTheOrientationAndTheExifImageSize)
         EXPECT_EQ(0, Cause(back.tags->GetTagValue(kTagRotation, kTagTypeDoubles, 8, &rotation, 0)));
         EXPECT_EQ(c.mirrored ? 1u : 0u, flip);
         EXPECT_EQ(c.rotation, rotation);
+    }
+}
+
+// The IPTC block is read from its resource wherever it stands in the
+// Photoshop segment, and an update replaces that resource in place, name
+// kept, while every other resource goes over byte for byte.
+TEST(JpegUpdate, FindsAndReplacesTheIptcResourceWhereverItStands)
+{
+    Pipeline pipeline;
+    const Bytes plain = Encode(pipeline, MakePhoto(16, 16, 1, 5), 4);
+    auto resource = [](uint16_t id, const std::string& name, const Bytes& data) {
+        Bytes out = {'8', 'B', 'I', 'M', static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id),
+                     static_cast<uint8_t>(name.size())};
+        out.insert(out.end(), name.begin(), name.end());
+        if (name.size() % 2 == 0)
+            out.push_back(0);
+        for (int shift : {24, 16, 8, 0})
+            out.push_back(static_cast<uint8_t>(data.size() >> shift));
+        out.insert(out.end(), data.begin(), data.end());
+        if (data.size() % 2)
+            out.push_back(0);
+        return out;
+    };
+    const Bytes oldIptc = {0x1C, 0x02, 0x78, 0x00, 0x03, 'O', 'l', 'd'};
+    const Bytes resolution = resource(0x03ED, "", {0, 72, 0, 0, 0, 1, 0, 1, 0, 72, 0, 0, 0, 1, 0, 1});
+    const Bytes other = resource(0x0425, "digest", Bytes(16, 7));
+    const Bytes head = Text("Photoshop 3.0", 14);
+    struct Case {
+        const char* name;
+        std::vector<Bytes> before, after;  // the resources around the IPTC one
+        std::string iptcName;
+    } cases[] = {
+        {"first", {}, {resolution}, ""},
+        {"second", {resolution}, {}, ""},
+        {"between two, named", {resolution}, {other}, "abc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto segment = [&](const Bytes& iptc) {
+            Bytes body = head;
+            for (const Bytes& r : c.before)
+                body.insert(body.end(), r.begin(), r.end());
+            const Bytes own = resource(0x0404, c.iptcName, iptc);
+            body.insert(body.end(), own.begin(), own.end());
+            for (const Bytes& r : c.after)
+                body.insert(body.end(), r.begin(), r.end());
+            return body;
+        };
+        const Bytes file = WithSegments(plain, {Segment(0xFFED, segment(oldIptc))});
+        Bytes newIptc;
+        const Bytes updated = Updated(file, [&](IVorlatTagControl* tags) {
+            EXPECT_EQ("Old", Caption(tags));
+            const std::string text = "New caption";
+            TagItemRequest request{kTagIptcCaption, static_cast<uint32_t>(text.size() + 1), const_cast<char*>(text.c_str())};
+            ASSERT_EQ(0, Cause(tags->SetTagValue(0x83BB, kTagTypeIptc, sizeof request, &request, 0)));
+            TagItemRequest raw{1, 0, nullptr};
+            ASSERT_EQ(0, Cause(tags->GetTagValue(0x83BB, kTagTypeIptc, sizeof raw, &raw, 0)));
+            newIptc.resize(raw.size);
+            raw.data = newIptc.data();
+            ASSERT_EQ(0, Cause(tags->GetTagValue(0x83BB, kTagTypeIptc, sizeof raw, &raw, 0)));
+        });
+        const auto bodies = Bodies(updated);
+        ASSERT_FALSE(bodies.empty());
+        EXPECT_EQ(0xFFEDu, bodies[0].first);
+        EXPECT_EQ(segment(newIptc), bodies[0].second);
+        Memory in(updated);
+        Store back;
+        CJpegReader reader(in.get(), back.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags()));
+        EXPECT_EQ("New caption", Caption(back.tags));
     }
 }
 
