@@ -150,18 +150,17 @@ IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thu
             return err;
         if (length < 2)
             return QZ_FAIL(kErrJpegSegment);
-        if (marker == 0xFFE2) {
-            // The current profile once, in place of the first APP2; every APP2 of the input is dropped.
+        if (IVorlatError* err = stream_->LoadToMemory(copy.data(), length - 2))
+            return QZ_WRAP(err);
+        // The current profile once, in place of the first of the old profile's
+        // chunks, which are all dropped; any other APP2 (MPF, for one) is copied.
+        if (marker == 0xFFE2 && length - 2 >= 12 && std::memcmp(copy.data(), "ICC_PROFILE", 12) == 0) {
             if (!iccWritten)
                 if (IVorlatError* err = WriteIccSegments(out, tags_))
                     return QZ_WRAP(err);
             iccWritten = true;
-            if (IVorlatError* err = Skip(length - 2))
-                return err;
             continue;
         }
-        if (IVorlatError* err = stream_->LoadToMemory(copy.data(), length - 2))
-            return QZ_WRAP(err);
         // Only the first Exif segment, the one the Exif reader read, is written anew.
         if (marker == 0xFFE1 && exifReader_ && !exifWritten && length - 2 >= 6 &&
             std::memcmp(copy.data(), "Exif", 5) == 0) {

@@ -582,3 +582,50 @@ TEST(JpegUpdate, FindsAndReplacesTheIptcResourceWhereverItStands)
     }
 }
 
+// Only the ICC profile's own APP2 segments are replaced (by the current
+// profile, where the first of them stood); every other APP2 goes over as it is.
+TEST(JpegUpdate, ReplacesOnlyTheProfileAmongTheApp2Segments)
+{
+    Pipeline pipeline;
+    const Bytes plain = Encode(pipeline, MakePhoto(16, 16, 3, 5), 4);
+    const Bytes mpf = Segment(0xFFE2, {'M', 'P', 'F', 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x00, 0xB0, 7, 0, 4, 0,
+                                       0, 0, '0', '1', '0', '0', 0, 0, 0, 0});
+    const Bytes other = Segment(0xFFE2, Text("FPXR\0\0\1\2", 8));
+    auto chunk = [](uint8_t sequence, uint8_t count) {
+        Bytes body = Text("ICC_PROFILE", 12);
+        body.insert(body.end(), {sequence, count, 'o', 'l', 'd'});
+        return Segment(0xFFE2, body);
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::vector<std::string> app2;  // the identifiers of the APP2 segments written
+    } cases[] = {
+        {"profile between others", WithSegments(plain, {mpf, chunk(1, 2), chunk(2, 2), other}), {"MPF", "ICC_PROFILE", "FPXR"}},
+        {"profile first", WithSegments(plain, {chunk(1, 1), mpf}), {"ICC_PROFILE", "MPF"}},
+        {"no profile", WithSegments(plain, {mpf}), {"MPF", "ICC_PROFILE"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes updated = Updated(c.file, [](IVorlatTagControl* tags) {
+            ASSERT_EQ(0, Cause(tags->AddTag(0x8773)));
+            ASSERT_EQ(0, Cause(tags->SetTagValue(0x8773, kTagTypeBytes, 3, "new", 0)));
+        });
+        std::vector<std::string> app2;
+        for (const auto& [marker, body] : Bodies(updated))
+            if (marker == 0xFFE2)
+                app2.push_back(reinterpret_cast<const char*>(body.data()));
+        EXPECT_EQ(c.app2, app2);
+        for (const Bytes& kept : {mpf, other})
+            EXPECT_EQ(std::search(c.file.begin(), c.file.end(), kept.begin(), kept.end()) != c.file.end(),
+                      std::search(updated.begin(), updated.end(), kept.begin(), kept.end()) != updated.end());
+        Memory in(updated);
+        Store back;
+        CJpegReader reader(in.get(), back.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags()));
+        char profile[4] = {};
+        ASSERT_EQ(3u, back.tags->GetTagSize(0x8773, 0));
+        EXPECT_EQ(0, Cause(back.tags->GetTagValue(0x8773, kTagTypeBytes, 3, profile, 0)));
+        EXPECT_STREQ("new", profile);
+    }
+}
