@@ -13,11 +13,13 @@
 #include "fileio/meta/iptc_codec.h"
 #include "fileio/stream_impl.h"
 #include "fileio/tiff/tiff_reader.h"
+#include "fileio/tiff/tiff_writer.h"
 
 namespace quarnite {
 namespace {
 constexpr int32_t kSourceId = kSrcJpegReader;
 constexpr uint32_t kCopyPiece = 65535;
+constexpr TagId kTagIccProfile = 0x8773;
 
 IVorlatError* Put(IVorlatStream* out, const void* bytes, size_t count)
 {
@@ -42,6 +44,99 @@ IVorlatError* Tell(IVorlatStream* stream, uint32_t* at)
     *at = static_cast<uint32_t>(position);
     return nullptr;
 }
+
+// Whether the store holds tags that only an Exif block carries: TIFF, Exif,
+// GPS and maker-note tags, or unknown tags of their directories. The profile,
+// the IPTC block and the pixel layout the TIFF reader publishes travel elsewhere.
+IVorlatError* HasExifTags(const IVorlatTagControl* tags, bool* has)
+{
+    *has = false;
+    for (uint32_t group = 1; group < 10 && !*has; ++group)
+        *has = tags->GetTagCount(group) != 0;
+    const uint32_t count = tags->GetTagCount(0);
+    if (*has || count == 0)
+        return nullptr;
+    std::vector<tagStrTagInfo> infos;
+    if (!TryResize(infos, count))
+        return QZ_FAIL(kErrAllocation);
+    if (IVorlatError* err = tags->GetTagInfo(infos.data(), count, 0))
+        return QZ_WRAP(err);
+    for (const tagStrTagInfo& info : infos) {
+        const uint32_t space = info.tag >> 16;
+        if (info.tag == kTagIccProfile || info.tag == kTagIptc || info.tag == 258 || info.tag == 262)
+            continue;
+        if (space == kTagNsTiff || space == kTagNsGps || space == kTagNsMakerNote || space == kTagNsFilmScanner) {
+            *has = true;
+            break;
+        }
+    }
+    return nullptr;
+}
+
+// Whether the segments before the scan hold an Exif APP1 segment; the stream
+// is left somewhere in the file.
+IVorlatError* HasExifSegment(IVorlatStream* in, bool* has)
+{
+    *has = false;
+    if (IVorlatError* err = in->Seek(2, 0))
+        return QZ_WRAP(err);
+    for (;;) {
+        uint8_t head[4];
+        if (IVorlatError* err = in->LoadToMemory(head, 2))
+            return QZ_WRAP(err);
+        const uint32_t marker = static_cast<uint32_t>(head[0]) << 8 | head[1];
+        if (marker == 0xFFD8)
+            continue;
+        if (marker == 0xFFD9 || marker == 0xFFDA)
+            return nullptr;
+        if (IVorlatError* err = in->LoadToMemory(head + 2, 2))
+            return QZ_WRAP(err);
+        const uint32_t length = static_cast<uint32_t>(head[2]) << 8 | head[3];
+        if (length < 2)
+            return QZ_FAIL(kErrJpegSegment);
+        uint32_t left = length - 2;
+        if (marker == 0xFFE1 && left >= 6) {
+            uint8_t id[6];
+            if (IVorlatError* err = in->LoadToMemory(id, 6))
+                return QZ_WRAP(err);
+            if (std::memcmp(id, "Exif", 5) == 0) {
+                *has = true;
+                return nullptr;
+            }
+            left -= 6;
+        }
+        if (IVorlatError* err = in->Seek(static_cast<int32_t>(left), 1))
+            return QZ_WRAP(err);
+    }
+}
+
+// The value of a file-information tag of the store, when it holds one of that form.
+template <typename T>
+void CurrentValue(const IVorlatTagControl* tags, TagId id, uint32_t type, T* value)
+{
+    T stored{};
+    if (tags->GetTagType(id, 0) != type || tags->GetTagSize(id, 0) != sizeof stored)
+        return;
+    if (IVorlatError* err = tags->GetTagValue(id, type, sizeof stored, &stored, 0))
+        err->Destroy();
+    else
+        *value = stored;
+}
+
+// The Exif block of a file that had none: the TIFF structure of an Exif JPEG
+// save, written for the coded image as it stands and the current tags.
+IVorlatError* WriteNewExifBlock(IVorlatStream* in, IVorlatStream* window, IVorlatTagControl* tags,
+                                TiffImageRecord* main, IVorlatDataSource** sources, uint32_t n)
+{
+    CTiffUpdateWriter writer(in, window, tags, kFormatExifJpeg, false);
+    IVorlatError* err = sources && n ? writer.SetThumbnailSources(sources, n) : nullptr;
+    if (!err)
+        err = writer.BeginUpdate(main, nullptr, 0);
+    while (!err && !writer.IsFinished())
+        err = writer.Execute();
+    return QZ_WRAP(err);
+}
+
 } // namespace
 
 IVorlatError* CJpegReader::CheckUpdate()
@@ -67,7 +162,8 @@ IVorlatError* CJpegReader::Update(IVorlatStream* target, IVorlatDataSource** sou
 }
 
 // The Exif reader writes the current tags as a TIFF structure through a window
-// after the segment's header; the header is filled in last.
+// after the segment's header (without one, a new block is made); the header
+// is filled in last.
 IVorlatError* CJpegReader::WriteExifSegment(IVorlatStream* out, IVorlatDataSource** sources, uint32_t n)
 {
     uint32_t start = 0, resume = 0;
@@ -80,11 +176,28 @@ IVorlatError* CJpegReader::WriteExifSegment(IVorlatStream* out, IVorlatDataSourc
     CVorlatWindowStream* window = new (std::nothrow) CVorlatWindowStream(out, start + 10);
     if (!window)
         return QZ_FAIL(kErrAllocation);
-    IVorlatError* err = sources && n ? exifReader_->Update(window, sources, n) : exifReader_->Update(window);
+    IVorlatError* err = nullptr;
+    if (exifReader_) {
+        err = sources && n ? exifReader_->Update(window, sources, n) : exifReader_->Update(window);
+    } else {
+        TiffImageRecord main;
+        main.width = static_cast<uint32_t>(width_);
+        main.height = static_cast<uint32_t>(height_);
+        main.colorSpace = pixelType_;
+        main.compression = 6;
+        main.resolution = resolution_;
+        main.rotation = rotation_;
+        uint32_t flip = flip_ ? 1 : 0;
+        CurrentValue(tags_, kTagResolution, kTagTypeDoubles, &main.resolution);
+        CurrentValue(tags_, kTagRotation, kTagTypeDoubles, &main.rotation);
+        CurrentValue(tags_, kTagFlip, kTagTypeLongs, &flip);
+        main.mirrored = flip != 0;
+        err = WriteNewExifBlock(stream_, window, tags_, &main, sources, n);
+    }
     window->Destroy();
     if (err)
         return QZ_WRAP(err);
-    // The Exif reader reads the input through its own window.
+    // The Exif reader reads the input through its own window, and so may the new block's writer.
     if (IVorlatError* e = stream_->Seek(static_cast<int32_t>(resume), 0))
         return QZ_WRAP(e);
     uint32_t end = 0;
@@ -112,6 +225,17 @@ IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thu
     std::vector<uint8_t> copy;
     if (!TryResize(copy, kCopyPiece))
         return QZ_FAIL(kErrAllocation);
+    // A file without an Exif segment gets one when the store holds tags for it.
+    bool exifToMake = false;
+    if (!exifReader_) {
+        if (IVorlatError* err = HasExifTags(tags_, &exifToMake))
+            return err;
+        bool found = false;
+        if (exifToMake)
+            if (IVorlatError* err = HasExifSegment(stream_, &found))
+                return err;
+        exifToMake = exifToMake && !found;
+    }
     static const uint8_t kSoi[2] = {0xFF, 0xD8};
     if (IVorlatError* err = Put(out, kSoi, 2))
         return err;
@@ -124,6 +248,12 @@ IVorlatError* CJpegReader::UpdateFile(IVorlatStream* out, IVorlatDataSource* thu
         if (IVorlatError* err = ReadU16(&marker))
             return err;
         const uint8_t markerBytes[2] = {static_cast<uint8_t>(marker >> 8), static_cast<uint8_t>(marker)};
+        // The new Exif segment follows the APP0 segments that must lead the file.
+        if (exifToMake && marker != 0xFFD8 && marker != 0xFFE0) {
+            exifToMake = false;
+            if (IVorlatError* err = WriteExifSegment(out, sources, n))
+                return err;
+        }
         if (marker == 0xFFD8) {
             if (IVorlatError* err = Put(out, markerBytes, 2))
                 return err;

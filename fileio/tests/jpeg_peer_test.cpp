@@ -518,3 +518,88 @@ TEST(JpegPeer, TheGpsDirectoryIsWrittenOnlyForGpsTagsAndPassesTheTools)
         tags->Destroy();
     }
 }
+
+namespace {
+// The file read into a new store, updated after `change` edited the store.
+template <typename Change>
+std::vector<uint8_t> Updated(const std::vector<uint8_t>& file, Change change)
+{
+    Memory in(file);
+    IVorlatTagControl* tags = nullptr;
+    EXPECT_EQ(0, Cause(IVorlatTagControl::CreateTagControl(&tags)));
+    quarnite::CJpegReader reader(in.get(), tags);
+    EXPECT_EQ(0, Cause(reader.LoadTags()));
+    change(tags);
+    Memory out(std::vector<uint8_t>(file.size() + (1 << 17), 0), false);
+    EXPECT_EQ(0, Cause(reader.Update(out.get())));
+    tags->Destroy();
+    return out.Written();
+}
+
+void SetCaption(IVorlatTagControl* tags, const std::string& text)
+{
+    TagItemRequest request{kTagIptcCaption, static_cast<uint32_t>(text.size() + 1), const_cast<char*>(text.c_str())};
+    ASSERT_EQ(0, Cause(tags->SetTagValue(0x83BB, kTagTypeIptc, sizeof request, &request, 0)));
+}
+} // namespace
+
+// What exiftool reads from files updated with a changed artist and caption:
+// a camera-like file that exiftool wrote, whose orientation and Exif image
+// size must survive, and a file without Exif whose IPTC block is the second
+// Photoshop resource and which carries a multi-picture APP2 segment.
+TEST(JpegPeer, UpdatedFilesKeepTheirMetadataForExiftool)
+{
+    Pipeline pipeline;
+    const std::vector<uint8_t> plain = Encode(pipeline, MakePhoto(64, 48, 3, 3), 4);
+    const std::string camera = Scratch("update_camera.jpg");
+    WriteFile(camera, plain);
+    ASSERT_EQ(0, QuietShell("exiftool -q -n -overwrite_original -Make=Peer -Orientation=6 -Artist=Old "
+                            "-ExifImageWidth=64 -ExifImageHeight=48 -IPTC:Caption-Abstract=Old " + camera));
+
+    auto segment = [](uint8_t marker, const std::vector<uint8_t>& body) {
+        std::vector<uint8_t> out = {0xFF, marker, static_cast<uint8_t>((body.size() + 2) >> 8),
+                                    static_cast<uint8_t>(body.size() + 2)};
+        out.insert(out.end(), body.begin(), body.end());
+        return out;
+    };
+    const std::vector<uint8_t> jfif = segment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 72, 0, 72, 0, 0});
+    const std::vector<uint8_t> mpf = segment(0xE2, {'M', 'P', 'F', 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x00, 0xB0,
+                                                    7, 0, 4, 0, 0, 0, '0', '1', '0', '0', 0, 0, 0, 0});
+    std::vector<uint8_t> photoshop = {'P', 'h', 'o', 't', 'o', 's', 'h', 'o', 'p', ' ', '3', '.', '0', 0,
+                                      // ResolutionInfo: 72 dpi both ways
+                                      '8', 'B', 'I', 'M', 0x03, 0xED, 0, 0, 0, 0, 0, 16,
+                                      0, 72, 0, 0, 0, 1, 0, 1, 0, 72, 0, 0, 0, 1, 0, 1,
+                                      '8', 'B', 'I', 'M', 0x04, 0x04, 0, 0, 0, 0, 0, 8,
+                                      0x1C, 0x02, 0x78, 0x00, 0x03, 'O', 'l', 'd'};
+    std::vector<uint8_t> bare(plain.begin(), plain.begin() + 2);
+    for (const auto& s : {jfif, mpf, segment(0xED, photoshop)})
+        bare.insert(bare.end(), s.begin(), s.end());
+    bare.insert(bare.end(), plain.begin() + 2, plain.end());
+
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        std::string expected;  // Orientation, ExifImageWidth, ExifImageHeight, Artist, caption, MPFVersion
+    } cases[] = {
+        {"camera", ReadFile(camera), "6\n64\n48\nNew\nNew caption\n"},
+        {"no Exif", bare, "1\n64\n48\nNew\nNew caption\n0100\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.file.empty());
+        const std::vector<uint8_t> updated = Updated(c.file, [](IVorlatTagControl* tags) {
+            SetTag(tags, 0x13B, kTagTypeText, "New", 4);
+            SetCaption(tags, "New caption");
+        });
+        const std::string path = Scratch(std::string("updated_") + (c.file == bare ? "bare" : "camera") + ".jpg");
+        WriteFile(path, updated);
+        int status = -1;
+        std::string report = Capture("djpeg -strict -outfile /dev/null " + path, &status);
+        EXPECT_EQ(0, status) << report;
+        report = Capture("exiftool -validate -warning -error -a " + path, &status);
+        EXPECT_EQ(0, status) << report;
+        EXPECT_EQ("", Complaints(report)) << report;
+        EXPECT_EQ(c.expected, Capture("exiftool -n -s3 -Orientation -ExifImageWidth -ExifImageHeight -Artist "
+                                      "-IPTC:Caption-Abstract -MPFVersion " + path, &status));
+    }
+}

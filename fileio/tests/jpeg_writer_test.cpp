@@ -440,6 +440,15 @@ void SetOrientation(IVorlatTagControl* tags, bool mirrored, double rotation)
     ASSERT_EQ(0, Cause(tags->SetTagValue(kTagRotation, kTagTypeDoubles, 8, &rotation, 0)));
 }
 
+std::string TextOf(IVorlatTagControl* tags, TagId id)
+{
+    if (!tags->IsExist(id, 0))
+        return "(none)";
+    std::string text(tags->GetTagSize(id, 0), '\0');
+    EXPECT_EQ(0, Cause(tags->GetTagValue(id, kTagTypeText, static_cast<uint32_t>(text.size()), text.data(), 0)));
+    return text.c_str();
+}
+
 std::string Caption(IVorlatTagControl* tags)
 {
     if (!tags->IsExist(0x83BB, 0))
@@ -509,6 +518,54 @@ TEST(JpegUpdate, KeepsTheOrientationAndTheExifImageSize)
         EXPECT_EQ(0, Cause(back.tags->GetTagValue(kTagRotation, kTagTypeDoubles, 8, &rotation, 0)));
         EXPECT_EQ(c.mirrored ? 1u : 0u, flip);
         EXPECT_EQ(c.rotation, rotation);
+    }
+}
+
+// A file without an Exif segment gets one when the store holds tags for it,
+// after SOI and the APP0 segments that must lead the file and before every
+// other segment; a store without such tags adds none.
+TEST(JpegUpdate, MakesTheExifSegmentOfAFileWithoutOne)
+{
+    Pipeline pipeline;
+    const Bytes plain = Encode(pipeline, MakePhoto(24, 16, 3, 2), 3);
+    const Bytes jfif = Segment(0xFFE0, {'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 72, 0, 72, 0, 0});
+    const Bytes jfxx = Segment(0xFFE0, {'J', 'F', 'X', 'X', 0, 0x12, 1, 1, 10, 20, 30});
+    const Bytes comment = Segment(0xFFFE, Text("note", 4));
+    struct Case {
+        const char* name;
+        Bytes file;
+        bool artist;
+        std::vector<uint32_t> markers;  // up to the quantisation tables
+    } cases[] = {
+        {"SOI only", plain, true, {0xFFE1}},
+        {"JFIF, JFXX and a comment", WithSegments(plain, {jfif, jfxx, comment}), true, {0xFFE0, 0xFFE0, 0xFFE1, 0xFFFE}},
+        {"comment first", WithSegments(plain, {comment, jfif}), true, {0xFFE1, 0xFFFE, 0xFFE0}},
+        {"no tag for Exif", WithSegments(plain, {jfif, comment}), false, {0xFFE0, 0xFFFE}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes updated = Updated(c.file, [&](IVorlatTagControl* tags) {
+            if (c.artist)
+                SetText(tags, 0x13B, "Someone");
+        });
+        std::vector<uint32_t> markers;
+        for (const auto& m : Markers(updated))
+            if (m.first != 0xFFDB)
+                markers.push_back(m.first);
+            else
+                break;
+        EXPECT_EQ(c.markers, markers);
+        Memory in(updated);
+        Store back;
+        CJpegReader reader(in.get(), back.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags()));
+        EXPECT_EQ(c.artist ? "Someone" : "(none)", TextOf(back.tags, 0x13B));
+        if (c.artist) {
+            const ExifDirectories exif = ReadExifDirectories(updated);
+            EXPECT_EQ(24u, exif.exif.count(0xA002) ? exif.exif.at(0xA002) : 0u);
+            EXPECT_EQ(16u, exif.exif.count(0xA003) ? exif.exif.at(0xA003) : 0u);
+        }
+        EXPECT_EQ(0, MaxDifference(Decode(pipeline, c.file).pixels, Decode(pipeline, updated).pixels));
     }
 }
 
