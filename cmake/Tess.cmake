@@ -31,6 +31,10 @@ if(WIN32)
     if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
         # SSE arithmetic so doubles round as in the native build (no x87 extended precision).
         add_compile_options(-msse2 -mfpmath=sse)
+        # The C run time's malloc, and so a plain new, gives 8-byte alignment
+        # here; the compiler must call the aligned new for anything that asks
+        # for more (the SSE2 tables of the encoders).
+        add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-faligned-new=8>)
     endif()
     add_compile_definitions(NOMINMAX)
     # Only system DLLs at run time: the compiler's run-time libraries go in statically.

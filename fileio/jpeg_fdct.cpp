@@ -13,6 +13,13 @@
 #include "fileio/jpeg_encoder.h"
 #include "fileio/jpeg_tables.h"
 
+// The quantiser's tables are read with aligned loads; the coefficients, which
+// any caller's buffer receives, are stored unaligned.
+static_assert(alignof(quarnite::JpegQuantizer) >= 16);
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ <= 8, "32-bit Windows: build with -faligned-new=8, malloc gives 8");
+#endif
+
 namespace quarnite {
 namespace {
 
@@ -304,7 +311,7 @@ uint64_t TransformBlockSse2(const int16_t* samples, ptrdiff_t stride, bool accur
             q = _mm_add_epi16(q, _mm_srli_epi16(_mm_mullo_epi16(magnitude, low), 15));
             q = _mm_min_epi16(q, _mm_load_si128(reinterpret_cast<const __m128i*>(quantizer.limit + at)));
             q2[h] = q;
-            _mm_store_si128(reinterpret_cast<__m128i*>(coefficients + at), _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(coefficients + at), _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
         }
         // Zero lanes compare to all ones; packed to bytes, one mask bit each.
         const __m128i zeros = _mm_packs_epi16(_mm_cmpeq_epi16(q2[0], zero), _mm_cmpeq_epi16(q2[1], zero));

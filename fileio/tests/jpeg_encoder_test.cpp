@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
 
 #include "fileio/jpeg_error.h"
 #include "fileio/jpeg_tables.h"
@@ -9,6 +12,24 @@
 
 using namespace jpeg_test;
 using namespace quarnite;
+
+// The SSE2 quantiser reads its tables with aligned loads, and the writers make
+// the encoder with a plain new: on 32-bit Windows the run time's allocator
+// gives only 8 bytes unless the aligned new is used.
+TEST(JpegEncoder, EveryEncoderMadeByNewSitsOnItsAlignment)
+{
+    static_assert(alignof(CJpegEncoder) >= 16);
+    std::vector<std::unique_ptr<CJpegEncoder>> encoders;
+    std::vector<std::unique_ptr<char[]>> between;
+    for (int i = 0; i < 64; ++i) {
+        between.emplace_back(new char[1 + i * 8]);
+        encoders.emplace_back(new (std::nothrow) CJpegEncoder(nullptr));
+        ASSERT_NE(encoders.back(), nullptr);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(encoders.back().get()) % alignof(CJpegEncoder), 0u) << i;
+    }
+    std::vector<JpegQuantizer> quantizers(7);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(quantizers.data()) % 16, 0u);
+}
 
 TEST(JpegEncoder, MultiplierOfTheFirstLevelOneEntry)
 {
