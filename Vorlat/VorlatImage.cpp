@@ -314,18 +314,19 @@ void CVorlatImage::Reshape()
     }
 }
 
-static bool TileCountFits(int32_t width, int32_t height, int32_t tileSize)
+// Tile ids, and the edges of the last tile of a row or column, must stay 32-bit.
+static bool TileGridFits(int32_t width, int32_t height, int32_t tileSize)
 {
     if (tileSize <= 0)
         return true;
-    const int64_t count = static_cast<int64_t>(CeilDiv(width, tileSize)) * CeilDiv(height, tileSize);
-    return count <= INT32_MAX;
+    const int64_t columns = CeilDiv(width, tileSize), rows = CeilDiv(height, tileSize);
+    return columns * rows <= INT32_MAX && columns * tileSize <= INT32_MAX && rows * tileSize <= INT32_MAX;
 }
 
 IVorlatError* CVorlatImage::SetSize(int32_t width, int32_t height)
 {
     IVorlatError* err = nullptr;
-    if (width < 0 || height < 0 || !TileCountFits(width, height, tileSize_))
+    if (width < 0 || height < 0 || !TileGridFits(width, height, tileSize_))
         return Fail(__LINE__, kVorlatErrState);
     IVorlatDataDestination::ChangeSize change{width_, height_, width, height};
     width_ = width;
@@ -347,7 +348,7 @@ IVorlatError* CVorlatImage::SetColorSpace(int32_t colorSpace)
     const int32_t tileSize = ComputeTileSize(manager_->TileBytes(), colorSpace);
     if (colorSpace != 0 && tileSize <= 0)
         return Fail(__LINE__, kVorlatErrColorSpace);
-    if (!TileCountFits(width_, height_, tileSize))
+    if (!TileGridFits(width_, height_, tileSize))
         return Fail(__LINE__, kVorlatErrState);
     IVorlatDataDestination::ChangeColorSpace change{colorSpace_, colorSpace};
     palette_.count = 0;

@@ -263,6 +263,45 @@ TEST_F(ImageTest, RefusesPixelsOutsideTheImage)
     image->Destroy();
 }
 
+// The last tile of a row or column must end within 32 bits: a size or a colour
+// space (whose tile side sets where the tiles end) that would pass that is
+// refused and changes nothing.
+TEST(ImageSizes, RefusesTileGridsThatEndPast32Bits)
+{
+    CVorlatManager* manager = MakeManager(1 << 20, 1 << 20);
+    IVorlatImage* image = MakeImage(manager, 0, 1, 10, 10);
+    int32_t side = 0;
+    VORLAT_OK(image->GetTileSize(&side));
+    const int32_t largest = INT32_MAX / side * side;
+    for (bool vertical : {false, true}) {
+        const auto setSize = [&](int32_t extent) {
+            return vertical ? image->SetSize(1, extent) : image->SetSize(extent, 1);
+        };
+        VORLAT_OK(setSize(largest));
+        RECT last{};
+        IVorlatTile* tile = nullptr;
+        const int32_t lastTile = (largest - 1) / side;
+        VORLAT_OK(vertical ? image->GetTile(&tile, 0, lastTile) : image->GetTile(&tile, lastTile, 0));
+        tile->GetCoordinates(&last);
+        EXPECT_EQ(vertical ? last.bottom : last.right, largest);
+        for (int32_t extent : {largest + 1, INT32_MAX}) {
+            EXPECT_EQ(Failure(setSize(extent)), kVorlatErrState) << extent;
+            int32_t width = 0, height = 0;
+            VORLAT_OK(image->GetSize(&width, &height));
+            EXPECT_EQ(vertical ? height : width, largest);
+        }
+    }
+    // Without a colour space there are no tiles; the colour space that brings them is refused.
+    VORLAT_OK(image->SetColorSpace(0));
+    VORLAT_OK(image->SetSize(INT32_MAX, 1));
+    EXPECT_EQ(Failure(image->SetColorSpace(1)), kVorlatErrState);
+    int32_t code = -1;
+    VORLAT_OK(image->GetColorSpace(&code));
+    EXPECT_EQ(code, 0);
+    image->Destroy();
+    manager->Destroy();
+}
+
 TEST_F(ImageTest, OneBitPixelIsTheMostSignificantBit)
 {
     IVorlatImage* image = MakeImage(manager, 0, 1, 16, 1);
