@@ -139,9 +139,14 @@ IVorlatError* CVorlatFilterScale::ProcessTile(IVorlatTile* tile, CProcessInfo* i
     ReduceRatio(&hs, &hd);
     ReduceRatio(&vs, &vd);
     const int32_t width = rect.right - rect.left;
-    const int32_t rowCount = (vs + vd - 1) / vd + 3;
+    // The source rows that one output row reaches, one above and two below; in
+    // 64 bits, as a source and a target near 2^31 would pass 32 when added.
+    const int64_t rowSpan = (static_cast<int64_t>(vs) + vd - 1) / vd + 3;
+    const int32_t rowCount = static_cast<int32_t>(std::min<int64_t>(rowSpan, INT32_MAX));
+    if (rowSpan > INT32_MAX || !ReserveBuffers(width, rowCount))
+        return IVorlatError::Add(nullptr, kFile, __LINE__, kVorlatFromSystem, kVorlatErrAllocation);
     std::unique_ptr<uint16_t*[]> rows(new (std::nothrow) uint16_t*[static_cast<size_t>(rowCount)]);
-    if (!rows || !ReserveBuffers(width, rowCount))
+    if (!rows)
         return IVorlatError::Add(nullptr, kFile, __LINE__, kVorlatFromSystem, kVorlatErrAllocation);
     for (int32_t i = 0; i < rowCount; ++i)
         rows[i] = rowBuffer_ + 4 * static_cast<size_t>(width) * i;
@@ -174,7 +179,8 @@ IVorlatError* CVorlatFilterScale::ProcessTile(IVorlatTile* tile, CProcessInfo* i
     int64_t r = acc - q * divisor;
 
     // Edges repeat; the window holds the tiles of the rows one output row spans.
-    CSourceWindow window(source, vs / vd + 2, 1, 1);
+    const int64_t windowTiles = static_cast<int64_t>(vs) / vd + 2;
+    CSourceWindow window(source, static_cast<int32_t>(std::min<int64_t>(windowTiles, INT32_MAX)), 1, 1);
     const auto readRow = [&](int64_t sourceRow, uint16_t* into) -> IVorlatError* {
         IVorlatError* rowErr = nullptr;
         if (VorlatFailed(&rowErr, kFile, __LINE__, window.MoveTo(startColumn, static_cast<int32_t>(sourceRow))))

@@ -288,6 +288,49 @@ TEST_F(ScaleFilterTest, RefusesSettingsWithoutAResult)
     EXPECT_EQ(scale->GetScale(), 1.0);
 }
 
+// Targets up to the last tile that 32-bit coordinates can hold, along either
+// axis and for every method, from a source whose extent has no common factor
+// with them: the far tiles are made and hold the source's value. A target one
+// pixel past that has no tiles: asking for one fails with an error chain.
+TEST(ScaleExtremeTargets, FarTilesOfTheLargestTargetAndNoTilesPastIt)
+{
+    constexpr int32_t kSourceExtent = 4099;
+    IVorlatManager* manager = MakeManager(1 << 22);
+    const std::vector<uint8_t> pixels(kSourceExtent, 30);
+    for (bool vertical : {false, true}) {
+        IVorlatImage* image = vertical ? MakeImage(manager, 2, 1, kSourceExtent, pixels)
+                                       : MakeImage(manager, 2, kSourceExtent, 1, pixels);
+        int32_t side = 0, rowBytes = 0;
+        KOLVEX_OK(image->GetTileSize(&side));
+        KOLVEX_OK(image->GetRowBytes(&rowBytes));
+        const int32_t largest = INT32_MAX / side * side;
+        for (int method : {0, 1, 2}) {
+            auto* scale = new CVorlatFilterScale(manager, method);
+            KOLVEX_OK(VorlatDataConnect(image, scale));
+            for (int32_t extent : {largest, largest + 1, INT32_MAX}) {
+                KOLVEX_OK(vertical ? scale->SetSize(1, extent, false) : scale->SetSize(extent, 1, false));
+                const int32_t last = (extent - 1) / side;
+                void* data = nullptr;
+                IVorlatError* err =
+                    vertical ? scale->LockTile(&data, 0, last, nullptr) : scale->LockTile(&data, last, 0, nullptr);
+                if (extent > largest) {
+                    EXPECT_NE(Deepest(err), 0) << "method " << method << " extent " << extent;
+                    continue;
+                }
+                ASSERT_EQ(Deepest(err), 0) << "method " << method << " vertical " << vertical;
+                const int32_t at = extent - 1 - last * side;
+                // Cubic weights are truncated and may lose a level on a flat source.
+                EXPECT_NEAR(static_cast<uint8_t*>(data)[vertical ? at * rowBytes : at], 30, method == 2 ? 1 : 0)
+                    << "method " << method << " vertical " << vertical;
+                KOLVEX_OK(vertical ? scale->UnlockTile(0, last) : scale->UnlockTile(last, 0));
+            }
+            delete scale;
+        }
+        image->Destroy();
+    }
+    manager->Destroy();
+}
+
 TEST(ScaleStaticMappings, DegenerateSizesAndFactorsLeaveDefinedValues)
 {
     int32_t x = 7, y = 9;
