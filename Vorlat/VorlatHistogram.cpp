@@ -1,5 +1,6 @@
 #include "Vorlat/VorlatHistogram_impl.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -174,6 +175,10 @@ IVorlatError* CVorlatHistogram::GetHistogram(const RECT& rect, int32_t channel, 
     if (IVorlatError* error = source->GetHeight(&h))
         error->Destroy();
 
+    // The clamping below measures the rectangle in 32 bits.
+    const auto fits = [](int64_t extent) { return INT32_MIN <= extent && extent <= INT32_MAX; };
+    if (!fits(static_cast<int64_t>(rect.right) - rect.left) || !fits(static_cast<int64_t>(rect.bottom) - rect.top))
+        return Fail(__LINE__, kVorlatErrState);
     RECT r = rect;
     if (w < r.right - r.left)
         r.right = r.left + w;

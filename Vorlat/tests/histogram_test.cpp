@@ -71,6 +71,25 @@ TEST_F(HistogramTest, SixteenBitsCountByHighByteAndRectanglesAreClamped)
     EXPECT_EQ(counts.count[7], 1234);
 }
 
+// A rectangle whose width or height has no 32-bit value cannot be clamped by
+// its width: it is refused and the caller's counts stay as they were. Far
+// rectangles of 32-bit size are still clamped.
+TEST_F(HistogramTest, RefusesRectanglesWiderOrTallerThan32Bits)
+{
+    Fill(2, 10, 10, std::vector<uint8_t>(100, 7));
+    for (const RECT& r : {RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, RECT{-1, 0, INT32_MAX, 10},
+                          RECT{0, INT32_MIN, 10, 1}, RECT{INT32_MAX, 0, INT32_MIN, 10}}) {
+        IVorlatHistogram::HistogramTag counts{};
+        counts.count[7] = 1234;
+        EXPECT_EQ(Failure(histogram->GetHistogram(r, 0, &counts)), kVorlatErrState) << r.left << "," << r.top;
+        EXPECT_EQ(counts.count[7], 1234);
+    }
+    IVorlatHistogram::HistogramTag counts{};
+    // Cut to the image's width from its left edge, which leaves column 0.
+    VORLAT_OK(histogram->GetHistogram(RECT{-2000000000, 0, 100000000, INT32_MAX}, 0, &counts));
+    EXPECT_EQ(counts.count[7], 10);
+}
+
 TEST_F(HistogramTest, KeepsCountsUntilTheSourceChanges)
 {
     std::vector<uint8_t> pixels(20 * 20, 5);
