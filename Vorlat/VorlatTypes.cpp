@@ -1,6 +1,7 @@
 #include "Vorlat/VorlatTypes.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 VorlatDblRect::VorlatDblRect(const RECT& rect)
@@ -8,10 +9,19 @@ VorlatDblRect::VorlatDblRect(const RECT& rect)
 {
 }
 
-// Half away from zero: trunc(v + 0.5) for v >= 0, trunc(v - 0.5) below.
+// Half away from zero: trunc(v + 0.5) for v >= 0, trunc(v - 0.5) below; held
+// at the ends of the 32-bit range, whose conversion would be undefined beyond,
+// and NaN taken as 0.
 static int32_t RoundHalfAway(double v)
 {
-    return static_cast<int32_t>(v >= 0.0 ? v + 0.5 : v - 0.5);
+    if (std::isnan(v))
+        return 0;
+    const double rounded = std::trunc(v >= 0.0 ? v + 0.5 : v - 0.5);
+    if (rounded >= 2147483647.0)
+        return INT32_MAX;
+    if (rounded <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(rounded);
 }
 
 VorlatDblRect::operator RECT() const

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "Vorlat/Vorlat.h"
@@ -37,6 +38,25 @@ TEST(DblRect, RoundsHalfAwayFromZero)
     const VorlatDblRect copy(source);
     EXPECT_EQ(copy.left, 3.0);
     EXPECT_EQ(copy.top, -4.0);
+}
+
+// Coordinates past the 32-bit range (a far mapping, a huge factor) stop at its
+// ends, halves that would round past them too; NaN has no side and becomes 0.
+TEST(DblRect, CoordinatesBeyond32BitsStopAtTheEnds)
+{
+    const struct {
+        double v;
+        int32_t rounded;
+    } cases[] = {{1e10, INT32_MAX},       {-1e10, INT32_MIN},     {2147483647.4, INT32_MAX},
+                 {2147483647.5, INT32_MAX}, {-2147483648.5, INT32_MIN}, {-2147483647.6, INT32_MIN},
+                 {2147483646.5, INT32_MAX}, {std::nan(""), 0}};
+    for (const auto& c : cases) {
+        VorlatDblRect r;
+        r.left = r.top = r.right = r.bottom = c.v;
+        const RECT rect = r;
+        EXPECT_EQ(rect.left, c.rounded) << c.v;
+        EXPECT_EQ(rect.bottom, c.rounded) << c.v;
+    }
 }
 
 TEST(DblRect, EqualWithinOneTenBillionth)
