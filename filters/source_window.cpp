@@ -20,9 +20,11 @@ int32_t Fold(int32_t v, int32_t size, int32_t period, bool* folded)
     if (period == 0 || (0 <= v && v < size))
         return v;
     *folded = true;
-    if (v < 0)
-        return v + ((period - v - 1) / period) * period;
-    return v - ((period - size + v) / period) * period;
+    // In 64 bits: the distance to the image may pass 32 near the ends of the range.
+    const int64_t at = v, p = period;
+    if (at < 0)
+        return static_cast<int32_t>(at + ((p - at - 1) / p) * p);
+    return static_cast<int32_t>(at - ((p - size + at) / p) * p);
 }
 
 } // namespace

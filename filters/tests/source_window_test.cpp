@@ -61,7 +61,7 @@ TEST_F(SourceWindowTest, FoldsByWholePeriods)
     Make(10, 4);
     const struct {
         int32_t x, column;
-    } cases[] = {{10, 8}, {11, 9}, {12, 8}, {-1, 1}, {-2, 0}, {-3, 1}, {4, 4}};
+    } cases[] = {{10, 8}, {11, 9}, {12, 8}, {-1, 1}, {-2, 0}, {-3, 1}, {4, 4}, {INT32_MAX, 9}, {INT32_MIN, 0}};
     for (const auto& c : cases) {
         CSourceWindow window(image, 2, 2, 1);
         KOLVEX_OK(window.Relocate(c.x, 2));
