@@ -686,3 +686,29 @@ TEST(JpegUpdate, ReplacesOnlyTheProfileAmongTheApp2Segments)
         EXPECT_STREQ("new", profile);
     }
 }
+
+// An Exif IFD 0 that names no image part (no YCbCrPositioning, as some
+// programs write it) still gives the JPEG's orientation and resolution, and an
+// update keeps them.
+TEST(JpegUpdate, KeepsTheOrientationOfAnExifBlockWithoutImageEntries)
+{
+    Pipeline pipeline;
+    const Bytes plain = Encode(pipeline, MakePhoto(24, 16, 3, 2), 3);
+    // IFD 0: Orientation 6, XResolution 300/1, ResolutionUnit inch.
+    Bytes exif = Text("Exif\0\0II*\0\x08\0\0\0", 14);
+    const Bytes ifd = {3, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0x1A, 1, 5, 0, 1, 0, 0, 0, 50, 0, 0, 0,
+                       0x28, 1, 3, 0, 1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0x2C, 1, 0, 0, 1, 0, 0, 0};
+    exif.insert(exif.end(), ifd.begin(), ifd.end());
+    const Bytes file = WithSegments(plain, {Segment(0xFFE1, exif)});
+    for (const Bytes& written : {file, Updated(file, [](IVorlatTagControl* tags) { SetText(tags, 0x13B, "Someone"); })}) {
+        Memory in(written);
+        Store back;
+        CJpegReader reader(in.get(), back.tags);
+        ASSERT_EQ(0, Cause(reader.LoadTags()));
+        double rotation = -1, resolution = -1;
+        EXPECT_EQ(0, Cause(back.tags->GetTagValue(kTagRotation, kTagTypeDoubles, 8, &rotation, 0)));
+        EXPECT_EQ(0, Cause(back.tags->GetTagValue(kTagResolution, kTagTypeDoubles, 8, &resolution, 0)));
+        EXPECT_EQ(90.0, rotation);
+        EXPECT_EQ(300.0, resolution);
+    }
+}

@@ -220,15 +220,21 @@ IVorlatError* MainIfdCodec::ReadIfd(uint32_t offset, TiffImageRecord* record, ui
     const bool strips = record->width && record->height && record->stripCount && !record->stripOffsets.empty() &&
                         !record->stripByteCounts.empty();
     const bool jpeg = record->jpegOffset && record->jpegLength;
+    if (record->resolutionUnit == 3)
+        record->resolution = (record->resolution * 100000.0 + 19680.0) * 2.540585859099108e-5;
     if (!strips && !jpeg && !record->ycbcrPositioning) {
-        record->Reset();  // the IFD describes no image
+        // The IFD describes no image; its orientation and resolution still
+        // belong to the image, as in the IFD 0 of a JPEG's Exif block.
+        TiffImageRecord kept;
+        kept.mirrored = record->mirrored;
+        kept.rotation = record->rotation;
+        kept.resolution = record->resolution;
+        *record = std::move(kept);
         return nullptr;
     }
     // Without RowsPerStrip the image is one strip.
     if (record->rowsPerStrip == 0)
         record->rowsPerStrip = record->height;
-    if (record->resolutionUnit == 3)
-        record->resolution = (record->resolution * 100000.0 + 19680.0) * 2.540585859099108e-5;
     return QZ_WRAP(DerivePixelType(record));
 }
 
