@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -153,20 +154,22 @@ protected:
 // This engine's 2.2 curve (gamma entry 563) is a power of 2.22 with an
 // offset and a linear toe, not the pure power the reference applies; the two
 // part below about a quarter of the range, so the Adobe-compatible cases are
-// compared above that. Output entries are truncated, which costs half a code
-// on average.
+// compared above that, where the different curve still costs about 0.2 dE.
+// The 16-bit bounds hold over every 257th value of each axis (the largest
+// seen: 0.095 dE to ROMM on the portable matrix, 0.118 on the multiply-add
+// form, which halves its inputs; 0.366 for the Adobe-compatible pairs).
 struct MatrixCase {
     std::string from, to;
     int floor8;  // compared where input and reference output are at least this
     double maxCodes, meanCodes;
     uint16_t floor16;
-    double maxDeltaE;
+    double maxDeltaE, meanDeltaE;
 };
 
 const MatrixCase kMatrixCases[] = {
-    {kSrgb, kRomm, 0, 1, 0.6, 0, 0.1},
-    {kSrgb, kAdobe, 64, 2, 0.6, 20000, 0.35},
-    {kAdobe, kSrgb, 64, 2, 0.8, 20000, 0.35},
+    {kSrgb, kRomm, 0, 1, 0.05, 0, 0.13, 0.02},
+    {kSrgb, kAdobe, 64, 2, 0.35, 20000, 0.4, 0.2},
+    {kAdobe, kSrgb, 64, 2, 0.35, 20000, 0.4, 0.2},
 };
 
 TEST_F(QrvAgreesWithLcms, MatrixPaths8Bit)
@@ -207,28 +210,43 @@ TEST_F(QrvAgreesWithLcms, SrgbToItselfReturnsEverySample)
     }
 }
 
+// A dense grid of 52 values per axis, both ends included, and random colours
+// from a fixed seed.
+std::vector<uint16_t> DenseAndRandom16()
+{
+    std::vector<uint16_t> v = RgbCube16(1285);
+    std::mt19937 random(20240611);
+    for (int i = 0; i < 3 * 200000; ++i)
+        v.push_back(uint16_t(random() >> 16));
+    return v;
+}
+
 TEST_F(QrvAgreesWithLcms, MatrixPaths16Bit)
 {
-    const std::vector<uint16_t> in = RgbCube16(2979);
+    const std::vector<uint16_t> in = DenseAndRandom16();
     for (const MatrixCase& c : kMatrixCases) {
-        const std::vector<uint16_t> ours = Convert<uint16_t>(c.from, c.to, 16, in, 3, 3);
         Lcms ref(c.from, c.to, TYPE_RGB_16, TYPE_RGB_16);
         ASSERT_NE(ref.xform, nullptr);
         std::vector<uint16_t> theirs(in.size());
         cmsDoTransform(ref.xform, in.data(), theirs.data(), cmsUInt32Number(in.size() / 3));
-        std::vector<uint16_t> a, b;
-        for (size_t i = 0; i < in.size(); i += 3) {
-            bool lit = true;
-            for (int k = 0; k < 3; ++k)
-                lit = lit && in[i + k] >= c.floor16 && theirs[i + k] >= c.floor16;
-            if (lit) {
-                a.insert(a.end(), {ours[i], ours[i + 1], ours[i + 2]});
-                b.insert(b.end(), {theirs[i], theirs[i + 1], theirs[i + 2]});
+        for (qrv::KernelChoice k : kBothPaths) {
+            ForcedKernels forced(k);
+            const std::vector<uint16_t> ours = Convert<uint16_t>(c.from, c.to, 16, in, 3, 3);
+            std::vector<uint16_t> a, b;
+            for (size_t i = 0; i < in.size(); i += 3) {
+                bool lit = true;
+                for (int j = 0; j < 3; ++j)
+                    lit = lit && in[i + j] >= c.floor16 && theirs[i + j] >= c.floor16;
+                if (lit) {
+                    a.insert(a.end(), {ours[i], ours[i + 1], ours[i + 2]});
+                    b.insert(b.end(), {theirs[i], theirs[i + 1], theirs[i + 2]});
+                }
             }
+            Stats s = Summarise(DeltaE(c.to, TYPE_RGB_16, a.data(), b.data(), a.size() / 3));
+            ASSERT_GT(s.count, 50000u);
+            EXPECT_LE(s.max, c.maxDeltaE) << c.from << " -> " << c.to << " " << int(k);
+            EXPECT_LE(s.mean, c.meanDeltaE) << c.from << " -> " << c.to << " " << int(k);
         }
-        Stats s = Summarise(DeltaE(c.to, TYPE_RGB_16, a.data(), b.data(), a.size() / 3));
-        ASSERT_GT(s.count, 1000u);
-        EXPECT_LE(s.max, c.maxDeltaE) << c.from << " -> " << c.to;
     }
 }
 
