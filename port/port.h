@@ -1,12 +1,15 @@
 // The few services of the operating system that the libraries use beyond the
 // C++ standard library: tick count, full path, read-only memory-mapped files,
-// the C run-time's low-level file calls, and the processor's MMX test.
+// the C run-time's low-level file calls, saving beside a file and then
+// replacing it, and the processor's MMX test.
 // Header-only, so each library carries its own copy and needs no extra DLL.
 #pragma once
 
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -23,6 +26,8 @@
 #include <sys/stat.h>
 #include <windows.h>
 #else
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -269,6 +274,175 @@ inline int FileUnlink(const char* path)
     return ::unlink(path);
 #endif
 }
+
+// ---- Write beside, then replace ---------------------------------------------
+// A save goes into a new file in the target's folder, which takes the target's
+// place only after a clean close; a save that fails or is given up leaves the
+// target as it was. The same folder keeps both on one volume, where the
+// replace is a single rename.
+
+// False when the target exists and cannot be replaced: read-only, not a plain
+// file, or (Windows) open elsewhere without delete sharing. Asked before a
+// save starts, so that such a save fails before any work.
+inline bool CanReplace(const char* target)
+{
+#if defined(_WIN32)
+    const DWORD attributes = GetFileAttributesA(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return false;
+    // The replace needs delete access, which a handle open elsewhere without
+    // delete sharing denies.
+    HANDLE file = CreateFileA(target, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+#else
+    struct stat info {};
+    if (::stat(target, &info) != 0)
+        return errno == ENOENT;
+    // The write bits as well as access(): a rename would replace even a
+    // read-only file, and root passes every access() test.
+    return S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+           ::access(target, W_OK) == 0;
+#endif
+}
+
+// Creates a new, empty file in `target`'s folder, never one that exists, and
+// opens it for binary writing; its name goes to `temp`. Null on failure.
+inline std::FILE* CreateBeside(const char* target, std::string* temp)
+{
+#if defined(_WIN32)
+    const char* separators = "\\/:";
+#else
+    const char* separators = "/";
+#endif
+    const char* name = target;
+    for (const char* p = target; *p; ++p)
+        if (std::strchr(separators, *p))
+            name = p + 1;
+    const std::string folder(target, static_cast<size_t>(name - target));
+#if defined(_WIN32)
+    uint32_t seed = GetCurrentProcessId() * 2654435761u;
+#else
+    uint32_t seed = static_cast<uint32_t>(getpid()) * 2654435761u;
+    // A new file gets the mode "wb" would give it; a replacing one keeps the target's.
+    struct stat info {};
+    const bool exists = ::stat(target, &info) == 0;
+#endif
+    static std::atomic<uint32_t> counter{0};
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        char unique[16];
+        std::snprintf(unique, sizeof unique, "~%08x.tmp", seed ^ (TickCount() + counter++ * 0x9E3779B9u));
+        *temp = folder + unique;
+#if defined(_WIN32)
+        const int fd = _open(temp->c_str(), _O_BINARY | _O_WRONLY | _O_CREAT | _O_EXCL, _S_IREAD | _S_IWRITE);
+#else
+        const int fd = ::open(temp->c_str(), O_CLOEXEC | O_WRONLY | O_CREAT | O_EXCL, 0666);
+#endif
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            break;
+        }
+#if defined(_WIN32)
+        std::FILE* file = _fdopen(fd, "wb");
+#else
+        if (exists)
+            fchmod(fd, info.st_mode & 07777);
+        std::FILE* file = fdopen(fd, "wb");
+#endif
+        if (file)
+            return file;
+        FileClose(fd);
+        FileUnlink(temp->c_str());
+        break;
+    }
+    temp->clear();
+    return nullptr;
+}
+
+// Puts `temp` in `target`'s place; false leaves both as they were.
+inline bool MoveOver(const char* temp, const char* target)
+{
+#if defined(_WIN32)
+    return MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    return ::rename(temp, target) == 0;
+#endif
+}
+
+// One save by the rule above: Open, write through File, then Commit, or
+// Abandon (which the destructor does for a save never committed).
+class ReplacingFile {
+public:
+    ReplacingFile() = default;
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ~ReplacingFile() { Abandon(); }
+
+    // False for a target that cannot be replaced or a folder where no file can be made.
+    bool Open(const char* target)
+    {
+        Abandon();
+        target_ = target;
+#if !defined(_WIN32)
+        // Saving through a link replaces the file it leads to, not the link.
+        char real[PATH_MAX];
+        if (::realpath(target, real))
+            target_ = real;
+#endif
+        if (!CanReplace(target_.c_str()) || !(file_ = CreateBeside(target_.c_str(), &temp_))) {
+            target_.clear();
+            return false;
+        }
+        return true;
+    }
+
+    // Closes and puts the file in the target's place. False when a write
+    // failed, the close could not write the last bytes, or the target could
+    // not be replaced: the file is then removed and the target is as it was.
+    bool Commit()
+    {
+        if (!file_)
+            return false;
+        bool written = std::ferror(file_) == 0;
+        if (std::fclose(file_) != 0)
+            written = false;
+        file_ = nullptr;
+        const bool replaced = written && MoveOver(temp_.c_str(), target_.c_str());
+        if (!replaced)
+            FileUnlink(temp_.c_str());
+        temp_.clear();
+        target_.clear();
+        return replaced;
+    }
+
+    // Closes and removes the file; the target stays as it was.
+    void Abandon()
+    {
+        if (!file_)
+            return;
+        std::fclose(file_);
+        file_ = nullptr;
+        FileUnlink(temp_.c_str());
+        temp_.clear();
+        target_.clear();
+    }
+
+    bool IsOpen() const { return file_ != nullptr; }
+    std::FILE* File() const { return file_; }
+    // The file being written (not the target) while open.
+    const char* Path() const { return temp_.c_str(); }
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string temp_;
+    std::string target_;
+};
 
 // ---- Processor features ---------------------------------------------------
 
