@@ -12,7 +12,9 @@
 
 class QUARNITE_API IVorlatStream {
 public:
-    // true opens for reading, false for writing.
+    // true opens for reading, false for writing. A file stream writes a new
+    // file beside the named one, which takes its place only at the close; the
+    // named file stays as it was until then, and after a failed save.
     virtual IVorlatError* OpenStream(bool read) = 0;
     virtual void CloseStream() = 0;
     virtual void Destroy() = 0;

@@ -50,7 +50,8 @@ CVorlatFileStream::CVorlatFileStream() { std::memset(&file_, 0, sizeof file_); }
 CVorlatFileStream::~CVorlatFileStream()
 {
     // The owner closes; what is still open here would leak, so let go of it.
-    CloseStream();
+    // A save never closed is unfinished and must not replace the target.
+    AbandonWrite();
 }
 
 void CVorlatFileStream::Destroy() { delete this; }
@@ -74,10 +75,8 @@ IVorlatError* CVorlatFileStream::OpenStream(bool read)
 {
     CloseStream();
     read_ = read;
-    if (!read) {
-        writeFile_ = std::fopen(file_.path, "wb");
-        return writeFile_ ? nullptr : QZ_FAIL(kErrOpen);
-    }
+    if (!read)
+        return writeFile_.Open(file_.path) ? nullptr : QZ_FAIL(kErrOpen);
     // Offsets are 32-bit: a larger file is read through stdio, whose own
     // position calls then refuse what lies beyond.
     if (mapping_.Open(file_.path) && mapping_.Size() <= 0xFFFFFFFEu) {
@@ -97,10 +96,41 @@ void CVorlatFileStream::CloseStream()
     position_ = 0;
     if (readFile_)
         std::fclose(readFile_);
-    if (writeFile_)
-        std::fclose(writeFile_);
     readFile_ = nullptr;
-    writeFile_ = nullptr;
+    // Closing has no result to give; a save whose bytes did not all reach the
+    // disk leaves the target as it was. FinishWrite reports it.
+    writeFile_.Commit();
+}
+
+IVorlatError* CVorlatFileStream::FinishWrite()
+{
+    const bool writing = writeFile_.IsOpen();
+    const bool replaced = writeFile_.Commit();
+    CloseStream();
+    return !writing || replaced ? nullptr : QZ_FAIL(kErrShortWrite);
+}
+
+void CVorlatFileStream::AbandonWrite()
+{
+    writeFile_.Abandon();
+    CloseStream();
+}
+
+const char* CVorlatFileStream::StatusPath() const
+{
+    return writeFile_.IsOpen() ? writeFile_.Path() : file_.path;
+}
+
+IVorlatError* quarnite::FinishWrite(IVorlatStream* stream)
+{
+    auto* file = dynamic_cast<CVorlatFileStream*>(stream);
+    return file ? QZ_WRAP(file->FinishWrite()) : nullptr;
+}
+
+void quarnite::AbandonWrite(IVorlatStream* stream)
+{
+    if (auto* file = dynamic_cast<CVorlatFileStream*>(stream))
+        file->AbandonWrite();
 }
 
 const void* CVorlatFileStream::GetMappedMemory() const
@@ -139,9 +169,9 @@ IVorlatError* CVorlatFileStream::SaveFromMemory(const void* buffer, uint32_t byt
         return nullptr;
     if (read_)
         return QZ_FAIL(kErrShortWrite);  // the view is read-only, the "rb" file takes nothing
-    if (!writeFile_)
+    if (!writeFile_.IsOpen())
         return QZ_FAIL(kErrState);
-    if (std::fwrite(buffer, 1, bytes, writeFile_) != bytes)
+    if (std::fwrite(buffer, 1, bytes, writeFile_.File()) != bytes)
         return QZ_FAIL(kErrShortWrite);
     return nullptr;
 }
@@ -161,7 +191,7 @@ IVorlatError* CVorlatFileStream::Seek(int32_t offset, int origin)
         position_ = static_cast<uint32_t>(target);
         return nullptr;
     }
-    FILE* file = readFile_ ? readFile_ : writeFile_;
+    FILE* file = readFile_ ? readFile_ : writeFile_.File();
     if (!file)
         return QZ_FAIL(kErrState);
     if (std::fseek(file, offset, origin) != 0)
@@ -177,7 +207,7 @@ IVorlatError* CVorlatFileStream::Tell(int32_t* position) const
         *position = static_cast<int32_t>(position_);
         return nullptr;
     }
-    FILE* file = readFile_ ? readFile_ : writeFile_;
+    FILE* file = readFile_ ? readFile_ : writeFile_.File();
     if (!file)
         return QZ_FAIL(kErrState);
     long at = std::ftell(file);
@@ -193,7 +223,7 @@ IVorlatError* CVorlatFileStream::GetCreateTime(struct tm* out) const
         return QZ_FAIL(kErrBadArgument);
     uint64_t size = 0;
     time_t created = 0;
-    if (!StatPath(file_.path, &size, &created))
+    if (!StatPath(StatusPath(), &size, &created))
         return QZ_FAIL(kErrStat);
 #if defined(_WIN32)
     if (localtime_s(out, &created) != 0)
@@ -213,11 +243,11 @@ IVorlatError* CVorlatFileStream::GetSize(uint32_t* bytes) const
         *bytes = mappedSize_;
         return nullptr;
     }
-    if (writeFile_)
-        std::fflush(writeFile_);
+    if (writeFile_.IsOpen())
+        std::fflush(writeFile_.File());
     uint64_t size = 0;
     time_t created = 0;
-    if (!StatPath(file_.path, &size, &created))
+    if (!StatPath(StatusPath(), &size, &created))
         return QZ_FAIL(kErrStat);
     *bytes = size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
     return nullptr;

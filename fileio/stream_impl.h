@@ -23,11 +23,20 @@ public:
     IVorlatError* GetSize(uint32_t* bytes) const override;
     IVorlatError* SetFile(const _VorlatFile& file) override;
 
+    // Writing goes to a file beside the target, which replaces the target at
+    // the close. FinishWrite is that close with its result: 1006 when the last
+    // bytes could not be written or the target not replaced (the target is then
+    // as it was). AbandonWrite removes what was written. Both leave the stream
+    // closed; a stream destroyed while writing abandons.
+    IVorlatError* FinishWrite();
+    void AbandonWrite();
+
 protected:
     ~CVorlatFileStream() override;
 
 private:
-    FILE* OpenFile() const;
+    // The file whose status GetSize and GetCreateTime report.
+    const char* StatusPath() const;
 
     _VorlatFile file_;
     bool read_ = false;
@@ -35,7 +44,7 @@ private:
     port::MappedFile mapping_;
     uint32_t position_ = 0;  // offset into the mapped view
     FILE* readFile_ = nullptr;
-    FILE* writeFile_ = nullptr;
+    port::ReplacingFile writeFile_;
 };
 
 class CVorlatMemoryStream : public IVorlatMemoryStream {
@@ -62,6 +71,16 @@ private:
     uint32_t position_ = 0;
     uint32_t size_ = 0;
 };
+
+namespace quarnite {
+// The end of a save into `stream`: a file stream puts what was written in the
+// target's place (see CVorlatFileStream::FinishWrite); other streams stay as
+// they are.
+IVorlatError* FinishWrite(IVorlatStream* stream);
+// A save that failed or was given up: a file stream removes what was written
+// and closes, leaving the target as it was; other streams stay as they are.
+void AbandonWrite(IVorlatStream* stream);
+} // namespace quarnite
 
 // Shows another stream from `base` on as if it began at offset 0. Does not own
 // the inner stream.

@@ -2,13 +2,19 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "fileio/stream_impl.h"
 #include "fileio/tests/fileio_fixture.h"
+#include "fileio/tests/scratch_file.h"
+#include "fileio/tests/test_files.h"
 
 using fileio_test::Cause;
+using fileio_test::FolderEntries;
+using fileio_test::ReadFile;
+using fileio_test::ScratchFolder;
 
 namespace {
 
@@ -133,6 +139,125 @@ TEST(FileStream, MissingFileFailsToOpenAndToStat)
     struct tm created {};
     EXPECT_EQ(1100, Cause(f.stream->GetCreateTime(&created)));
 }
+
+TEST(FileStream, WritingReplacesTheTargetOnlyAtTheClose)
+{
+    const std::string folder = ScratchFolder("stream_replace");
+    const std::string path = folder + "/photo.jpg";
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    WriteFile(path, old);
+    {
+        FileStream a(path), b(path);
+        ASSERT_EQ(0, Cause(a.stream->OpenStream(false)));
+        ASSERT_EQ(0, Cause(b.stream->OpenStream(false)));
+        const uint8_t first[5] = {1, 2, 3, 4, 5};
+        const uint8_t second[2] = {6, 7};
+        ASSERT_EQ(0, Cause(a.stream->SaveFromMemory(first, 5)));
+        ASSERT_EQ(0, Cause(b.stream->SaveFromMemory(second, 2)));
+        uint32_t size = 0;
+        EXPECT_EQ(0, Cause(a.stream->GetSize(&size)));
+        EXPECT_EQ(5u, size);  // what this save wrote, not the target's size
+        _VorlatFile file{};
+        EXPECT_EQ(0, Cause(a.stream->GetFile(&file)));
+        EXPECT_EQ(path, file.path);
+        // Each save writes a file of its own beside the target, which stays as it was.
+        EXPECT_EQ(old, ReadFile(path));
+        EXPECT_EQ(3u, FolderEntries(folder).size());
+
+        a.stream->CloseStream();
+        EXPECT_EQ(std::vector<uint8_t>(first, first + 5), ReadFile(path));
+        b.stream->CloseStream();
+        EXPECT_EQ(std::vector<uint8_t>(second, second + 2), ReadFile(path));
+        ASSERT_EQ(0, Cause(b.stream->OpenStream(true)));
+        EXPECT_EQ(0, std::memcmp(second, b.stream->GetMappedMemory(), 2));
+    }
+    EXPECT_EQ(std::vector<std::string>{"photo.jpg"}, FolderEntries(folder));
+}
+
+TEST(FileStream, WriteGivenUpWithoutClosingLeavesTheTargetAsItWas)
+{
+    const std::string folder = ScratchFolder("stream_abandon");
+    const std::string path = folder + "/photo.jpg";
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    WriteFile(path, old);
+    IVorlatFileStream* stream = nullptr;
+    ASSERT_EQ(0, Cause(IVorlatFileStream::CreateFileStream(&stream)));
+    _VorlatFile file{};
+    std::snprintf(file.path, sizeof file.path, "%s", path.c_str());
+    stream->SetFile(file);
+    ASSERT_EQ(0, Cause(stream->OpenStream(false)));
+    ASSERT_EQ(0, Cause(stream->SaveFromMemory("new!", 4)));
+    stream->Destroy();
+    EXPECT_EQ(old, ReadFile(path));
+    EXPECT_EQ(std::vector<std::string>{"photo.jpg"}, FolderEntries(folder));
+}
+
+TEST(FileStream, TargetThatCannotBeReplacedIsRefusedAtOpen)
+{
+    namespace fs = std::filesystem;
+    const std::string folder = ScratchFolder("stream_refuse");
+    const std::string readOnly = folder + "/read_only.jpg";
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    WriteFile(readOnly, old);
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string subFolder = folder + "/folder.jpg";
+    fs::create_directory(subFolder);
+    std::vector<std::string> refused = {readOnly, subFolder};
+#if defined(_WIN32)
+    // Open elsewhere without delete sharing: the replace could never happen.
+    const std::string held = folder + "/held.jpg";
+    WriteFile(held, old);
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    refused.push_back(held);
+#endif
+    const std::vector<std::string> before = FolderEntries(folder);
+    for (const std::string& path : refused) {
+        SCOPED_TRACE(path);
+        FileStream f(path);
+        EXPECT_EQ(1101, Cause(f.stream->OpenStream(false)));
+        EXPECT_EQ(1007, Cause(f.stream->SaveFromMemory("new", 3)));
+        f.stream->CloseStream();
+        EXPECT_EQ(before, FolderEntries(folder));
+    }
+#if defined(_WIN32)
+    CloseHandle(holder);
+    EXPECT_EQ(old, ReadFile(held));
+#endif
+    EXPECT_EQ(old, ReadFile(readOnly));
+    FileStream reader(readOnly);
+    EXPECT_EQ(0, Cause(reader.stream->OpenStream(true)));
+    reader.stream->CloseStream();
+    fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::add);
+}
+
+#if !defined(_WIN32)
+TEST(FileStream, DiskRefusingTheBytesLeavesTheTargetAsItWas)
+{
+    struct Case {
+        uint32_t bytes;
+        int32_t writeError;  // the stdio buffer takes a few bytes; the disk refuses them at the close
+    } cases[] = {{7, 0}, {1u << 16, 1006}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const std::string folder = ScratchFolder("stream_full");
+        const std::string path = folder + "/photo.jpg";
+        const std::vector<uint8_t> old = {'o', 'l', 'd'};
+        WriteFile(path, old);
+        const std::vector<uint8_t> bytes(c.bytes, 0x5A);
+        FileStream f(path);
+        ASSERT_EQ(0, Cause(f.stream->OpenStream(false)));
+        {
+            fileio_test::DiskFullPast full(5);
+            EXPECT_EQ(c.writeError, Cause(f.stream->SaveFromMemory(bytes.data(), c.bytes)));
+            f.stream->CloseStream();
+        }
+        EXPECT_EQ(old, ReadFile(path));
+        EXPECT_EQ(std::vector<std::string>{"photo.jpg"}, FolderEntries(folder));
+    }
+}
+#endif
 
 TEST(MemoryStream, KeepsInsideItsBuffer)
 {
