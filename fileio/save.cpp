@@ -2,10 +2,25 @@
 
 #include "fileio/load_impl.h"
 #include "fileio/quarnite_error.h"
+#include "fileio/stream_impl.h"
 
 namespace {
 constexpr int32_t kSourceId = quarnite::kSrcExported;
 using namespace quarnite;
+
+// The target is replaced as soon as the save is complete, so that a close that
+// cannot write the last bytes fails the last step; a failed step gives the
+// save up at once, so that later steps cannot complete a broken file.
+IVorlatError* AfterStep(IVorlatStream* stream, IVorlatFormatWriter* writer, IVorlatError* err, bool mayFinish)
+{
+    if (err) {
+        AbandonWrite(stream);
+        return err;
+    }
+    if (mayFinish && writer->IsFinished())
+        return QZ_WRAP(FinishWrite(stream));
+    return nullptr;
+}
 } // namespace
 
 IVorlatError* IVorlatSave::CreateSave(IVorlatSave** out)
@@ -70,8 +85,12 @@ IVorlatError* CVorlatSave::AttachStream(IVorlatStream* stream, IVorlatTagControl
 
 void CVorlatSave::DetachStream()
 {
-    if (stream_)
+    // A save that ran to its end has replaced the target in its last step;
+    // one that failed or was stopped early must leave the target as it was.
+    if (stream_) {
+        AbandonWrite(stream_);
         stream_->CloseStream();
+    }
     delete writer_;
     writer_ = nullptr;
     stream_ = nullptr;
@@ -81,14 +100,17 @@ IVorlatError* CVorlatSave::BeginSave(IVorlatDataSource* source, IVorlatDataSourc
 {
     if (!writer_)
         return QZ_FAIL(kErrState);
-    return QZ_WRAP(writer_->BeginSave(source, sources, n));
+    return AfterStep(stream_, writer_, QZ_WRAP(writer_->BeginSave(source, sources, n)), true);
 }
 
 IVorlatError* CVorlatSave::Execute()
 {
     if (!writer_)
         return QZ_FAIL(kErrState);
-    return QZ_WRAP(writer_->Execute());
+    // Writers count as finished before they begin: only the step that
+    // finishes the save ends it.
+    const bool wasFinished = writer_->IsFinished();
+    return AfterStep(stream_, writer_, QZ_WRAP(writer_->Execute()), !wasFinished);
 }
 
 bool CVorlatSave::IsFinished() { return writer_ ? writer_->IsFinished() : true; }

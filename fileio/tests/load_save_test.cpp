@@ -13,12 +13,15 @@
 #include "fileio/load_impl.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/tests/fileio_fixture.h"
+#include "fileio/tests/scratch_file.h"
 #include "fileio/tests/test_files.h"
 
 using fileio_test::Cause;
 using fileio_test::MemoryStream;
 using fileio_test::Store;
 using fileio_test::ReadFile;
+using fileio_test::FolderEntries;
+using fileio_test::ScratchFolder;
 
 namespace {
 
@@ -161,6 +164,10 @@ IVorlatFormatReader* CreateReaderWithoutUpdate(IVorlatStream* stream, IVorlatTag
     return new TestReader(stream, tags, false);
 }
 
+// Options of the test writer that make it fail after writing its bytes.
+constexpr int32_t kFailInBeginSave = 100;
+constexpr int32_t kFailInSecondStep = 102;
+
 // Writes its format and option, then one byte per step, three steps.
 class TestWriter : public IVorlatFormatWriter {
 public:
@@ -168,7 +175,10 @@ public:
     IVorlatError* Execute() override
     {
         ++steps_;
-        return stream_->SaveFromMemory("s", 1);
+        if (IVorlatError* err = stream_->SaveFromMemory("s", 1))
+            return err;
+        return steps_ == 2 && option_ == kFailInSecondStep ? quarnite::Fail(0, __LINE__, quarnite::kErrBadArgument)
+                                                           : nullptr;
     }
     bool IsFinished() override { return steps_ >= 3; }
     void GetProgress(int32_t* done, int32_t* total) override
@@ -179,7 +189,9 @@ public:
     IVorlatError* BeginSave(IVorlatDataSource* source, IVorlatDataSource**, uint32_t n) override
     {
         const uint8_t head[4] = {uint8_t(format_), uint8_t(option_), uint8_t(n), uint8_t(source != nullptr)};
-        return stream_->SaveFromMemory(head, 4);
+        if (IVorlatError* err = stream_->SaveFromMemory(head, 4))
+            return err;
+        return option_ == kFailInBeginSave ? quarnite::Fail(0, __LINE__, quarnite::kErrBadArgument) : nullptr;
     }
 
 private:
@@ -580,6 +592,154 @@ TEST(Saver, ChecksTheFormatBeforeTheTargetIsOpened)
         EXPECT_EQ(1072, Cause(save->AttachStream(out.stream, nullptr, format, 0))) << format;
     save->DetachStream();
     save->Destroy();
+}
+
+TEST(Saver, OnlyASaveThatRanToItsEndReplacesTheTarget)
+{
+    struct Case {
+        const char* name;
+        int32_t option;
+        bool begin;
+        int steps;  // Execute calls before the detach
+        int32_t error;
+        std::string written;
+    } cases[] = {
+        {"finished", 7, true, 3, 0, std::string("\x01\x07\x01\x01sss", 7)},
+        {"writer refuses in BeginSave", kFailInBeginSave, true, 0, 1014, "old"},
+        {"writer fails midway", kFailInSecondStep, true, 2, 1014, "old"},
+        {"cancelled midway", 7, true, 1, 0, "old"},
+        {"detached without BeginSave", 7, false, 0, 0, "old"},
+        {"Execute without BeginSave", 7, false, 1, 0, "old"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = ScratchFolder("saver_replace");
+        const std::string path = folder + "/photo.tif";
+        WriteFile(path, {'o', 'l', 'd'});
+        FileStream target(path);
+        Store tags;
+        CVorlatSave* save = new CVorlatSave(kTestFormats);
+        ASSERT_EQ(0, Cause(save->AttachStream(target.stream, tags.tags, kFormatTiff, c.option)));
+        Manager m;
+        IVorlatImage* image = m.Image(2);
+        IVorlatDataSource* sources[1] = {image};
+        int32_t error = c.begin ? Cause(save->BeginSave(image, sources, 1)) : 0;
+        for (int step = 0; !error && step < c.steps; ++step)
+            error = Cause(save->Execute());
+        EXPECT_EQ(c.error, error);
+        save->DetachStream();
+        save->Destroy();
+        image->Destroy();
+        std::vector<uint8_t> bytes = ReadFile(path);
+        EXPECT_EQ(c.written, std::string(bytes.begin(), bytes.end()));
+        EXPECT_EQ(std::vector<std::string>{"photo.tif"}, FolderEntries(folder));
+    }
+}
+
+TEST(Saver, JpegOfASourceItCannotWriteKeepsTheExistingFile)
+{
+    const std::string folder = ScratchFolder("saver_refuse");
+    const std::string path = folder + "/photo.jpg";
+    const std::vector<uint8_t> good = {0xFF, 0xD8, 0xFF, 0xD9};
+    WriteFile(path, good);
+    Manager m;
+    IVorlatImage* deep = m.Image(33);  // 48-bit RGB: TIFF only
+    ASSERT_EQ(0, Cause(deep->SetSize(4, 4)));
+    FileStream target(path);
+    IVorlatSave* save = nullptr;
+    ASSERT_EQ(0, Cause(IVorlatSave::CreateSave(&save)));
+    ASSERT_EQ(0, Cause(save->AttachStream(target.stream, nullptr, kFormatJpeg, 0)));
+    EXPECT_EQ(1014, Cause(save->BeginSave(deep, nullptr, 0)));
+    save->DetachStream();
+    save->Destroy();
+    deep->Destroy();
+    EXPECT_EQ(good, ReadFile(path));
+    EXPECT_EQ(std::vector<std::string>{"photo.jpg"}, FolderEntries(folder));
+}
+
+#if !defined(_WIN32)
+TEST(Saver, DiskRefusingTheLastBytesFailsTheSaveAndKeepsTheFile)
+{
+    const std::string folder = ScratchFolder("saver_full");
+    const std::string path = folder + "/photo.tif";
+    WriteFile(path, {'o', 'l', 'd'});
+    FileStream target(path);
+    Store tags;
+    CVorlatSave* save = new CVorlatSave(kTestFormats);
+    ASSERT_EQ(0, Cause(save->AttachStream(target.stream, tags.tags, kFormatTiff, 7)));
+    Manager m;
+    IVorlatImage* image = m.Image(2);
+    ASSERT_EQ(0, Cause(save->BeginSave(image, nullptr, 0)));
+    std::vector<int32_t> errors;
+    {
+        // The seven bytes stay in the stdio buffer until the end.
+        fileio_test::DiskFullPast full(5);
+        while (!save->IsFinished())
+            errors.push_back(Cause(save->Execute()));
+        save->DetachStream();
+    }
+    EXPECT_EQ((std::vector<int32_t>{0, 0, 1006}), errors);
+    save->Destroy();
+    image->Destroy();
+    std::vector<uint8_t> bytes = ReadFile(path);
+    EXPECT_EQ("old", std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(std::vector<std::string>{"photo.tif"}, FolderEntries(folder));
+}
+#endif
+
+// The JPEG writer seeks back over what it wrote and the update copies from
+// its own file while it writes the target: both into files that exist.
+TEST(Saver, ExifJpegSavedAndUpdatedOverExistingFiles)
+{
+    const std::string folder = ScratchFolder("saver_jpeg");
+    const std::string saved = folder + "/saved.jpg";
+    const std::string updated = folder + "/updated.jpg";
+    WriteFile(saved, {'o', 'l', 'd'});
+    WriteFile(updated, {'o', 'l', 'd'});
+    Manager m;
+    IVorlatImage* image = m.Image(32);
+    ASSERT_EQ(0, Cause(image->SetSize(24, 16)));
+    std::vector<uint8_t> rgb(24 * 16 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = uint8_t(i * 7);
+    ASSERT_EQ(0, Cause(image->SetData(rgb.data(), 24 * 3, RECT{0, 0, 24, 16})));
+    ASSERT_EQ(0, Cause(image->SetResolution(72)));
+    Store tags;
+    tags.SetText(0x10F, "Maker");
+    {
+        FileStream target(saved);
+        IVorlatSave* save = nullptr;
+        ASSERT_EQ(0, Cause(IVorlatSave::CreateSave(&save)));
+        ASSERT_EQ(0, Cause(save->AttachStream(target.stream, tags.tags, kFormatExifJpeg, 3)));
+        int32_t error = Cause(save->BeginSave(image, nullptr, 0));
+        while (!error && !save->IsFinished())
+            error = Cause(save->Execute());
+        EXPECT_EQ(0, error);
+        save->DetachStream();
+        save->Destroy();
+    }
+    image->Destroy();
+    const std::vector<uint8_t> jpeg = ReadFile(saved);
+    ASSERT_GT(jpeg.size(), 100u);
+    EXPECT_EQ(0xD8, jpeg[1]);
+    EXPECT_EQ(0xE1, jpeg[3]);
+    {
+        FileStream in(saved), out(updated);
+        Store read;
+        IVorlatLoad* load = nullptr;
+        ASSERT_EQ(0, Cause(IVorlatLoad::CreateLoad(&load)));
+        ASSERT_EQ(0, Cause(load->AttachStream(in.stream, read.tags, 0, 0)));
+        ASSERT_EQ(0, Cause(load->LoadTags()));
+        EXPECT_EQ(0, Cause(load->Update(out.stream)));
+        load->DetachStream();
+        load->Destroy();
+    }
+    const std::vector<uint8_t> copy = ReadFile(updated);
+    ASSERT_GT(copy.size(), 100u);
+    EXPECT_EQ(0xE1, copy[3]);
+    // The coded image is copied byte for byte.
+    EXPECT_TRUE(std::equal(jpeg.end() - 64, jpeg.end(), copy.end() - 64));
+    EXPECT_EQ((std::vector<std::string>{"saved.jpg", "updated.jpg"}), FolderEntries(folder));
 }
 
 TEST(Saver, SupportedFormatsFollowTheColourSpace)
