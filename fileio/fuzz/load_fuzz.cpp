@@ -1,7 +1,11 @@
 // The loader over a memory stream: probing, then what a caller does with a
-// recognised file (tags, thumbnails, stepwise loading into an image).
+// recognised file (tags, thumbnails, stepwise loading into an image, and the
+// prepared image drawn tile by tile).
+#include <algorithm>
 #include <cstdio>
+#include <numeric>
 #include <string>
+#include <vector>
 
 #include "Vorlat/Vorlat.h"
 #include "fileio/VorlatLoad.h"
@@ -18,6 +22,52 @@ IVorlatManager* Manager()
         return made;
     }();
     return manager;
+}
+
+// Every tile of a failing file may be read again at each lock; larger images
+// cost more time than they find.
+constexpr int64_t kMostPixels = 1 << 20;
+
+// Locks every tile of the prepared image through the loader, as a view does,
+// in an order taken from the input and then in another, so that tiles are
+// read out of order and again after a failed read.
+void DrawTileByTile(IVorlatLoad* load, const uint8_t* data, size_t size)
+{
+    using quarnite_fuzz::Drop;
+    auto* source = dynamic_cast<IVorlatDataSource*>(load);
+    int32_t width = 0, height = 0, tile = 0;
+    if (IVorlatError* err = source->GetSize(&width, &height)) {
+        err->Destroy();
+        return;
+    }
+    if (IVorlatError* err = source->GetTileSize(&tile)) {
+        err->Destroy();
+        return;
+    }
+    if (width <= 0 || height <= 0 || tile <= 0 || static_cast<int64_t>(width) * height > kMostPixels)
+        return;
+    const int32_t columns = (width + tile - 1) / tile;
+    const int32_t rows = (height + tile - 1) / tile;
+    std::vector<int32_t> order(static_cast<size_t>(columns) * rows);
+    std::iota(order.begin(), order.end(), 0);
+    uint32_t state = 2166136261u;  // FNV-1a of the input
+    for (size_t i = 0; i < size; ++i)
+        state = (state ^ data[i]) * 16777619u;
+    for (int round = 0; round < 2; ++round) {
+        for (size_t i = order.size(); i > 1; --i) {
+            state = state * 1664525u + 1013904223u;
+            std::swap(order[i - 1], order[(state >> 8) % i]);
+        }
+        for (int32_t index : order) {
+            const int32_t column = index % columns, row = index / columns;
+            void* bits = nullptr;
+            if (IVorlatError* err = source->LockTile(&bits, column, row, nullptr)) {
+                err->Destroy();
+                continue;
+            }
+            Drop(source->UnlockTile(column, row));
+        }
+    }
 }
 } // namespace
 
@@ -50,6 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         Drop(load->LoadThumbnail(index, thumbnail));
         thumbnail->Destroy();
+    }
+    // Drawn before any other decode, as the program does, so that the
+    // reader's first state is the one the tiles meet.
+    if (manager) {
+        if (IVorlatError* err = load->PrepareToLoad(manager))
+            err->Destroy();
+        else
+            DrawTileByTile(load, data, size);
     }
     IVorlatImage* image = nullptr;
     if (IVorlatError* err = manager ? manager->CreateImage(&image, 2) : nullptr)
