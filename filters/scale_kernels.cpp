@@ -1,8 +1,9 @@
 // The scale filter's kernels: per-axis set-ups, and the horizontal pass (source
 // row to buffer row) and vertical pass (buffer rows to output row) of the copy,
 // area, linear and cubic cases. Integer arithmetic throughout except the cubic
-// weights; every division of the area and linear kernels is a multiplication by
-// a 32-bit reciprocal keeping the upper bits.
+// weights; the area and linear kernels divide by multiplying with a 32-bit
+// reciprocal and keeping the upper bits, except for ratios whose sums need 64
+// bits, which divide exactly.
 #include <cmath>
 #include <cstring>
 
