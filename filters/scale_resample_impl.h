@@ -17,7 +17,7 @@ void ReduceRatio(int32_t* s, int32_t* d);
 uint32_t Reciprocal(int64_t d);
 
 // n / d as the upper 32 bits of n times the reciprocal of d: truncates, and is
-// the division that every linear and area kernel uses.
+// the division of the linear and area kernels wherever their sums fit 32 bits.
 inline uint32_t DivideBy(uint32_t n, uint32_t reciprocal)
 {
     return static_cast<uint32_t>((static_cast<uint64_t>(n) * reciprocal) >> 32);
