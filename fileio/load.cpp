@@ -6,6 +6,7 @@
 #include "Vorlat/VorlatTileGrid.h"
 #include "fileio/load_impl.h"
 #include "fileio/quarnite_error.h"
+#include "fileio/stream_impl.h"
 #include "port/port.h"
 
 namespace {
@@ -197,8 +198,7 @@ IVorlatError* CVorlatLoad::GetThumbnailHeight(int32_t index, int32_t* height)
     return QZ_WRAP(reader_->GetThumbnailHeight(index, height));
 }
 
-// Everything that can refuse an update is asked before the target is opened,
-// since opening it for writing truncates it.
+// Everything that can refuse an update is asked before the target is opened.
 IVorlatError* CVorlatLoad::CheckUpdateTarget(IVorlatStream* target)
 {
     if (!target)
@@ -220,9 +220,7 @@ IVorlatError* CVorlatLoad::Update(IVorlatStream* target, IVorlatDataSource** sou
     for (uint32_t i = 0; all && i < n; ++i)
         all = sources[i] != nullptr;
     // Without every source the pixels stay as they are: the tags only.
-    IVorlatError* err = all ? reader_->Update(target, sources, n) : reader_->Update(target);
-    target->CloseStream();
-    return QZ_WRAP(err);
+    return FinishUpdate(target, all ? reader_->Update(target, sources, n) : reader_->Update(target));
 }
 
 IVorlatError* CVorlatLoad::Update(IVorlatStream* target)
@@ -231,7 +229,19 @@ IVorlatError* CVorlatLoad::Update(IVorlatStream* target)
         return err;
     if (IVorlatError* err = target->OpenStream(false))
         return QZ_WRAP(err);
-    IVorlatError* err = reader_->Update(target);
+    return FinishUpdate(target, reader_->Update(target));
+}
+
+// Only an update that ran to its end takes the target's place; a failed one
+// leaves the file as it was.
+IVorlatError* CVorlatLoad::FinishUpdate(IVorlatStream* target, IVorlatError* err)
+{
+    if (err) {
+        quarnite::AbandonWrite(target);
+        target->CloseStream();
+        return QZ_WRAP(err);
+    }
+    err = quarnite::FinishWrite(target);
     target->CloseStream();
     return QZ_WRAP(err);
 }

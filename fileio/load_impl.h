@@ -63,6 +63,7 @@ private:
     // Reads the tile's row from the file unless the tile holds data already.
     IVorlatError* LoadIfUnwritten(IVorlatTile* tile) const;
     IVorlatError* CheckUpdateTarget(IVorlatStream* target);
+    IVorlatError* FinishUpdate(IVorlatStream* target, IVorlatError* err);
     void Release();
 
     const quarnite::FormatTable& formats_;

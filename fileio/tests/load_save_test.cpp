@@ -54,6 +54,7 @@ struct Calls {
     std::vector<int32_t> tileRows;
     int updates = 0;        // the tags-only form
     int sourceUpdates = 0;  // the form with sources
+    bool updateFails = false;  // the update fails after writing its bytes
 };
 Calls g_calls;
 
@@ -121,12 +122,16 @@ public:
     IVorlatError* Update(IVorlatStream* target) override
     {
         ++g_calls.updates;
-        return target->SaveFromMemory("tags", 4);
+        if (IVorlatError* err = target->SaveFromMemory("tags", 4))
+            return err;
+        return g_calls.updateFails ? IVorlatError::Add(nullptr, 0, 0, 0, 1005) : nullptr;
     }
     IVorlatError* Update(IVorlatStream* target, IVorlatDataSource**, uint32_t) override
     {
         ++g_calls.sourceUpdates;
-        return target->SaveFromMemory("pixels", 6);
+        if (IVorlatError* err = target->SaveFromMemory("pixels", 6))
+            return err;
+        return g_calls.updateFails ? IVorlatError::Add(nullptr, 0, 0, 0, 1005) : nullptr;
     }
     IVorlatError* CheckUpdate() override
     {
@@ -476,12 +481,15 @@ TEST(Loader, UpdateChoosesTheFormAndNeverTruncatesWhatItCannotWrite)
         std::vector<bool> sources;  // which of n sources are given
         int32_t error;
         std::string written;  // the target afterwards
+        bool fails = false;   // the reader's update fails after writing
     } cases[] = {
         {{1, 0, 0, 0, 0}, true, {}, 0, "tags"},
         {{1, 0, 0, 0, 0}, true, {true, true}, 0, "pixels"},
         {{1, 0, 0, 0, 0}, true, {true, false}, 0, "tags"},  // a missing source: the tags only
         {{1, 0, 0, 0, 0}, false, {}, 1007, "old"},          // no tag store: the target stays
         {{0, 0, 1, 0, 0}, true, {}, 1073, "old"},           // a format without update
+        {{1, 0, 0, 0, 0}, true, {}, 1005, "old", true},     // a failed update keeps the file
+        {{1, 0, 0, 0, 0}, true, {true, true}, 1005, "old", true},
     };
     for (const Case& c : cases) {
         Loader l(TestFile(c.claims), c.withTags);
@@ -490,6 +498,7 @@ TEST(Loader, UpdateChoosesTheFormAndNeverTruncatesWhatItCannotWrite)
         WriteFile(path, {'o', 'l', 'd'});
         FileStream target(path);
         g_calls = {};
+        g_calls.updateFails = c.fails;
         Manager m;
         std::vector<IVorlatImage*> images;
         std::vector<IVorlatDataSource*> sources;
