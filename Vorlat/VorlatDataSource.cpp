@@ -114,6 +114,13 @@ IVorlatError* IVorlatDataSource::GetPixel(VorlatPixel* pixel, int32_t x, int32_t
     // No tiles exist before a colour space with pixels is set.
     if (tileSize <= 0 || bits == 0)
         return IVorlatError::Add(nullptr, kModuleSource, __LINE__, kVorlatFromSystem, kVorlatErrState);
+    int32_t width = 0, height = 0;
+    if (VorlatFailed(&err, kModuleSource, __LINE__, GetWidth(&width)) ||
+        VorlatFailed(&err, kModuleSource, __LINE__, GetHeight(&height)))
+        return err;
+    // Truncating division puts a negative position in tile 0, before its buffer.
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return IVorlatError::Add(nullptr, kModuleSource, __LINE__, kVorlatFromSystem, kVorlatErrState);
     const int32_t rowBytes = ((tileSize * bits + 31) / 32) * 4;
 
     void* data = nullptr;

@@ -255,6 +255,9 @@ TEST_F(ImageTest, RefusesPixelsOutsideTheImage)
         VorlatPixel read{};
         EXPECT_EQ(Failure(image->GetPixel(&read, p.x, p.y)), kVorlatErrState) << p.x << "," << p.y;
         EXPECT_EQ(Failure(image->SetPixel(written, p.x, p.y)), kVorlatErrState) << p.x << "," << p.y;
+        // The common reader that filters and other sources use refuses them too.
+        EXPECT_EQ(Failure(image->IVorlatDataSource::GetPixel(&read, p.x, p.y)), kVorlatErrState)
+            << p.x << "," << p.y;
     }
     VorlatPixel corner{};
     VORLAT_OK(image->SetPixel(written, 99, 29));
