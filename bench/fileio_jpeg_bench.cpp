@@ -1,7 +1,13 @@
-// Decoding and encoding a 24-Mpixel photographic picture, single thread, ours
-// beside libjpeg-turbo's djpeg and cjpeg (whose times include starting the
-// program and reading or writing its PPM file). Each time is the best of a few
-// runs, since the machine is shared. Prints one table.
+// JPEG decoding and encoding of a photograph-like picture, ours beside
+// libjpeg-turbo's djpeg and cjpeg as whole commands (bench/tools:
+// bench_jpeg_decode, bench_jpeg_encode), cold, at 24 Mpixel; both sides again
+// at 96 Mpixel for memory. Beside them, our decoder and encoder timed inside
+// this program from and to memory after a first run (the warm column).
+//
+//   djpeg -dct int -nosmooth [-scale 1/8] -outfile /dev/null IN.jpg
+//   bench_jpeg_decode IN.jpg /dev/null [8]
+//   cjpeg -quality 50 -baseline -qslots 0,1,1 -qtables LEVEL.txt -sample S -dct fast|int -outfile OUT.jpg IN.ppm
+//   bench_jpeg_encode IN.tif OUT.jpg LEVEL
 //
 //   fileio_jpeg_bench [width height] [scratch folder] [decode|encode]
 #include <algorithm>
@@ -15,6 +21,8 @@
 
 #include "Vorlat/VorlatImage.h"
 #include "Vorlat/VorlatManager.h"
+#include "bench/bench_tiff.h"
+#include "bench/peer_run.h"
 #include "fileio/VorlatStream.h"
 #include "fileio/jpeg_decoder.h"
 #include "fileio/jpeg_encoder.h"
@@ -22,8 +30,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr int kRuns = 3;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
@@ -56,18 +62,11 @@ std::vector<uint8_t> MakePicture(int32_t width, int32_t height)
     return rgb;
 }
 
-double TimeCommand(const std::string& command)
+peer::BandMaker Bands(const std::vector<uint8_t>& rgb, int32_t width)
 {
-    double best = 1e30;
-    for (int run = 0; run < kRuns; ++run) {
-        const Clock::time_point start = Clock::now();
-        if (std::system(command.c_str()) != 0) {
-            std::fprintf(stderr, "failed: %s\n", command.c_str());
-            std::exit(1);
-        }
-        best = std::min(best, Seconds(start));
-    }
-    return best;
+    return [&rgb, width](int32_t top, int32_t rows, uint8_t* band) {
+        std::memcpy(band, rgb.data() + static_cast<size_t>(top) * width * 3, static_cast<size_t>(rows) * width * 3);
+    };
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path)
@@ -113,7 +112,7 @@ double DecodeOurs(IVorlatManager* manager, std::vector<uint8_t>& file, int32_t s
 }
 
 // The output buffer is the caller's, already touched, so no run pays its page faults.
-double EncodeOurs(IVorlatImage* source, int32_t level, std::vector<uint8_t>& out, size_t* bytes)
+double EncodeOurs(IVorlatImage* source, int32_t level, std::vector<uint8_t>& out)
 {
     IVorlatMemoryStream* stream = OpenMemory(out, false);
     const Clock::time_point start = Clock::now();
@@ -125,12 +124,93 @@ double EncodeOurs(IVorlatImage* source, int32_t level, std::vector<uint8_t>& out
             Check(encoder.Execute(), "encode");
     }
     const double seconds = Seconds(start);
-    int32_t at = 0;
-    Check(stream->Tell(&at), "tell");
-    *bytes = static_cast<size_t>(at);
     stream->CloseStream();
     stream->Destroy();
     return seconds;
+}
+
+// The best of a warm-up and kRuns timed runs.
+template <class Run>
+double Warm(Run run)
+{
+    run();
+    double best = 1e30;
+    for (int i = 0; i < peer::kRuns; ++i)
+        best = std::min(best, run());
+    return best;
+}
+
+// The files of one picture size: PPM for cjpeg, TIFF for ours, baseline JPEG for both decoders.
+struct Inputs {
+    std::string ppm, tif, jpg;
+};
+
+Inputs MakeInputs(const std::string& scratch, const char* tag, int32_t width, int32_t height, bool withTiff)
+{
+    const Inputs in{scratch + "/jpeg_bench_" + tag + ".ppm", scratch + "/jpeg_bench_" + tag + ".tif",
+                    scratch + "/jpeg_bench_" + tag + ".jpg"};
+    const std::vector<uint8_t> rgb = MakePicture(width, height);
+    if (!peer::WritePpm(in.ppm, width, height, 1, Bands(rgb, width)))
+        std::exit(1);
+    if (withTiff)
+        peer::WriteTiff(in.tif, width, height, 32, Bands(rgb, width));
+    if (peer::TimeOnce({{"cjpeg", "-quality", "90", "-outfile", in.jpg, in.ppm}, {}, ""}, scratch) < 0)
+        std::exit(1);
+    return in;
+}
+
+struct Encoding {
+    std::string tables;
+    const char* sampling;
+    const char* dct;
+};
+
+// cjpeg with the level's tables, sampling and transform.
+Encoding EncodingOf(int32_t level, const std::string& scratch)
+{
+    Encoding e{scratch + "/jpeg_bench_q" + std::to_string(level) + ".txt", level == 1 ? "2x2" : (level <= 3 ? "2x1" : "1x1"),
+               level == 5 ? "int" : "fast"};
+    if (FILE* f = std::fopen(e.tables.c_str(), "w")) {
+        for (const uint8_t* t : {quarnite::CJpegEncoder::LuminanceTable(level), quarnite::CJpegEncoder::ChrominanceTable(level)})
+            for (int i = 0; i < 64; ++i)
+                std::fprintf(f, "%d%c", t[i], i % 8 == 7 ? '\n' : ' ');
+        std::fclose(f);
+    }
+    return e;
+}
+
+struct Commands {
+    peer::Command ours, theirs;
+};
+
+// Both decoders convert every pixel and write the PPM to /dev/null.
+Commands Decode(const Inputs& in, int32_t scale)
+{
+    Commands c{{{peer::Beside("bench_jpeg_decode"), in.jpg, "/dev/null"}, {}, ""},
+               {{"djpeg", "-dct", "int", "-nosmooth"}, {}, ""}};
+    if (scale != 1) {
+        c.ours.args.push_back(std::to_string(scale));
+        c.theirs.args.insert(c.theirs.args.end(), {"-scale", "1/" + std::to_string(scale)});
+    }
+    c.theirs.args.insert(c.theirs.args.end(), {"-outfile", "/dev/null", in.jpg});
+    return c;
+}
+
+Commands Encode(const Inputs& in, const std::string& scratch, int32_t level)
+{
+    const Encoding e = EncodingOf(level, scratch);
+    const std::string ours = scratch + "/jpeg_bench_ours.jpg", theirs = scratch + "/jpeg_bench_peer.jpg";
+    return {{{peer::Beside("bench_jpeg_encode"), in.tif, ours, std::to_string(level)}, {}, ours},
+            {{"cjpeg", "-quality", "50", "-baseline", "-qslots", "0,1,1", "-qtables", e.tables, "-sample", e.sampling,
+              "-dct", e.dct, "-outfile", theirs, in.ppm},
+             {},
+             theirs}};
+}
+
+std::string EncodeWork(int32_t level, const std::string& scratch)
+{
+    const Encoding e = EncodingOf(level, scratch);
+    return "encode level " + std::to_string(level) + " (" + e.sampling + ", " + e.dct + ")";
 }
 
 } // namespace
@@ -139,71 +219,84 @@ int main(int argc, char** argv)
 {
     const int32_t width = argc >= 3 ? std::atoi(argv[1]) : 6000;
     const int32_t height = argc >= 3 ? std::atoi(argv[2]) : 4000;
-    const std::string scratch = argc >= 4 ? argv[3] : "/tmp";
+    const char* scratchEnv = std::getenv("TESS_BENCH_SCRATCH");
+    const std::string scratch = argc >= 4 ? argv[3] : (scratchEnv && *scratchEnv ? scratchEnv : "/tmp");
     const std::string only = argc >= 5 ? argv[4] : "";
-    const std::string ppm = scratch + "/fileio_jpeg_bench.ppm";
-    const std::string jpg = scratch + "/fileio_jpeg_bench.jpg";
+    const bool decode = only != "encode", encode = only != "decode";
 
-    std::vector<uint8_t> rgb = MakePicture(width, height);
-    if (FILE* f = std::fopen(ppm.c_str(), "wb")) {
-        std::fprintf(f, "P6\n%d %d\n255\n", width, height);
-        std::fwrite(rgb.data(), 1, rgb.size(), f);
-        std::fclose(f);
-    }
-    TimeCommand("cjpeg -quality 90 -outfile " + jpg + " " + ppm);
-    std::vector<uint8_t> file = ReadFile(jpg);
+    for (const char* tool : {"djpeg", "cjpeg"})
+        if (!peer::Have(tool)) {
+            std::printf("JPEG: %s is not installed (Debian package libjpeg-turbo-progs): no comparison\n\n", tool);
+            return 0;
+        }
+    const Inputs in = MakeInputs(scratch, "24", width, height, encode);
+    std::vector<uint8_t> file = ReadFile(in.jpg);
+    std::printf("JPEG, %d x %d pixels (%s), RGB 8-bit; the decoders' file: cjpeg -quality 90 (baseline, 2x2), %.2f bits per pixel\n",
+                width, height, peer::Mpix(width, height).c_str(), 8.0 * file.size() / (static_cast<double>(width) * height));
+    std::printf("  peers: djpeg -dct int -nosmooth [-scale 1/8] -outfile /dev/null IN.jpg;\n"
+                "         cjpeg -quality 50 -baseline -qslots 0,1,1 -qtables LEVEL -sample S -dct fast|int -outfile OUT.jpg IN.ppm\n"
+                "  ours:  bench_jpeg_decode IN.jpg /dev/null [8] (the loader; 1/8 through the decoder), writing a PPM as djpeg does;\n"
+                "         bench_jpeg_encode IN.tif OUT.jpg LEVEL (uncompressed TIFF in, through the loader and the saver)\n"
+                "  warm, in-process = our decoder or encoder alone, from and to memory, timed inside this program after a\n"
+                "  first run (best of %d).\n",
+                peer::kRuns);
+    peer::PrintLegend();
 
     _VorlatFile pages = {};
     std::snprintf(pages.path, sizeof pages.path, "%s/fileio_jpeg_bench.tmp", scratch.c_str());
     IVorlatManager* manager = nullptr;
     Check(IVorlatManager::CreateManager(&manager, pages, 1 << 30, 65536, 0), "manager");
 
-    std::printf("%d x %d pixels, cjpeg -quality 90: %.2f bits per pixel\n\n", width, height,
-                8.0 * file.size() / (static_cast<double>(width) * height));
-    std::printf("%-28s %10s %10s %8s\n", "", "ours (s)", "peer (s)", "ratio");
+    const std::string size = peer::Mpix(width, height);
     for (int32_t scale : {1, 8}) {
-        if (only == "encode")
+        if (!decode)
             break;
-        DecodeOurs(manager, file, scale);  // warm
-        double ours = 1e30;
-        for (int run = 0; run < kRuns; ++run)
-            ours = std::min(ours, DecodeOurs(manager, file, scale));
-        const double theirs = TimeCommand("djpeg -dct int -nosmooth -scale 1/" + std::to_string(scale) +
-                                          " -outfile /dev/null " + jpg);
-        std::printf("decode 1/%-19d %10.3f %10.3f %8.2f\n", scale, ours, theirs, ours / theirs);
+        const Commands c = Decode(in, scale);
+        const peer::Pair p = peer::SideBySide(c.ours, c.theirs, scratch);
+        const double warm = Warm([&] { return DecodeOurs(manager, file, scale); });
+        peer::PrintRow("decode 1/" + std::to_string(scale), size, p, scale == 1 ? peer::kWithin15 : peer::kNoTarget,
+                       warm);
     }
 
-    IVorlatImage* source = nullptr;
-    Check(manager->CreateImage(&source, 0), "source");
-    Check(source->SetColorSpace(32), "colour space");
-    Check(source->SetSize(width, height), "size");
-    const RECT all = {0, 0, width, height};
-    Check(source->SetData(rgb.data(), width * 3, all), "pixels");
-    std::vector<uint8_t> out(only == "decode" ? 0 : rgb.size() * 2 + 65536);
-    for (int32_t level = 1; level <= 5 && only != "decode"; ++level) {
-        // cjpeg with the level's tables, sampling and transform.
-        const std::string tables = scratch + "/fileio_jpeg_bench_q.txt";
-        if (FILE* f = std::fopen(tables.c_str(), "w")) {
-            for (const uint8_t* t : {quarnite::CJpegEncoder::LuminanceTable(level),
-                                     quarnite::CJpegEncoder::ChrominanceTable(level)})
-                for (int i = 0; i < 64; ++i)
-                    std::fprintf(f, "%d%c", t[i], i % 8 == 7 ? '\n' : ' ');
-            std::fclose(f);
+    if (encode) {
+        const std::vector<uint8_t> rgb = MakePicture(width, height);
+        IVorlatImage* source = nullptr;
+        Check(manager->CreateImage(&source, 0), "source");
+        Check(source->SetColorSpace(32), "colour space");
+        Check(source->SetSize(width, height), "size");
+        Check(source->SetData(const_cast<uint8_t*>(rgb.data()), width * 3, RECT{0, 0, width, height}), "pixels");
+        std::vector<uint8_t> out(rgb.size() * 2 + 65536);
+        for (int32_t level = 1; level <= 5; ++level) {
+            const Commands c = Encode(in, scratch, level);
+            const peer::Pair p = peer::SideBySide(c.ours, c.theirs, scratch);
+            const double warm = Warm([&] { return EncodeOurs(source, level, out); });
+            peer::PrintRow(EncodeWork(level, scratch), size, p, peer::kWithin15, warm);
         }
-        const char* sampling = level == 1 ? "2x2" : (level <= 3 ? "2x1" : "1x1");
-        size_t bytes = 0;
-        double ours = 1e30;
-        for (int run = 0; run < kRuns; ++run)
-            ours = std::min(ours, EncodeOurs(source, level, out, &bytes));
-        const double theirs = TimeCommand(std::string("cjpeg -quality 50 -baseline -qslots 0,1,1 -qtables ") + tables +
-                                          " -sample " + sampling + " -dct " + (level == 5 ? "int" : "fast") +
-                                          " -outfile /dev/null " + ppm);
-        std::printf("encode level %d (%5.2f bpp)     %10.3f %10.3f %8.2f\n", level,
-                    8.0 * bytes / (static_cast<double>(width) * height), ours, theirs, ours / theirs);
+        source->Destroy();
     }
-    source->Destroy();
     manager->Destroy();
-    std::remove(ppm.c_str());
-    std::remove(jpg.c_str());
+    std::remove(pages.path);
+    for (const std::string* f : {&in.ppm, &in.tif, &in.jpg})
+        std::remove(f->c_str());
+
+    // Four times the pixels, for memory: one timed run each.
+    const int32_t bigWidth = width * 2, bigHeight = height * 2;
+    const std::string bigSize = peer::Mpix(bigWidth, bigHeight);
+    const Inputs big = MakeInputs(scratch, "96", bigWidth, bigHeight, encode);
+    if (decode) {
+        const Commands c = Decode(big, 1);
+        peer::PrintRow("decode 1/1", bigSize + ", 1 run", peer::SideBySide(c.ours, c.theirs, scratch, 1),
+                       peer::kNoTarget);
+    }
+    if (encode) {
+        const Commands c = Encode(big, scratch, 5);
+        peer::PrintRow(EncodeWork(5, scratch), bigSize + ", 1 run", peer::SideBySide(c.ours, c.theirs, scratch, 1),
+                       peer::kNoTarget);
+    }
+    for (const std::string* f : {&big.ppm, &big.tif, &big.jpg})
+        std::remove(f->c_str());
+    for (int32_t level = 1; level <= 5; ++level)
+        std::remove(EncodingOf(level, scratch).tables.c_str());
+    std::printf("\n");
     return 0;
 }

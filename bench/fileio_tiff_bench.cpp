@@ -1,15 +1,16 @@
-// Writing and reading an RGB 16-bit TIFF through the saver and the loader
-// (file streams, a tile manager with a small budget), beside libtiff's tiffcp
-// copying the same file, at 6000 x 4000 and at a quarter of that; and
-// decoding a 4028 x 1324 compressed raw mosaic on one core. Prints one table.
+// Copying an RGB 16-bit TIFF, ours beside libtiff's tiffcp as whole
+// commands (bench/tools: bench_tiff_copy), cold, at 24 Mpixel; the memory of
+// both sides again at 96 Mpixel:
+//   tiffcp -c none IN.tif OUT.tif
+//   bench_tiff_copy IN.tif OUT.tif      (the loader, then the saver)
+// The file is one our saver wrote (uncompressed), read by both sides.
 //
-// Memory is anonymous resident memory (RssAnon): the page file, the files
-// read and written and the program's own code are file pages and left out.
-// Every measurement runs in a child process of its own. Our children read
-// their RssAnon before the operation and after each of its steps (the band
-// buffers live from step to step); tiffcp's is read from /proc/<pid>/status
-// every 200 microseconds while it runs, beside its whole peak from wait4.
-// Times come from separate runs that take no samples.
+// In process: the saver and the loader timed inside a child process of their
+// own (file streams, a tile manager with a small budget) at 6000 x 4000 and a
+// quarter of that, with the anonymous resident memory (RssAnon) they add,
+// read before the operation and after each of its steps (the band buffers
+// live from step to step); times come from separate runs that take no
+// samples. And decoding a 4028 x 1324 compressed raw mosaic on one core.
 //
 //   fileio_tiff_bench [width height] [scratch folder]
 #include <sys/resource.h>
@@ -27,6 +28,7 @@
 
 #include "Vorlat/VorlatImage.h"
 #include "Vorlat/VorlatManager.h"
+#include "bench/peer_run.h"
 #include "fileio/VorlatLoad.h"
 #include "fileio/VorlatStream.h"
 #include "fileio/tests/raw_test_encoder.h"
@@ -184,34 +186,6 @@ Measure InChild(const Job& job)
     return m;
 }
 
-// tiffcp -c none from `in` to `out`: its time, its RssAnon peak as polled, and its maxrss.
-bool Tiffcp(const std::string& in, const std::string& out, Measure& m)
-{
-    std::fflush(nullptr);
-    const Clock::time_point start = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execlp("tiffcp", "tiffcp", "-c", "none", in.c_str(), out.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    const std::string status = "/proc/" + std::to_string(pid) + "/status";
-    int code = 0;
-    rusage usage{};
-    for (;;) {
-        const long anon = AnonKiB(status);
-        m.anonPeak = std::max(m.anonPeak, anon);
-        const pid_t done = wait4(pid, &code, WNOHANG, &usage);
-        if (done == pid)
-            break;
-        if (done < 0)
-            return false;
-        usleep(200);
-    }
-    m.seconds = Seconds(start);
-    m.wholePeak = usage.ru_maxrss;
-    return WIFEXITED(code) && WEXITSTATUS(code) == 0;
-}
-
 void Row(const char* what, int32_t width, int32_t height, const Measure& timed, const Measure& sampled)
 {
     const double megabytes = static_cast<double>(width) * height * 6 / 1e6;
@@ -228,32 +202,55 @@ int main(int argc, char** argv)
     const int32_t width = argc > 2 ? std::atoi(argv[1]) : 6000, height = argc > 2 ? std::atoi(argv[2]) : 4000;
     const char* scratchEnv = std::getenv("TESS_BENCH_SCRATCH");
     const std::string scratch = argc > 3 ? argv[3] : scratchEnv ? scratchEnv : ".";
-    const std::string ours = scratch + "/tiff_bench_ours.tif", copy = scratch + "/tiff_bench_copy.tif";
+    const std::string ours = scratch + "/tiff_bench_in.tif";
 
-    std::printf("TIFF, RGB 16-bit; memory in KiB of anonymous resident memory (tile cache budget %d KiB)\n",
+    const std::string oursOut = scratch + "/tiff_bench_ours_copy.tif", peerOut = scratch + "/tiff_bench_peer_copy.tif";
+    const peer::Command oursCopy{{peer::Beside("bench_tiff_copy"), ours, oursOut}, {}, oursOut};
+    const peer::Command tiffcp{{"tiffcp", "-c", "none", ours, peerOut}, {}, peerOut};
+    const bool haveTiffcp = peer::Have("tiffcp");
+
+    // The in-process figures first: their file is the input of the whole commands.
+    const int32_t sizes[2][2] = {{width, height}, {width / 2, height / 2}};
+    Measure inProcess[2][4];
+    for (int i = 0; i < 2; ++i) {
+        const int32_t w = sizes[i][0], h = sizes[i][1];
+        inProcess[i][0] = InChild({true, w, h, ours, scratch, false});
+        inProcess[i][1] = InChild({true, w, h, ours, scratch, true});
+        inProcess[i][2] = InChild({false, w, h, ours, scratch, false});
+        inProcess[i][3] = InChild({false, w, h, ours, scratch, true});
+        if (i == 1)
+            break;
+        // The file of the full size is still there: the whole commands now.
+        std::printf("TIFF, RGB 16-bit, %d x %d pixels (%s), uncompressed, written by our saver\n", w, h,
+                    peer::Mpix(w, h).c_str());
+        if (!haveTiffcp) {
+            std::printf("  tiffcp is not installed (Debian package libtiff-tools): no comparison\n\n");
+            continue;
+        }
+        std::printf("  peer: tiffcp -c none IN.tif OUT.tif;  ours: bench_tiff_copy IN.tif OUT.tif (loader, then saver)\n"
+                    "  in-process = our saver's and loader's times added, each timed inside a fresh child process of\n"
+                    "  its own (not warmed; the read does not write, the write does not read).\n");
+        peer::PrintLegend("in-process");
+        peer::PrintRow("read + write (copy)", peer::Mpix(w, h), peer::SideBySide(oursCopy, tiffcp, scratch),
+                       peer::kWithin15, inProcess[0][0].seconds + inProcess[0][2].seconds);
+        // Four times the pixels, for memory: one timed run each.
+        InChild({true, w * 2, h * 2, ours, scratch, false});
+        peer::PrintRow("read + write (copy)", peer::Mpix(w * 2, h * 2) + ", 1 run",
+                       peer::SideBySide(oursCopy, tiffcp, scratch, 1), peer::kNoTarget);
+        std::printf("\n");
+        std::remove(ours.c_str());
+    }
+
+    std::printf("In process: Quarnite3 saver and loader; memory in KiB of anonymous resident memory (tile cache budget %d KiB)\n",
                 kCacheBytes >> 10);
     std::printf("%-34s %-10s %8s %8s %11s %11s %9s %11s\n", "operation", "size", "seconds", "MB/s", "anon before",
                 "anon peak", "anon +", "whole peak");
-    const int32_t sizes[2][2] = {{width, height}, {width / 2, height / 2}};
-    for (const auto& size : sizes) {
-        const int32_t w = size[0], h = size[1];
-        const Measure writeTimed = InChild({true, w, h, ours, scratch, false});
-        const Measure writeSampled = InChild({true, w, h, ours, scratch, true});
-        const Measure readTimed = InChild({false, w, h, ours, scratch, false});
-        const Measure readSampled = InChild({false, w, h, ours, scratch, true});
-        Row("write (Quarnite3 saver)", w, h, writeTimed, writeSampled);
-        Row("read (Quarnite3 loader)", w, h, readTimed, readSampled);
-        Measure peer;
-        if (Tiffcp(ours, copy, peer)) {
-            Row("tiffcp -c none (read and write)", w, h, peer, peer);
-            std::printf("%-34s %-10s %8.2f\n", "  (write + read) / tiffcp", "", (writeTimed.seconds + readTimed.seconds) / peer.seconds);
-        } else {
-            std::printf("%-34s (tiffcp not found)\n", "tiffcp -c none (read and write)");
-        }
-        std::remove(ours.c_str());
-        std::remove(copy.c_str());
+    for (int i = 0; i < 2; ++i) {
+        Row("write (Quarnite3 saver)", sizes[i][0], sizes[i][1], inProcess[i][0], inProcess[i][1]);
+        Row("read (Quarnite3 loader)", sizes[i][0], sizes[i][1], inProcess[i][2], inProcess[i][3]);
     }
-    std::printf("tiffcp's anonymous peak is polled from outside (its 'anon before' is 0: the whole process counts).\n\n");
+    std::remove(ours.c_str());
+    std::printf("\n");
 
     // The compressed raw decoder, input in 1 MiB chunks, output in bands.
     const uint32_t rawWidth = 4028, rawHeight = 1324;
