@@ -39,19 +39,20 @@ inline std::vector<uint8_t> FromHex(const std::string& text)
 
 inline uint32_t U32At(const std::vector<uint8_t>& blob, size_t offset)
 {
-    return blob[offset] | blob[offset + 1] << 8 | blob[offset + 2] << 16 | static_cast<uint32_t>(blob[offset + 3]) << 24;
+    return blob.at(offset) | blob.at(offset + 1) << 8 | blob.at(offset + 2) << 16 |
+           static_cast<uint32_t>(blob.at(offset + 3)) << 24;
 }
 
 inline void PutU16(std::vector<uint8_t>& blob, size_t offset, uint16_t value)
 {
-    blob[offset] = static_cast<uint8_t>(value);
-    blob[offset + 1] = static_cast<uint8_t>(value >> 8);
+    blob.at(offset) = static_cast<uint8_t>(value);
+    blob.at(offset + 1) = static_cast<uint8_t>(value >> 8);
 }
 
 inline void PutU32(std::vector<uint8_t>& blob, size_t offset, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
-        blob[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+        blob.at(offset + i) = static_cast<uint8_t>(value >> (8 * i));
 }
 
 inline void PutF64(std::vector<uint8_t>& blob, size_t offset, double value)
@@ -59,7 +60,7 @@ inline void PutF64(std::vector<uint8_t>& blob, size_t offset, double value)
     uint64_t bits;
     std::memcpy(&bits, &value, 8);
     for (int i = 0; i < 8; ++i)
-        blob[offset + i] = static_cast<uint8_t>(bits >> (8 * i));
+        blob.at(offset + i) = static_cast<uint8_t>(bits >> (8 * i));
 }
 
 }  // namespace core_test
