@@ -1,2 +1,3 @@
-# Kolvex usm filter beside its peers (vips, ImageMagick) run as programs.
-tess_bench(NAME kolvex_usm_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/kolvex_usm_bench.cpp LINK Kolvex_objs Vorlat QRV)
+# Kolvex unsharp mask beside ImageMagick, as whole commands.
+tess_bench(NAME kolvex_usm_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/kolvex_usm_bench.cpp LINK Kolvex_objs Quarnite_objs Vorlat QRV)
+add_dependencies(kolvex_usm_bench bench_commands)

@@ -1,2 +1,3 @@
-# Kolvex xfrm filter beside its peers (vips, ImageMagick) run as programs.
-tess_bench(NAME kolvex_xfrm_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/kolvex_xfrm_bench.cpp LINK Kolvex_objs Vorlat QRV)
+# Kolvex transform filter beside vips, as whole commands.
+tess_bench(NAME kolvex_xfrm_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/kolvex_xfrm_bench.cpp LINK Kolvex_objs Quarnite_objs Vorlat QRV)
+add_dependencies(kolvex_xfrm_bench bench_commands)
