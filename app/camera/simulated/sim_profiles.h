@@ -1,0 +1,21 @@
+// The capabilities of each simulated object, by profile ("M4", "M4H", "M4X",
+// "Other" and "minimal"): every value type of the boundary appears on the
+// camera of the full profiles, only what the program cannot do without on
+// the minimal one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/camera/simulated/sim_module.h"
+
+namespace kavosim {
+
+void AddModuleCapabilities(SimNode* node, const std::string& profile);
+void AddSourceCapabilities(SimNode* node, const std::string& profile, uint32_t pollInterval);
+void AddItemCapabilities(SimNode* node, const std::string& profile, uint32_t number);
+// formats: the picture formats offered, as their names ("JPEG", ...).
+void AddDataCapabilities(SimNode* node, const std::string& profile, const std::vector<std::string>& formats,
+                         uint32_t size);
+
+}  // namespace kavosim
