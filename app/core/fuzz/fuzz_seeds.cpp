@@ -1,0 +1,79 @@
+// Writes the seeds of the core's fuzz targets: the blobs of every settings
+// class, the curve channels and curve groups, each in a folder named after its
+// target under the folder given.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/core/curves/hue_channel.h"
+#include "app/core/curves/lut_group.h"
+#include "app/core/settings/camera_control.h"
+#include "app/core/settings/exposure_adjustment.h"
+#include "app/core/settings/noise_reduction.h"
+#include "app/core/settings/usm.h"
+#include "app/core/settings/wb_adjustment.h"
+
+namespace {
+
+bool Write(const std::filesystem::path& folder, const std::string& name, const IQzState& state)
+{
+    std::vector<uint8_t> blob(static_cast<size_t>(state.GetSize()));
+    state.GetData(blob.data(), static_cast<int32_t>(blob.size()));
+    std::filesystem::create_directories(folder);
+    std::ofstream out(folder / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(blob.data()), static_cast<std::streamsize>(blob.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: core_fuzz_seeds FOLDER\n");
+        return 2;
+    }
+    const std::filesystem::path root = argv[1];
+    bool ok = true;
+
+    const std::filesystem::path settings = root / "settings";
+    CQzUSMList list;
+    CQzUSM entry;
+    entry.intensity = 50;
+    list.Insert(0, 2, entry);
+    CQzExposureAdjustment exposure;
+    exposure.exposureCompensation = -150;
+    CQzWBAdjustment whiteBalance;
+    whiteBalance.gain1 = 1.5;
+    CQzCameraControl camera;
+    camera.highSensitivity = 2;
+    ok &= Write(settings, "usm", entry);
+    ok &= Write(settings, "usm_list", list);
+    ok &= Write(settings, "exposure", exposure);
+    ok &= Write(settings, "white_balance", whiteBalance);
+    ok &= Write(settings, "noise_reduction", CQzNoiseReduction());
+    ok &= Write(settings, "camera_control", camera);
+
+    const std::filesystem::path channels = root / "lut_channel";
+    CQzLutChannel tone(2, {0, 255, 0}, {}, {0, 255, 0});
+    tone.AddPoint(0.25, 0.4);
+    tone.AddPoint(0.75, 0.7);
+    CQzHueChannel hue(1);
+    hue.InsertPoint();
+    hue.InsertPoint();
+    ok &= Write(channels, "tone", tone);
+    ok &= Write(channels, "hue", hue);
+
+    const std::filesystem::path groups = root / "lut_group";
+    CQzLutGroup curves;
+    curves.AddChannel(1, {255, 0, 0}, {}, {255, 0, 0});
+    curves.AddChannel(2, {0, 255, 0}, {}, {0, 255, 0});
+    curves.AddChannel(3, {0, 0, 255}, {}, {0, 0, 255});
+    static_cast<CQzLutChannel*>(curves.GetChannel(2))->AddPoint(0.5, 0.6);
+    curves.SetContrast(0.5);
+    ok &= Write(groups, "single", CQzLutGroup());
+    ok &= Write(groups, "curves", curves);
+    return ok ? 0 : 1;
+}
