@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "app/core/text/string_resource.h"
 
@@ -63,14 +64,24 @@ CQzString::~CQzString()
     Free(buffer_);
 }
 
+uint32_t CQzString::SourceLength(const char* text) const
+{
+    if (!Inside(text, buffer_, capacity_))
+        return TextLength(text);
+    const uint32_t room = static_cast<uint32_t>(buffer_ + capacity_ - text);
+    const void* end = std::memchr(text, 0, room);
+    return end ? static_cast<uint32_t>(static_cast<const char*>(end) - text) : room;
+}
+
 CQzString& CQzString::operator=(const char* text)
 {
+    const uint32_t count = SourceLength(text);
     // The text may lie in this string's own buffer, which Reserve may free.
     if (Inside(text, buffer_, capacity_)) {
-        const std::string copy(text);
-        Assign(copy.c_str(), static_cast<uint32_t>(copy.size()));
+        const std::string copy(text, count);
+        Assign(copy.data(), count);
     } else {
-        Assign(text, TextLength(text));
+        Assign(text, count);
     }
     return *this;
 }
@@ -146,29 +157,36 @@ void CQzString::LoadString(uint32_t id, void* module)
     }
 }
 
+void CQzString::AppendBytes(const char* text, uint32_t count)
+{
+    if (count == 0)
+        return;
+    const uint32_t length = static_cast<uint32_t>(GetLength());
+    Reserve(length + count + 1);
+    std::memcpy(GetString() + length, text, count);
+    GetString()[length + count] = '\0';
+}
+
 void CQzString::Append(const CQzString& text)
 {
+    const uint32_t count = static_cast<uint32_t>(text.GetLength());
     if (&text == this) {
-        const CQzString copy(text);
-        Append(copy.GetString());
+        const std::string copy(text.GetString(), count);
+        AppendBytes(copy.data(), count);
         return;
     }
-    Append(text.GetString());
+    AppendBytes(text.GetString(), count);
 }
 
 void CQzString::Append(const char* text)
 {
-    const uint32_t added = TextLength(text);
-    if (added == 0)
-        return;
+    const uint32_t added = SourceLength(text);
     if (Inside(text, buffer_, capacity_)) {
-        const std::string copy(text);
-        Append(copy.c_str());
+        const std::string copy(text, added);
+        AppendBytes(copy.data(), added);
         return;
     }
-    const uint32_t length = static_cast<uint32_t>(GetLength());
-    Reserve(length + added + 1);
-    std::memcpy(GetString() + length, text, added + 1);
+    AppendBytes(text, added);
 }
 
 void CQzString::Append(char character)
@@ -232,8 +250,10 @@ int32_t CQzString::Find(const char* text) const
 {
     if (!text)
         return -1;
-    const char* found = std::strstr(GetString(), text);
-    return found ? static_cast<int32_t>(found - GetString()) : -1;
+    // Within the text only: a buffer written to its end has no zero byte to stop a scan.
+    const std::string_view own(GetString(), static_cast<size_t>(GetLength()));
+    const size_t found = own.find(text);
+    return found == std::string_view::npos ? -1 : static_cast<int32_t>(found);
 }
 
 int32_t CQzString::FindChar(char character) const

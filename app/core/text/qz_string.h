@@ -76,6 +76,10 @@ public:
 
 private:
     void Assign(const char* text, uint32_t count);
+    void AppendBytes(const char* text, uint32_t count);
+    // The length of a text to copy; one inside this string's buffer ends at
+    // the buffer's end at the latest, zero byte or not.
+    uint32_t SourceLength(const char* text) const;
 
     uint32_t capacity_ = 0;
     char* buffer_ = nullptr;

@@ -67,6 +67,16 @@ TEST(QzString, LengthStopsAtTheCapacityWithoutAZeroByte)
     CQzString text("abc");
     std::memset(text.GetString(), 'z', text.GetCapacity());
     EXPECT_EQ(text.GetLength(), 0);
+    // Nothing reads past the buffer for want of a zero byte.
+    EXPECT_EQ(text.Find("z"), -1);
+    CQzString other("x");
+    other.Append(text);
+    EXPECT_STREQ(other.GetString(), "x");
+    text.Append(text.GetString() + 1);
+    EXPECT_STREQ(text.GetString(), "zzz");
+    std::memset(text.GetString(), 'y', text.GetCapacity());
+    text = text.GetString() + 2;
+    EXPECT_STREQ(text.GetString(), "yy");
 }
 
 TEST(QzString, AssignmentCopiesTheWholeBufferAndItsCapacity)
