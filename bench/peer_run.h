@@ -19,6 +19,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/ptrace.h>
@@ -67,6 +68,27 @@ struct Pair {
     bool Ok() const { return ours.ok && peer.ok; }
     double Ratio() const { return ours.seconds / peer.seconds; }
 };
+
+// This process and every command it starts run on one processor, the last
+// one it may use, so that "one thread" holds for helper threads of a peer
+// too. Returns that processor.
+inline int OneProcessor()
+{
+    static const int cpu = [] {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        if (sched_getaffinity(0, sizeof set, &set) != 0)
+            return -1;
+        int last = -1;
+        for (int i = 0; i < CPU_SETSIZE; ++i)
+            if (CPU_ISSET(i, &set))
+                last = i;
+        CPU_ZERO(&set);
+        CPU_SET(last, &set);
+        return sched_setaffinity(0, sizeof set, &set) == 0 ? last : -1;
+    }();
+    return cpu;
+}
 
 // Our command of that name, built beside this program.
 inline std::string Beside(const char* name)
@@ -217,6 +239,7 @@ inline bool MeasureOnce(const Command& c, const std::string& scratch, Side* side
 // run each.
 inline Pair SideBySide(const Command& ours, const Command& theirs, const std::string& scratch, int runs = kRuns)
 {
+    OneProcessor();
     Pair p;
     p.ours.ok = p.peer.ok = true;
     for (int run = 0; run < runs && p.Ok(); ++run) {
@@ -257,11 +280,11 @@ inline void PrintLegend(const char* warm = "warm, in-process")
     std::printf(
         "  cold = whole processes, a fresh one each run (start-up, reading and writing included), ours and the peer's\n"
         "  alternating, best of %d, input files in the page cache; ratio = ours / peer (above 1: ours slower).\n"
-        "  One thread on both sides. Memory from one more, untimed run of each side: private = peak RssAnon\n"
-        "  (anonymous resident memory) sampled every 1 ms from /proc/PID/status; resident = VmHWM read at the\n"
-        "  process's exit (libraries and mapped files included). Memory target: ours private within the tile\n"
-        "  budget (%d MB) + %d MB = %.0f MB.\n",
-        kRuns, benchcmd::kBudgetBytes >> 20, benchcmd::kTargetSlackBytes >> 20, TargetMb());
+        "  One processor (CPU %d) for both sides and this program. Memory from one more, untimed run of each\n"
+        "  side: private = peak RssAnon (anonymous resident memory) sampled every 1 ms from /proc/PID/status;\n"
+        "  resident = VmHWM read at the process's exit (libraries and mapped files included). Memory target:\n"
+        "  ours private within the tile budget (%d MB) + %d MB = %.0f MB.\n",
+        kRuns, OneProcessor(), benchcmd::kBudgetBytes >> 20, benchcmd::kTargetSlackBytes >> 20, TargetMb());
     std::printf("  %-28s %-14s | %-36s | %-23s | %-15s | %s\n", "", "", "cold, whole process: seconds",
                 "peak private MB", "resident MB", warm);
     std::printf("  %-28s %-14s | %7s %7s %6s %-13s | %7s %7s %-7s | %7s %7s | %7s\n", "work", "size", "ours", "peer",
