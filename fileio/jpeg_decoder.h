@@ -54,6 +54,56 @@ enum : uint32_t {
 // on 0 and not clamped.
 void InverseDct8x8(int32_t* block, const uint32_t* quant, int32_t scale);
 void InverseDctReduced(int32_t* block, const uint32_t* quant, int32_t scale);
+// InverseDct8x8 in 64-bit arithmetic, for every block.
+void InverseDct8x8Portable(int32_t* block, const uint32_t* quant, int32_t scale);
+#if defined(__SSE2__)
+// Scale 1 in 32-bit lanes, with the same results; false, with the block
+// untouched, when the block's sums could leave 32 bits.
+bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant);
+#endif
+
+// Colour conversion of the decoder. Chroma terms of count samples: the
+// contributions of Cb and Cr to R, G and B in 8-bit fixed point, rounding
+// included. A row of count pixels, RGB bytes, from centred luma samples and
+// the terms of chroma sample x / step (step 1 or 2). A grey row of count
+// samples. All clamp through RangeLimitTable.
+void ChromaTermsPortable(const int32_t* cb, const int32_t* cr, int32_t count, int32_t* red, int32_t* green,
+                         int32_t* blue);
+void ColorRowPortable(const int32_t* luma, const int32_t* red, const int32_t* green, const int32_t* blue,
+                      int32_t count, int32_t step, uint8_t* rgb);
+void GreyRowPortable(const int32_t* samples, int32_t count, uint8_t* grey);
+#if defined(__SSE2__)
+void ChromaTermsSse2(const int32_t* cb, const int32_t* cr, int32_t count, int32_t* red, int32_t* green, int32_t* blue);
+void ColorRowSse2(const int32_t* luma, const int32_t* red, const int32_t* green, const int32_t* blue, int32_t count,
+                  int32_t step, uint8_t* rgb);
+void GreyRowSse2(const int32_t* samples, int32_t count, uint8_t* grey);
+#endif
+inline void ChromaTerms(const int32_t* cb, const int32_t* cr, int32_t count, int32_t* red, int32_t* green,
+                        int32_t* blue)
+{
+#if defined(__SSE2__)
+    ChromaTermsSse2(cb, cr, count, red, green, blue);
+#else
+    ChromaTermsPortable(cb, cr, count, red, green, blue);
+#endif
+}
+inline void ColorRow(const int32_t* luma, const int32_t* red, const int32_t* green, const int32_t* blue,
+                     int32_t count, int32_t step, uint8_t* rgb)
+{
+#if defined(__SSE2__)
+    ColorRowSse2(luma, red, green, blue, count, step, rgb);
+#else
+    ColorRowPortable(luma, red, green, blue, count, step, rgb);
+#endif
+}
+inline void GreyRow(const int32_t* samples, int32_t count, uint8_t* grey)
+{
+#if defined(__SSE2__)
+    GreyRowSse2(samples, count, grey);
+#else
+    GreyRowPortable(samples, count, grey);
+#endif
+}
 
 class CJpegDecoder {
 public:

@@ -1,8 +1,14 @@
-// Integer inverse DCTs of the baseline decoder. The arithmetic is done in 64
-// bits so that no coefficient of a corrupt file can overflow it; each result
-// is cut to its low 18 bits, all that the range limiting and the colour
+// Integer inverse DCTs of the baseline decoder. The plain arithmetic is done
+// in 64 bits so that no coefficient of a corrupt file can overflow it; each
+// result is cut to its low 18 bits, all that the range limiting and the colour
 // conversion ever look at, so every file decodes as with unbounded integers.
+// The SSE2 transform takes the blocks whose sums provably fit 32 bits (every
+// block of a file made from 8-bit samples) and gives the same values.
 #include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "fileio/jpeg_decoder.h"
 
@@ -32,6 +38,12 @@ constexpr int64_t k3_624509785 = 29692;
 inline int32_t Low18(int64_t value)
 {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)) << 14) >> 14;
+}
+
+// The sample of a block of its DC term alone, as both passes give it.
+inline int32_t FlatBlockValue(int32_t dc, uint32_t quant)
+{
+    return Low18((static_cast<int64_t>(dc) * quant * 4 * 8192 + 0x20000) >> 18);
 }
 
 // One 8-point butterfly; out gets the eight sums before descaling.
@@ -101,8 +113,7 @@ void InverseDct8x8Scaled(int32_t* block, const uint32_t* quant)
     for (int i = 1; i < 64; ++i)
         ac |= block[i];
     if (ac == 0) {
-        const int64_t dc = static_cast<int64_t>(block[0]) * quant[0] * 4;
-        const int32_t value = Low18((dc * 8192 + 0x20000) >> 18);
+        const int32_t value = FlatBlockValue(block[0], quant[0]);
         for (int r = 0; r < 8 / rowStep; ++r)
             for (int c = 0; c < 8 / rowStep; ++c)
                 block[r * 8 + c] = value;
@@ -157,7 +168,7 @@ void InverseDct8x8Scaled(int32_t* block, const uint32_t* quant)
 
 } // namespace
 
-void InverseDct8x8(int32_t* block, const uint32_t* quant, int32_t scale)
+void InverseDct8x8Portable(int32_t* block, const uint32_t* quant, int32_t scale)
 {
     if (scale == 2)
         InverseDct8x8Scaled<2>(block, quant);
@@ -192,6 +203,163 @@ void InverseDctReduced(int32_t* block, const uint32_t* quant, int32_t scale)
         if (!single)
             block[r * 8 + 1] = Low18((even - odd + 0x80000) >> 20);
     }
+}
+
+#if defined(__SSE2__)
+namespace {
+
+// The 8 x 8 transpose of 16-bit lanes.
+inline void Transpose(__m128i* v)
+{
+    const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]), a1 = _mm_unpackhi_epi16(v[0], v[1]);
+    const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]), a3 = _mm_unpackhi_epi16(v[2], v[3]);
+    const __m128i a4 = _mm_unpacklo_epi16(v[4], v[5]), a5 = _mm_unpackhi_epi16(v[4], v[5]);
+    const __m128i a6 = _mm_unpacklo_epi16(v[6], v[7]), a7 = _mm_unpackhi_epi16(v[6], v[7]);
+    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
+    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
+    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
+    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
+    v[0] = _mm_unpacklo_epi64(b0, b4);
+    v[1] = _mm_unpackhi_epi64(b0, b4);
+    v[2] = _mm_unpacklo_epi64(b1, b5);
+    v[3] = _mm_unpackhi_epi64(b1, b5);
+    v[4] = _mm_unpacklo_epi64(b2, b6);
+    v[5] = _mm_unpackhi_epi64(b2, b6);
+    v[6] = _mm_unpacklo_epi64(b3, b7);
+    v[7] = _mm_unpackhi_epi64(b3, b7);
+}
+
+inline __m128i Pair(int16_t a, int16_t b) { return _mm_set_epi16(b, a, b, a, b, a, b, a); }
+
+// The butterfly of Butterfly() multiplied out per input, on four lanes of
+// 32-bit sums: a linear map is exact in 32 bits when its results fit, however
+// its partial sums wrap. p04, p26, p17 and p35 interleave inputs (0, 4),
+// (2, 6), (1, 7) and (3, 5); round is added to every result before the shift.
+template <int kShift>
+inline void ButterflyHalf(__m128i p04, __m128i p26, __m128i p17, __m128i p35, __m128i round, __m128i* out)
+{
+    constexpr int16_t kOdd0 = -7373 + 9633, kOdd1 = -3196 + 9633, kOdd2 = -16069 + 9633, kOdd3 = -20995 + 9633;
+    const __m128i tmp0 = _mm_add_epi32(_mm_madd_epi16(p04, Pair(8192, 8192)), round);
+    const __m128i tmp1 = _mm_add_epi32(_mm_madd_epi16(p04, Pair(8192, -8192)), round);
+    const __m128i tmp3 = _mm_madd_epi16(p26, Pair(4433 + 6270, 4433));
+    const __m128i tmp2 = _mm_madd_epi16(p26, Pair(4433, 4433 - 15137));
+    const __m128i tmp10 = _mm_add_epi32(tmp0, tmp3), tmp13 = _mm_sub_epi32(tmp0, tmp3);
+    const __m128i tmp11 = _mm_add_epi32(tmp1, tmp2), tmp12 = _mm_sub_epi32(tmp1, tmp2);
+
+    // Odd part: in7 2446 + z1 (-7373) + z3 (-16069) + z5 and so on, with
+    // z1 = in7 + in1, z2 = in5 + in3, z3 = in7 + in3, z4 = in5 + in1, z5 = 9633 (z3 + z4).
+    const __m128i odd0 = _mm_add_epi32(_mm_madd_epi16(p17, Pair(kOdd0, 2446 - 7373 - 16069 + 9633)),
+                                       _mm_madd_epi16(p35, Pair(kOdd2, 9633)));
+    const __m128i odd1 = _mm_add_epi32(_mm_madd_epi16(p17, Pair(kOdd1, 9633)),
+                                       _mm_madd_epi16(p35, Pair(kOdd3, 16819 - 20995 - 3196 + 9633)));
+    const __m128i odd2 = _mm_add_epi32(_mm_madd_epi16(p17, Pair(9633, kOdd2)),
+                                       _mm_madd_epi16(p35, Pair(25172 - 20995 - 16069 + 9633, kOdd3)));
+    const __m128i odd3 = _mm_add_epi32(_mm_madd_epi16(p17, Pair(12299 - 7373 - 3196 + 9633, kOdd0)),
+                                       _mm_madd_epi16(p35, Pair(9633, kOdd1)));
+
+    out[0] = _mm_srai_epi32(_mm_add_epi32(tmp10, odd3), kShift);
+    out[7] = _mm_srai_epi32(_mm_sub_epi32(tmp10, odd3), kShift);
+    out[1] = _mm_srai_epi32(_mm_add_epi32(tmp11, odd2), kShift);
+    out[6] = _mm_srai_epi32(_mm_sub_epi32(tmp11, odd2), kShift);
+    out[2] = _mm_srai_epi32(_mm_add_epi32(tmp12, odd1), kShift);
+    out[5] = _mm_srai_epi32(_mm_sub_epi32(tmp12, odd1), kShift);
+    out[3] = _mm_srai_epi32(_mm_add_epi32(tmp13, odd0), kShift);
+    out[4] = _mm_srai_epi32(_mm_sub_epi32(tmp13, odd0), kShift);
+}
+
+// The butterfly down the eight 16-bit lanes of v[0..7] (v[k] holds input k of
+// every lane): lo and hi get the results of lanes 0-3 and 4-7.
+template <int kShift>
+inline void ButterflyLanes(const __m128i* v, __m128i round, __m128i* lo, __m128i* hi)
+{
+    ButterflyHalf<kShift>(_mm_unpacklo_epi16(v[0], v[4]), _mm_unpacklo_epi16(v[2], v[6]),
+                          _mm_unpacklo_epi16(v[1], v[7]), _mm_unpacklo_epi16(v[3], v[5]), round, lo);
+    ButterflyHalf<kShift>(_mm_unpackhi_epi16(v[0], v[4]), _mm_unpackhi_epi16(v[2], v[6]),
+                          _mm_unpackhi_epi16(v[1], v[7]), _mm_unpackhi_epi16(v[3], v[5]), round, hi);
+}
+
+} // namespace
+
+bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant)
+{
+    // Coefficients and quantisers in 16-bit lanes, rows in v[0..7]; values that
+    // do not fit saturate, which only makes the bound below fail.
+    __m128i c[8], q[8];
+    __m128i sum = _mm_setzero_si128(), ac = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128();
+    for (int r = 0; r < 8; ++r) {
+        c[r] = _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * r)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * r + 4)));
+        q[r] = _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + 8 * r)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + 8 * r + 4)));
+        // |c| q, unsigned, saturated at 65535 when it needs more than 16 bits.
+        const __m128i sign = _mm_srai_epi16(c[r], 15);
+        const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(c[r], sign), sign);
+        const __m128i product = _mm_or_si128(_mm_mullo_epi16(magnitude, q[r]),
+                                             _mm_xor_si128(_mm_cmpeq_epi16(_mm_mulhi_epu16(magnitude, q[r]), zero),
+                                                           _mm_set1_epi16(-1)));
+        sum = _mm_adds_epu16(sum, product);
+        ac = _mm_or_si128(ac, r == 0 ? _mm_srli_si128(c[r], 2) : c[r]);
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(ac, zero)) == 0xFFFF) {
+        const int32_t value = FlatBlockValue(block[0], quant[0]);
+        for (int i = 0; i < 64; ++i)
+            block[i] = value;
+        return true;
+    }
+
+    // S = sum of |c q| below 32767 bounds the largest dequantised coefficient,
+    // so each fits 16 bits, and the sums of both passes: with 11363 the largest
+    // butterfly constant, a pass-1 result x of a column satisfies
+    // |x| <= 11363 S_column, the pass-2 input |(x + 1024) >> 11| <= 11363 S_column / 2048 + 1.5,
+    // and a pass-2 sum at most 11363 (11363 S / 2048 + 12) < 2^31 - 2^17.
+    // The per-lane column sums saturate, so S is at least min(true sum, 65535).
+    sum = _mm_add_epi32(_mm_and_si128(sum, _mm_set1_epi32(0xFFFF)), _mm_srli_epi32(sum, 16));
+    sum = _mm_add_epi32(sum, _mm_srli_si128(sum, 8));
+    sum = _mm_add_epi32(sum, _mm_srli_si128(sum, 4));
+    if (_mm_cvtsi128_si32(sum) >= 32767)
+        return false;
+
+    __m128i v[8];
+    for (int r = 0; r < 8; ++r)
+        v[r] = _mm_mullo_epi16(c[r], q[r]);
+
+    // Pass 1 down the columns (the lanes), two extra bits kept.
+    __m128i lo[8], hi[8];
+    ButterflyLanes<11>(v, _mm_set1_epi32(1024), lo, hi);
+    // Pass 2 takes 16-bit inputs: a result outside them (possible only for
+    // coefficients that no 8-bit picture gives) goes the plain way.
+    __m128i wide = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi32(0x8000);
+    for (int r = 0; r < 8; ++r) {
+        wide = _mm_or_si128(wide, _mm_or_si128(_mm_add_epi32(lo[r], half), _mm_add_epi32(hi[r], half)));
+        v[r] = _mm_packs_epi32(lo[r], hi[r]);
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_srli_epi32(wide, 16), zero)) != 0xFFFF)
+        return false;
+
+    // Pass 2 along the rows: transposed, a row runs down the lanes.
+    Transpose(v);
+    ButterflyLanes<18>(v, _mm_set1_epi32(0x20000), lo, hi);
+    // |result| <= 8192 + 1, so 16 bits hold it; back to rows, then 32 bits.
+    for (int column = 0; column < 8; ++column)
+        v[column] = _mm_packs_epi32(lo[column], hi[column]);
+    Transpose(v);
+    for (int r = 0; r < 8; ++r) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * r), _mm_srai_epi32(_mm_unpacklo_epi16(v[r], v[r]), 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * r + 4), _mm_srai_epi32(_mm_unpackhi_epi16(v[r], v[r]), 16));
+    }
+    return true;
+}
+#endif
+
+void InverseDct8x8(int32_t* block, const uint32_t* quant, int32_t scale)
+{
+#if defined(__SSE2__)
+    if (scale == 1 && InverseDct8x8Sse2(block, quant))
+        return;
+#endif
+    InverseDct8x8Portable(block, quant, scale);
 }
 
 } // namespace quarnite

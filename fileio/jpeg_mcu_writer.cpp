@@ -80,12 +80,8 @@ IVorlatError* CJpegDecoder::WriteGreyMcu(uint8_t* out)
         return QZ_WRAP(bits_.TakeEndError());
     Transform(block, scan_[0].quant->values);
     const int n = 8 / scale_;
-    for (int y = 0; y < n; ++y) {
-        uint8_t* dst = out + y * outRowBytes_;
-        const int32_t* src = block + y * 8;
-        for (int x = 0; x < n; ++x)
-            dst[x] = Limit(src[x] + 128);
-    }
+    for (int y = 0; y < n; ++y)
+        GreyRow(block + y * 8, n, out + y * outRowBytes_);
     return nullptr;
 }
 
@@ -129,10 +125,23 @@ IVorlatError* CJpegDecoder::WriteColorMcu(uint8_t* out)
     Transform(blocks + 64 * (kLuma + 1), scan_[2].quant->values);
 
     const int n = 8 / scale_;
-    // R = Y + 1.402 Cr, G = Y - 0.344 Cb - 0.714 Cr, B = Y + 1.772 Cb, in 8-bit fixed point.
     int32_t red[64], green[64], blue[64];
     const int32_t* cb = blocks + 64 * kLuma;
     const int32_t* cr = blocks + 64 * (kLuma + 1);
+    if (n == 8) {
+        ChromaTerms(cb, cr, 64, red, green, blue);
+        for (int by = 0; by < kV; ++by)
+            for (int bx = 0; bx < kH; ++bx) {
+                const int32_t* luma = blocks + 64 * (by * kH + bx);
+                for (int y = 0; y < 8; ++y) {
+                    const int outY = by * 8 + y;
+                    const int c = (outY / kV) * 8 + bx * 8 / kH;
+                    ColorRow(luma + y * 8, red + c, green + c, blue + c, 8, kH, out + outY * outRowBytes_ + 24 * bx);
+                }
+            }
+        return nullptr;
+    }
+    // Reduced scales: the chroma sample of a pixel is (bx n + x) / kH.
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
             const int i = y * 8 + x;

@@ -220,3 +220,192 @@ TEST(JpegDecoder, OnDemandRowsResumeAfterRestartMarkers)
     }
     image->Destroy();
 }
+
+namespace {
+
+// Every quantiser the corpus uses: the encoder's five levels, all ones, all 255
+// (the largest of an 8-bit table) and random ones.
+std::vector<std::vector<uint32_t>> CorpusQuantisers()
+{
+    std::vector<std::vector<uint32_t>> tables;
+    for (int level = 1; level <= 5; ++level)
+        for (const uint8_t* table : {CJpegEncoder::LuminanceTable(level), CJpegEncoder::ChrominanceTable(level)})
+            tables.emplace_back(table, table + 64);
+    tables.emplace_back(64, 255);
+    uint32_t state = 7;
+    for (int t = 0; t < 4; ++t) {
+        tables.emplace_back(64);
+        for (uint32_t& q : tables.back())
+            q = ((state = state * 1664525u + 1013904223u) >> 24) % 255 + 1;
+    }
+    return tables;
+}
+
+struct IdctTally {
+    int64_t blocks = 0;
+    int64_t sse2 = 0;
+};
+
+// The block through both transforms; the SSE2 one either gives the plain
+// results or declines and leaves the block as it was.
+void CheckIdct(const int32_t* coefficients, const uint32_t* quant, IdctTally& tally)
+{
+#if defined(__SSE2__)
+    int32_t plain[64], sse2[64];
+    std::memcpy(plain, coefficients, sizeof plain);
+    std::memcpy(sse2, coefficients, sizeof sse2);
+    InverseDct8x8Portable(plain, quant, 1);
+    ++tally.blocks;
+    if (InverseDct8x8Sse2(sse2, quant)) {
+        ++tally.sse2;
+        ASSERT_EQ(0, std::memcmp(plain, sse2, sizeof plain)) << "block " << tally.blocks;
+    } else {
+        ASSERT_EQ(0, std::memcmp(coefficients, sse2, sizeof sse2)) << "block " << tally.blocks;
+    }
+#else
+    (void)coefficients, (void)quant, (void)tally;
+#endif
+}
+
+} // namespace
+
+// Random blocks of every density and size of coefficient, the largest legal
+// values (DC 2047, AC 1023, with a 255 quantiser) in the signs of each basis
+// function, and the 16-bit extremes of corrupt data.
+TEST(JpegDecoder, Sse2InverseDctEqualsThePlainOneOnRandomAndExtremeBlocks)
+{
+#if defined(__SSE2__)
+    const std::vector<std::vector<uint32_t>> tables = CorpusQuantisers();
+    uint32_t state = 1;
+    auto next = [&] { return (state = state * 1664525u + 1013904223u) >> 8; };
+    IdctTally tally;
+    const int32_t magnitudes[] = {1, 4, 16, 64, 256, 1023, 2047, 32767};
+    for (int trial = 0; trial < 40000; ++trial) {
+        int32_t block[64] = {};
+        const int32_t limit = magnitudes[trial % 8];
+        const int count = 1 + static_cast<int>(next() % 64);
+        for (int k = 0; k < count; ++k)
+            block[next() % 64] = static_cast<int32_t>(next() % (2 * limit + 1)) - limit;
+        for (const std::vector<uint32_t>& quant : tables)
+            ASSERT_NO_FATAL_FAILURE(CheckIdct(block, quant.data(), tally));
+    }
+    for (int u = 0; u < 8; ++u)
+        for (int v = 0; v < 8; ++v)
+            for (int32_t largest : {1023, 2047, 32767}) {
+                int32_t block[64];
+                for (int i = 0; i < 64; ++i) {
+                    const double basis = std::cos((2 * (i / 8) + 1) * v * 3.14159265 / 16) *
+                                         std::cos((2 * (i % 8) + 1) * u * 3.14159265 / 16);
+                    block[i] = (basis >= 0 ? 1 : -1) * (i == 0 ? std::max(largest, 2047) : largest);
+                }
+                block[0] = std::min(block[0], 32767);
+                for (const std::vector<uint32_t>& quant : tables)
+                    ASSERT_NO_FATAL_FAILURE(CheckIdct(block, quant.data(), tally));
+                block[0] = -32768;
+                for (const std::vector<uint32_t>& quant : tables)
+                    ASSERT_NO_FATAL_FAILURE(CheckIdct(block, quant.data(), tally));
+            }
+    // The bound lets most of these through; the extremes go the plain way.
+    EXPECT_GT(tally.sse2, tally.blocks / 4);
+    EXPECT_LT(tally.sse2, tally.blocks);
+#else
+    GTEST_SKIP() << "no SSE2 path in this build";
+#endif
+}
+
+// The coefficients that the encoder writes for photographs, noise and hard
+// edges at every level: every such block takes the SSE2 path, with the plain results.
+TEST(JpegDecoder, Sse2InverseDctTakesEveryBlockOfRealPictures)
+{
+#if defined(__SSE2__)
+    IdctTally tally;
+    std::vector<Pixels> pictures = {MakePhoto(96, 64, 1, 3), MakePicture(96, 64, 1, 5, 120), MakePicture(96, 64, 1, 9, 0)};
+    Pixels edges{96, 64, 1, std::vector<uint8_t>(96 * 64)};
+    for (int32_t i = 0; i < 96 * 64; ++i)
+        edges.data[static_cast<size_t>(i)] = ((i % 96) / 3 + (i / 96) / 5) % 2 ? 255 : 0;
+    pictures.push_back(edges);
+    for (int level = 1; level <= 5; ++level)
+        for (const uint8_t* table : {CJpegEncoder::LuminanceTable(level), CJpegEncoder::ChrominanceTable(level)}) {
+            uint32_t multipliers[64], quant[64];
+            for (int i = 0; i < 64; ++i) {
+                multipliers[i] = level == 5 ? 8192 : QuantMultiplier(table[i], i / 8, i % 8);
+                quant[i] = table[i];
+            }
+            JpegQuantizer quantizer;
+            quantizer.Set(multipliers);
+            for (const Pixels& picture : pictures)
+                for (int32_t by = 0; by + 8 <= picture.height; by += 8)
+                    for (int32_t bx = 0; bx + 8 <= picture.width; bx += 4) {
+                        int16_t samples[64], coefficients[64];
+                        for (int i = 0; i < 64; ++i)
+                            samples[i] = static_cast<int16_t>(picture.At(bx + i % 8, by + i / 8) - 128);
+                        TransformBlockPortable(samples, 8, level == 5, quantizer, coefficients);
+                        int32_t block[64];
+                        for (int i = 0; i < 64; ++i)
+                            block[i] = coefficients[i];
+                        ASSERT_NO_FATAL_FAILURE(CheckIdct(block, quant, tally));
+                    }
+        }
+    EXPECT_EQ(tally.blocks, tally.sse2);
+    EXPECT_GT(tally.blocks, 5000);
+#else
+    GTEST_SKIP() << "no SSE2 path in this build";
+#endif
+}
+
+// Every colour (Y, Cb, Cr from -128 to 127) through both conversions, then
+// the 18-bit samples that corrupt data can give, rows of every tail length
+// and both chroma steps, and every grey sample of the 18 bits.
+TEST(JpegDecoder, Sse2ColourConversionEqualsThePlainOneForEveryColour)
+{
+#if defined(__SSE2__)
+    std::vector<int32_t> cb(256), cr(256), luma(256);
+    std::vector<int32_t> plainTerms(3 * 256), sse2Terms(3 * 256);
+    std::vector<uint8_t> plain(3 * 256), sse2(3 * 256);
+    for (int32_t i = 0; i < 256; ++i)
+        cb[static_cast<size_t>(i)] = i - 128;
+    for (int32_t v = -128; v < 128; ++v) {
+        std::fill(cr.begin(), cr.end(), v);
+        ChromaTermsPortable(cb.data(), cr.data(), 256, &plainTerms[0], &plainTerms[256], &plainTerms[512]);
+        ChromaTermsSse2(cb.data(), cr.data(), 256, &sse2Terms[0], &sse2Terms[256], &sse2Terms[512]);
+        ASSERT_EQ(plainTerms, sse2Terms) << "Cr " << v;
+        for (int32_t y = -128; y < 128; ++y) {
+            std::fill(luma.begin(), luma.end(), y);
+            ColorRowPortable(luma.data(), &plainTerms[0], &plainTerms[256], &plainTerms[512], 256, 1, plain.data());
+            ColorRowSse2(luma.data(), &sse2Terms[0], &sse2Terms[256], &sse2Terms[512], 256, 1, sse2.data());
+            ASSERT_EQ(plain, sse2) << "Y " << y << " Cr " << v;
+        }
+    }
+
+    uint32_t state = 3;
+    auto wide = [&] {
+        const int32_t edges[] = {-131072, 131071, -8193, 8192, -129, 128, 0, 383, -385};
+        state = state * 1664525u + 1013904223u;
+        return state >> 28 < 4 ? edges[(state >> 8) % 9] : static_cast<int32_t>((state >> 6) % 262144) - 131072;
+    };
+    for (int trial = 0; trial < 4000; ++trial) {
+        const int32_t count = trial % 41, step = 1 + trial % 2;
+        std::vector<int32_t> y(64), b(64), r(64), terms(3 * 64), terms2(3 * 64);
+        for (int i = 0; i < 64; ++i)
+            y[static_cast<size_t>(i)] = wide(), b[static_cast<size_t>(i)] = wide(), r[static_cast<size_t>(i)] = wide();
+        ChromaTermsPortable(b.data(), r.data(), count, &terms[0], &terms[64], &terms[128]);
+        ChromaTermsSse2(b.data(), r.data(), count, &terms2[0], &terms2[64], &terms2[128]);
+        ASSERT_EQ(terms, terms2) << trial;
+        // Exactly the bytes of the row, so that AddressSanitizer sees a write past them.
+        std::vector<uint8_t> out1(static_cast<size_t>(3 * count)), out2(static_cast<size_t>(3 * count));
+        ColorRowPortable(y.data(), &terms[0], &terms[64], &terms[128], count, step, out1.data());
+        ColorRowSse2(y.data(), &terms[0], &terms[64], &terms[128], count, step, out2.data());
+        ASSERT_EQ(out1, out2) << trial;
+    }
+
+    std::vector<int32_t> grey(262144 + 13);
+    for (size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<int32_t>(i) - 131072;
+    std::vector<uint8_t> greyPlain(grey.size()), greySse2(grey.size());
+    GreyRowPortable(grey.data(), static_cast<int32_t>(grey.size()), greyPlain.data());
+    GreyRowSse2(grey.data(), static_cast<int32_t>(grey.size()), greySse2.data());
+    EXPECT_EQ(greyPlain, greySse2);
+#else
+    GTEST_SKIP() << "no SSE2 path in this build";
+#endif
+}
