@@ -279,8 +279,8 @@ TEST(CameraControlBlob, ExtendedSensitivityIsReadOnlyFromVersionThree)
     source.highSensitivity = 3;
     const std::vector<uint8_t> v3 = Blob(source);
     // Version 1 has no length field: the fields follow the version.
-    std::vector<uint8_t> v1(v3.begin(), v3.begin() + 18);
-    v1.insert(v1.end(), v3.begin() + 22, v3.end());
+    std::vector<uint8_t> v1 = v3;
+    v1.erase(v1.begin() + 18, v1.begin() + 22);
     PutU16(v1, 16, 1);
     std::vector<uint8_t> v2 = v3, v4 = v3;
     PutU16(v2, 16, 2);
