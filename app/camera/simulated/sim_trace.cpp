@@ -72,7 +72,10 @@ std::string DecodeData(uint32_t dataType, const void* data)
         const char* text = static_cast<const char*>(data);
         const void* nul = std::memchr(text, 0, 256);
         const size_t length = nul ? static_cast<const char*>(nul) - text : 256;
-        return "\"" + std::string(text, length < 60 ? length : 60) + (nul ? "\"" : "\"(unterminated)");
+        std::string quoted = "\"";
+        quoted.append(text, length < 60 ? length : 60);
+        quoted.append(nul ? "\"" : "\"(unterminated)");
+        return quoted;
     }
     case kKavoDataDateTime: {
         const KavoDateTime d = Load<KavoDateTime>(data);
