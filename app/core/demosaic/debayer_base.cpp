@@ -318,8 +318,11 @@ IVorlatError* CDeBayerBase::FilterRect(VorlatDblRect* rect, const IVorlatDataSou
 
 IVorlatError* CDeBayerBase::FilterRect(RECT* rect, const IVorlatDataSource** sources, int32_t count) const
 {
-    FilterPoint(&rect->left, &rect->top, sources, count);
-    FilterPoint(&rect->right, &rect->bottom, sources, count);
+    // RECT holds LONG on Windows: the corners go through 32-bit copies.
+    int32_t corners[4] = {rect->left, rect->top, rect->right, rect->bottom};
+    FilterPoint(&corners[0], &corners[1], sources, count);
+    FilterPoint(&corners[2], &corners[3], sources, count);
+    *rect = RECT{corners[0], corners[1], corners[2], corners[3]};
     return nullptr;
 }
 
@@ -352,7 +355,10 @@ IVorlatError* CDeBayerBase::DefilterRect(VorlatDblRect* rect, const IVorlatDataS
 
 IVorlatError* CDeBayerBase::DefilterRect(RECT* rect, const IVorlatDataSource** sources, int32_t count) const
 {
-    DefilterPoint(&rect->left, &rect->top, sources, count);
-    DefilterPoint(&rect->right, &rect->bottom, sources, count);
+    // RECT holds LONG on Windows: the corners go through 32-bit copies.
+    int32_t corners[4] = {rect->left, rect->top, rect->right, rect->bottom};
+    DefilterPoint(&corners[0], &corners[1], sources, count);
+    DefilterPoint(&corners[2], &corners[3], sources, count);
+    *rect = RECT{corners[0], corners[1], corners[2], corners[3]};
     return nullptr;
 }

@@ -112,8 +112,9 @@ IVorlatError* CDeBayerBase::RenderRect(demosaic::CMosaicRows& rows, const RECT& 
     demosaic::CDemosaicKernel& kernel = Kernel();
     const int64_t fit = static_cast<int64_t>(kRingBudget / kernel.BytesPerColumn()) - 2 * kernel.Reach();
     const int32_t strip = static_cast<int32_t>(std::max<int64_t>(1, resample_ ? (fit - 3) * 3 / 4 : fit));
-    for (int32_t x = rect.left; x < rect.right; x += std::min(strip, rect.right - x)) {
-        const int32_t width = std::min(strip, rect.right - x);
+    const int32_t right = rect.right;
+    for (int32_t x = rect.left; x < right; x += std::min(strip, right - x)) {
+        const int32_t width = std::min(strip, right - x);
         if (VorlatFailed(&err, module, __LINE__,
                          RenderStrip(rows, x, rect.top, width, rect.bottom - rect.top,
                                      out + static_cast<ptrdiff_t>(x - rect.left) * 6, outRowBytes, module)))

@@ -17,3 +17,8 @@ tess_test(NAME core_demosaic_tests
         demosaic/tests/tile_invariance_test.cpp
         demosaic/tests/map_point_test.cpp
     LINK TessalineCore)
+
+tess_test(NAME core_demosaic_peer_tests
+    SOURCES demosaic/tests/quality_peer_test.cpp
+    LINK TessalineCore
+    NATIVE_ONLY)
