@@ -48,7 +48,7 @@ namespace peer {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 struct Command {
     std::vector<std::string> args;  // args[0]: a path, or a name found in PATH
