@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Vorlat/VorlatTile.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/tests/tiff_test_util.h"
 #include "fileio/tiff/mosaic_rows.h"
@@ -936,4 +937,67 @@ TEST(TiffReader, MappedAndUnmappedStreamsLoadTheSamePixels)
             EXPECT_TRUE(back.bytes == image.bytes);
         }
     }
+}
+
+// Rows that keep each pixel in place are written straight into the tiles, a
+// tile row per band; partial tiles at the right and bottom, swapped samples,
+// an unmapped stream and tile rows asked for last first give the same pixels,
+// and every tile is marked written, as the loader's on-demand reading expects.
+TEST(TiffReader, WholeTileRowsLoadStraightIntoTheTiles)
+{
+    struct Case {
+        int32_t colorSpace;
+        int32_t width, height;
+    };
+    const Case cases[] = {{2, 300, 260}, {3, 131, 97}, {32, 75, 150}, {33, 130, 121}, {34, 64, 64}, {33, 1, 200}};
+    Pipeline pipeline;
+    for (const Case& c : cases)
+        for (const bool bigEndian : {false, true}) {
+            const Image image = MakeImage(c.colorSpace, c.width, c.height, static_cast<uint32_t>(c.width));
+            IVorlatImage* source = pipeline.ImageOf(image);
+            Store tags;
+            MemoryStream out(std::vector<uint8_t>(image.bytes.size() + 65536, 0), false);
+            CTiffWriter writer(out.stream, tags.tags, kFormatTiff, 0, bigEndian);
+            ASSERT_EQ(0, Cause(writer.BeginSave(source, nullptr, 0)));
+            while (!writer.IsFinished())
+                ASSERT_EQ(0, Cause(writer.Execute()));
+            source->Destroy();
+            const std::vector<uint8_t> file = out.Written();
+            for (const bool mapped : {true, false})
+                for (const bool byTileRows : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << "colour space " << c.colorSpace << " " << c.width << "x" << c.height
+                                                    << (bigEndian ? " MM" : " II") << (mapped ? " mapped" : " unmapped")
+                                                    << (byTileRows ? " tile rows last first" : ""));
+                    MemoryStream in(file);
+                    UnmappedStream unmapped(in.stream);
+                    IVorlatStream* stream = mapped ? in.stream : static_cast<IVorlatStream*>(&unmapped);
+                    Store back;
+                    CTiffReader reader(stream, back.tags);
+                    ASSERT_EQ(0, Cause(reader.LoadTags()));
+                    IVorlatImage* loaded = pipeline.NewImage();
+                    ASSERT_EQ(0, Cause(reader.BeginLoadImage(loaded)));
+                    int32_t tile = 0;
+                    ASSERT_EQ(0, Cause(loaded->GetTileSize(&tile)));
+                    ASSERT_GT(tile, 0);
+                    const int32_t tileRows = (c.height + tile - 1) / tile, tileColumns = (c.width + tile - 1) / tile;
+                    if (byTileRows) {
+                        for (int32_t row = tileRows - 1; row >= 0; --row)
+                            ASSERT_EQ(0, Cause(reader.LoadTileRow(row)));
+                    } else {
+                        int steps = 0;
+                        for (; !reader.IsFinished(); ++steps)
+                            ASSERT_EQ(0, Cause(reader.Execute()));
+                        EXPECT_GE(steps, tileRows);
+                    }
+                    for (int32_t row = 0; row < tileRows; ++row)
+                        for (int32_t column = 0; column < tileColumns; ++column) {
+                            IVorlatTile* t = nullptr;
+                            ASSERT_EQ(0, Cause(loaded->GetTile(&t, column, row)));
+                            EXPECT_TRUE(t->IsDirty()) << column << ", " << row;
+                        }
+                    const Image back2 = Pipeline::ImageFrom(loaded);
+                    loaded->Destroy();
+                    EXPECT_TRUE(back2.bytes == image.bytes);
+                }
+        }
 }

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "Vorlat/VorlatConnection.h"
+#include "Vorlat/VorlatTile.h"
+#include "Vorlat/VorlatTileGrid.h"
 #include "fileio/jpeg_reader.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/stream_impl.h"
@@ -556,9 +559,16 @@ IVorlatError* CTiffReader::BeginImageLoad(IVorlatImage* image, TiffImageRecord* 
     } else {
         rows = 1;
     }
-    rowsPerBand_ = rows;
+    rowsPerBand_ = bufferRows_ = rows;
     if (!TryResize(band_, static_cast<uint64_t>(rows) * slot))
         return QZ_FAIL(kErrAllocation);
+    // Rows that keep each pixel in place go straight into the tiles, a tile
+    // row per band; the band buffer then serves only a stream that is not mapped.
+    tileSize_ = tile > 0 ? static_cast<uint32_t>(tile) : 0;
+    toTiles_ = !compressed && !cfa_ && n_ == 1 && r.photometric != kPhotometricYCbCr && fileRowBytes_ == rowBytes_ &&
+               tileSize_ > 0 && IVorlatDataSource::GetBitsPerPixel(r.colorSpace) == static_cast<int32_t>(8 * bytesPerPixel_);
+    if (toTiles_)
+        rowsPerBand_ = tileSize_;
 
     image_ = image;
     rowsDone_ = 0;
@@ -778,14 +788,113 @@ const uint8_t* CTiffReader::MappedRows(uint32_t first, uint32_t count)
     return rows;
 }
 
+const uint8_t* CTiffReader::MappedRow(uint32_t fileRow)
+{
+    if (fileRow >= stripFirstRow_.back())
+        return nullptr;
+    const auto it = std::upper_bound(stripFirstRow_.begin(), stripFirstRow_.end() - 1, fileRow);
+    const size_t strip = static_cast<size_t>(it - stripFirstRow_.begin()) - 1;
+    const uint64_t offset = record_->stripOffsets[strip] + static_cast<uint64_t>(fileRow - stripFirstRow_[strip]) * fileRowBytes_;
+    const uint64_t end = offset + fileRowBytes_;
+    if (end > fileSize_)
+        return nullptr;
+    // As in MappedRows: the seek to the row's end proves the row is there.
+    IVorlatError* err = stream_->Seek(static_cast<int32_t>(end), 0);
+    if (!err)
+        err = stream_->Seek(static_cast<int32_t>(offset), 0);
+    if (err) {
+        err->Destroy();
+        return nullptr;
+    }
+    return static_cast<const uint8_t*>(stream_->GetMappedMemory());
+}
+
+IVorlatError* CTiffReader::WriteTiles(uint32_t first, uint32_t count, bool* done)
+{
+    *done = false;
+    // Every row is found before any tile is touched, so that a band that
+    // cannot be taken this way is loaded the usual way from the start.
+    if (!TryResize(rowPointers_, count))
+        return QZ_FAIL(kErrAllocation);
+    for (uint32_t i = 0; i < count; ++i)
+        if (!(rowPointers_[i] = MappedRow(first + i)))
+            return nullptr;
+
+    const RECT rect = {0, static_cast<int32_t>(first), static_cast<int32_t>(outWidth_), static_cast<int32_t>(first + count)};
+    IVorlatTileGrid* grid = nullptr;
+    if (IVorlatError* err = image_->MapRect(&grid, rect))
+        return QZ_WRAP(err);
+    const bool swap = record_->bitsPerSample[0] > 8 && swap_;
+    IVorlatError* err = nullptr;
+    for (int32_t row = 0; grid && row < grid->GetRows() && !err; ++row)
+        for (int32_t column = 0; column < grid->GetColumns() && !err; ++column) {
+            // Marked written as SetData marks it, before its pixels are.
+            IVorlatTile* tile = nullptr;
+            if ((err = QZ_WRAP(grid->GetTile(&tile, column, row))))
+                break;
+            tile->SetDirty(true);
+            void* pixels = nullptr;
+            RECT tileRect, used;
+            int32_t tileRowBytes = 0;
+            if ((err = QZ_WRAP(image_->LockTile(&pixels, &tileRect, &used, &tileRowBytes, *grid, column, row, nullptr))))
+                break;
+            const size_t left = static_cast<size_t>(used.left) * bytesPerPixel_;
+            const size_t width = static_cast<size_t>(used.right - used.left) * bytesPerPixel_;
+            uint8_t* into = static_cast<uint8_t*>(pixels) + static_cast<size_t>(used.left - tileRect.left) * bytesPerPixel_;
+            for (int32_t y = used.top; y < used.bottom; ++y) {
+                uint8_t* dst = into + static_cast<size_t>(y - tileRect.top) * static_cast<size_t>(tileRowBytes);
+                std::memcpy(dst, rowPointers_[static_cast<uint32_t>(y) - first] + left, width);
+                if (swap)
+                    for (size_t i = 0; i + 1 < width; i += 2)
+                        std::swap(dst[i], dst[i + 1]);
+            }
+            err = QZ_WRAP(image_->UnlockTile(*grid, column, row));
+        }
+    if (grid)
+        grid->Destroy();
+    if (err)
+        return err;
+    RECT changed = rect;
+    if (IVorlatError* notified = VorlatSendDataNotification(image_, kVorlatNotifyDataChanged, &changed))
+        return QZ_WRAP(notified);
+    // The position ends behind the band's last row, as when the rows are read.
+    const uint8_t* last = MappedRow(first + count - 1);
+    if (last)
+        if (IVorlatError* seek = stream_->Seek(static_cast<int32_t>(fileRowBytes_), 1))
+            return QZ_WRAP(seek);
+    *done = true;
+    return nullptr;
+}
+
 IVorlatError* CTiffReader::LoadBand(uint32_t first, uint32_t count)
 {
-    if (mode_ == Mode::kStrips)
-        if (const uint8_t* rows = MappedRows(first, count))
-            return HandOver(rows, first, count);
-    IVorlatError* err = mode_ == Mode::kCompressed ? DecodeRows(first, count, band_.data())
-                                                   : LoadStripRows(first, count, band_.data());
-    return err ? err : HandOver(band_.data(), first, count);
+    // A band of whole tile rows goes straight into the tiles.
+    if (toTiles_ && first % tileSize_ == 0 && (count % tileSize_ == 0 || first + count == outHeight_)) {
+        bool done = false;
+        if (IVorlatError* err = WriteTiles(first, count, &done))
+            return err;
+        if (done)
+            return nullptr;
+    }
+    // Otherwise in parts that the band buffer holds.
+    for (uint32_t at = first; at < first + count;) {
+        const uint32_t rows = std::min(bufferRows_, first + count - at);
+        if (mode_ == Mode::kStrips)
+            if (const uint8_t* mapped = MappedRows(at, rows)) {
+                if (IVorlatError* err = HandOver(mapped, at, rows))
+                    return err;
+                at += rows;
+                continue;
+            }
+        IVorlatError* err = mode_ == Mode::kCompressed ? DecodeRows(at, rows, band_.data())
+                                                       : LoadStripRows(at, rows, band_.data());
+        if (!err)
+            err = HandOver(band_.data(), at, rows);
+        if (err)
+            return err;
+        at += rows;
+    }
+    return nullptr;
 }
 
 IVorlatError* CTiffReader::Execute()
