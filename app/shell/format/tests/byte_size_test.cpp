@@ -56,8 +56,8 @@ TEST(FormatByteSize, ExactCountIsGroupedByTheLocale)
     EXPECT_EQ(Size(123, true, false, notation), "123 Bytes (123 ");
     // Every digit of a count beyond 15 of them.
     EXPECT_EQ(Size(1e18, true, false, notation), "909495TB (1,000,000,000,000,000,000 ");
-    notation.decimal = ",";
-    notation.thousands = ".";
+    notation.decimal.assign(1, ',');
+    notation.thousands.assign(1, '.');
     notation.grouping = 4;
     EXPECT_EQ(Size(123456789, true, false, notation), "118MB (1.2345.6789 ");
     EXPECT_EQ(Size(1536, false, false, notation), "1,50KB");
