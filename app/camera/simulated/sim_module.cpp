@@ -126,7 +126,7 @@ int32_t CSimModule::Call(KavoObjectRecord* object, uint32_t command, uint32_t pa
         }
         scenario_ = ParseScenario(scenarioText_);
         if (!scenario_.tracePath.empty())
-            traceFile_ = std::fopen(scenario_.tracePath.c_str(), "w");
+            traceFile_ = std::fopen(scenario_.tracePath.c_str(), "wb");
         for (const std::string& line : scenario_.errors)
             TraceLine("scenario ? " + line);
         Build();
@@ -923,6 +923,18 @@ void CSimModule::RunInboxLine(const std::string& line)
             hidden_.erase(cap);
         }
         FireEvent(source, kKavoEventCapabilityListChanged, cap);
+    } else if (command == "remove" && fields >= 2 && source && Find(source->path + "/item" + std::to_string(a))) {
+        // A picture deleted on the camera, or with a data kind one of its data objects.
+        SimNode* item = Find(source->path + "/item" + std::to_string(a));
+        SimNode* parent = fields == 2 ? source : item;
+        const uint32_t id = fields == 2 ? static_cast<uint32_t>(a) : static_cast<uint32_t>(b);
+        SimNode* gone = fields == 2 ? item : Find(item->path + "/data" + std::to_string(id));
+        if (gone) {
+            gone->disconnected = true;
+            parent->children.erase(std::remove(parent->children.begin(), parent->children.end(), id),
+                                   parent->children.end());
+        }
+        FireEvent(parent, kKavoEventChildRemoved, id);
     } else if (command == "event" && fields == 3 && source) {
         FireEvent(source, static_cast<uint32_t>(a), static_cast<uint32_t>(b));
     } else {
@@ -1026,9 +1038,14 @@ int32_t CSimModule::BeginDelivery(SimNode* node, KavoCompletionProc completion, 
         return kSimBusy;
     const ScenarioPicture* picture = nullptr;
     ScenarioPicture thumbnail;
-    if (node->id == 8 && !scenario_.thumbnailPath.empty()) {
+    if (node->id == 8) {
+        // The thumbnail is a JPEG: its own file, or the JPEG picture.
         thumbnail = {kKavoFormatJpeg, scenario_.thumbnailPath};
-        picture = &thumbnail;
+        for (const ScenarioPicture& p : scenario_.pictures)
+            if (thumbnail.path.empty() && p.format == kKavoFormatJpeg)
+                thumbnail.path = p.path;
+        if (!thumbnail.path.empty())
+            picture = &thumbnail;
     } else if (!scenario_.pictures.empty()) {
         const uint32_t index = node->caps[kKavoCapDataFormat].value.currentIndex;
         picture = &scenario_.pictures[index < scenario_.pictures.size() ? index : 0];
@@ -1107,14 +1124,14 @@ bool CSimModule::DeliverNext()
     }
     if (SimNode* still = Find(delivery_.path))
         FireProgress(still, kKavoStart, kKavoCapDeliver, std::min<uint32_t>(offset + length, total), total);
-    if (scenario_.disconnectAfterBlock >= 0 && delivery_.next == static_cast<size_t>(scenario_.disconnectAfterBlock)) {
-        Disconnect();
-        if (delivery_.active)
-            EndDelivery(kSimNotFound);
-        return false;
-    }
+    // The receiver may have closed the object or aborted meanwhile.
     if (!delivery_.active)
         return false;
+    if (scenario_.disconnectAfterBlock >= 0 && delivery_.next == static_cast<size_t>(scenario_.disconnectAfterBlock)) {
+        Disconnect();
+        EndDelivery(kSimNotFound);
+        return false;
+    }
     if (delivery_.next == delivery_.blocks.size()) {
         EndDelivery(kKavoOk);
         return false;

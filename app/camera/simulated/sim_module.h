@@ -80,7 +80,7 @@ struct SimNode {
     std::string parentPath;
     uint32_t type = 0;
     uint32_t id = 0;
-    bool disconnected = false;
+    bool disconnected = false;  // the camera went away, or the object was deleted on it
     std::map<uint32_t, Capability> caps;
     std::vector<uint32_t> children;  // ids, in the order they appeared
     KavoCallbackRecord procs[6] = {};  // by capability 2 to 5

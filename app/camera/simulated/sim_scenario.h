@@ -1,5 +1,6 @@
 // The simulated module's scenario: a text file of one instruction a line,
-// read when the module object is opened ('#' starts a comment).
+// read from the file that KAVO_SIM_SCENARIO names when the module object is
+// opened ('#' starts a comment).
 //
 //   profile M4|M4H|M4X|Other|minimal     the camera's capabilities
 //   trace PATH / inbox PATH              the trace file and the inbox file
@@ -15,6 +16,12 @@
 //   refuse-reset / absent               the module refuses reset; no camera at the start
 //   fault duplicate-first|past-total|out-of-order|total-zero|disconnect-after K
 //   malform capcount N OBJECT | unterminated CAP | elemsize CAP N | listcount CAP N | captype CAP T
+//
+// The inbox file is read and emptied at each poll; one action a line:
+//   shutter | disconnect | reconnect | battery LEVEL | dial CAP VALUE
+//   caplist CAP                          takes the capability off the camera's list, or back
+//   remove ITEM [DATAKIND]               a picture, or one of its data objects, deleted on the camera
+//   event CODE DATA                      any event, unknown codes included
 //
 // OBJECT is module, source, item, image, thumbnail or any; COMMAND a number
 // or its name (open, close, count, info, start, set, get, default, array,

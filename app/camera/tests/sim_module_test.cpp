@@ -57,6 +57,7 @@ TEST(SimModule, OpensTheModuleAndItsCameraAndTracesEachCall)
     EXPECT_EQ(0u, +module.id);
     EXPECT_NE(nullptr, +module.moduleReference);
     EXPECT_EQ("Simulated camera module", m.host.GetString("module", kKavoCapName));
+    EXPECT_EQ(0, m.host.Call("module", kKavoEnumerate, 0, kKavoDataNone, nullptr));
     EXPECT_EQ(std::vector<uint32_t>{1}, m.host.Children("module"));
     ASSERT_EQ(0, m.host.OpenChild("module", 1, "source"));
     EXPECT_EQ(uint32_t{kavosim::kSimSourceObject}, +m.host.Obj("source").record.type);
@@ -558,10 +559,12 @@ TEST(SimModule, TheInboxIsReadAndEmptiedAtEachPoll)
     ASSERT_EQ(0, h.Call("source", kKavoGet, 0x8109, kKavoDataInt, &level));
     EXPECT_EQ(1, level);
     EXPECT_FALSE(h.HasCap("source", 0x8157));
-    camera_test::WriteText(inbox, "caplist 0x8157\ndisconnect\nreconnect\n");
+    ASSERT_EQ(0, h.OpenChild("source", 1, "item"));
+    h.Listen("item");
+    camera_test::WriteText(inbox, "caplist 0x8157\nremove 1 8\nremove 1\ndisconnect\nreconnect\n");
     ASSERT_EQ(0, h.Call("module", kKavoPoll, 0, kKavoDataNone, nullptr));
-    EXPECT_EQ((std::vector<std::string>{"module 1 1", "module 0 2"}),
-              std::vector<std::string>(h.events.end() - 2, h.events.end()));
+    EXPECT_EQ((std::vector<std::string>{"source 4 33111", "item 1 8", "source 1 1", "module 1 1", "module 0 2"}),
+              std::vector<std::string>(h.events.end() - 5, h.events.end()));
     EXPECT_EQ(1u, CountLines(m.Trace(), {"inbox ? wink"}));
     // The trace file holds what the module traced, line for line.
     EXPECT_EQ(m.Trace(), camera_test::ReadLines(trace));
