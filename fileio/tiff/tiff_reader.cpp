@@ -762,11 +762,15 @@ const uint8_t* CTiffReader::MappedRows(uint32_t first, uint32_t count)
 {
     if (!asStored_ || count == 0 || first + count > stripFirstRow_.back())
         return nullptr;
-    // All rows in one strip; anything else (and every error) takes the row-by-row way.
+    // All rows in one strip, or in strips that follow each other in the file;
+    // anything else (and every error) takes the row-by-row way.
     const auto it = std::upper_bound(stripFirstRow_.begin(), stripFirstRow_.end() - 1, first);
     const size_t strip = static_cast<size_t>(it - stripFirstRow_.begin()) - 1;
-    if (first + count > stripFirstRow_[strip + 1])
-        return nullptr;
+    for (size_t s = strip; first + count > stripFirstRow_[s + 1]; ++s) {
+        const uint64_t end = record_->stripOffsets[s] + static_cast<uint64_t>(stripFirstRow_[s + 1] - stripFirstRow_[s]) * fileRowBytes_;
+        if (s + 1 >= record_->stripOffsets.size() || record_->stripOffsets[s + 1] != end)
+            return nullptr;
+    }
     const uint64_t offset = record_->stripOffsets[strip] + static_cast<uint64_t>(first - stripFirstRow_[strip]) * fileRowBytes_;
     const uint64_t end = offset + static_cast<uint64_t>(count) * fileRowBytes_;
     if (end > fileSize_)
@@ -870,6 +874,11 @@ IVorlatError* CTiffReader::LoadBand(uint32_t first, uint32_t count)
 {
     // A band of whole tile rows goes straight into the tiles.
     if (toTiles_ && first % tileSize_ == 0 && (count % tileSize_ == 0 || first + count == outHeight_)) {
+        // Rows as stored that lie together are handed over in one piece: the
+        // image then knows that each tile is written whole.
+        if (asStored_)
+            if (const uint8_t* mapped = MappedRows(first, count))
+                return HandOver(mapped, first, count);
         bool done = false;
         if (IVorlatError* err = WriteTiles(first, count, &done))
             return err;
