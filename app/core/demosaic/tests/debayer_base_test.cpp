@@ -111,6 +111,64 @@ TEST_F(DeBayerBaseTest, SourceOfAnotherColourSpaceIsRefused)
     image->Destroy();
 }
 
+// Records the notifications that reach it.
+class Recorder : public IVorlatDataDestination {
+public:
+    ~Recorder() override = default;
+    IVorlatError* VorlatNotify(const IVorlatDataSource*, int32_t code, void* param) override
+    {
+        codes.push_back(code);
+        if (code == kVorlatNotifySize)
+            sizes.push_back(*static_cast<IVorlatDataDestination::ChangeSize*>(param));
+        if (code == kVorlatNotifyColorSpace)
+            spaces.push_back(*static_cast<IVorlatDataDestination::ChangeColorSpace*>(param));
+        return nullptr;
+    }
+    std::vector<int32_t> codes;
+    std::vector<IVorlatDataDestination::ChangeSize> sizes;
+    std::vector<IVorlatDataDestination::ChangeColorSpace> spaces;
+};
+
+TEST_F(DeBayerBaseTest, NotificationsCarryTheOutputsSizesAndColourSpace)
+{
+    Mosaic m = Scene(112, 72);
+    IVorlatImage* image = MakeImage(manager, m);
+    {
+        CDeBayerSingleFilter filter(manager);
+        Recorder recorder;
+        DEMOSAIC_OK(VorlatDataConnect(image, &filter));
+        DEMOSAIC_OK(VorlatDataConnect(&filter, &recorder));
+        auto size = [&](size_t i) {
+            const auto& s = recorder.sizes.at(i);
+            return std::vector<int32_t>{s.oldWidth, s.oldHeight, s.newWidth, s.newHeight};
+        };
+        // The source grows: the destinations hear the output's sizes.
+        DEMOSAIC_OK(image->SetSize(212, 72));
+        EXPECT_EQ(size(0), (std::vector<int32_t>{100, 60, 200, 60}));
+        DEMOSAIC_OK(filter.SetResample(true, nullptr, true));
+        EXPECT_EQ(size(1), (std::vector<int32_t>{200, 60, 150, 90}));
+        // Within a crop (resampling set the crop to the whole output of then).
+        DEMOSAIC_OK(filter.SetCropRect(RECT{10, 10, 60, 50}, nullptr, true));
+        EXPECT_EQ(recorder.codes.back(), kVorlatNotifyUpdateAll);
+        DEMOSAIC_OK(image->SetSize(112, 72));
+        EXPECT_EQ(size(2), (std::vector<int32_t>{50, 40, 50, 40}));
+        const uint16_t curve[2] = {0, 4095};
+        DEMOSAIC_OK(filter.SetCurves(1, 12, curve, curve, curve, true));
+        EXPECT_EQ(recorder.codes.back(), kVorlatNotifyDataChanged);
+        DEMOSAIC_OK(image->SetColorSpace(3));
+        ASSERT_EQ(recorder.spaces.size(), 1u);
+        EXPECT_EQ(recorder.spaces[0].oldColorSpace, kDeBayerOutputColorSpace);
+        EXPECT_EQ(recorder.spaces[0].newColorSpace, 3);
+        // Disabled, the filter passes its source's notifications on as they are.
+        DEMOSAIC_OK(filter.Enable(false, false));
+        DEMOSAIC_OK(image->SetColorSpace(64));
+        EXPECT_EQ(recorder.spaces.at(1).newColorSpace, 64);
+        DEMOSAIC_OK(VorlatDataDisconnect(&filter, &recorder));
+        DEMOSAIC_OK(VorlatDataDisconnect(image, &filter));
+    }
+    image->Destroy();
+}
+
 TEST(DeBayerToneTable, IsMonotonicFromZeroToTheTopCodedValue)
 {
     const uint32_t* tone = CDeBayerBase::GetToneTable();
