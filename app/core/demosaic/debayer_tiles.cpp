@@ -110,7 +110,10 @@ IVorlatError* CDeBayerBase::RenderRect(demosaic::CMosaicRows& rows, const RECT& 
 {
     IVorlatError* err = nullptr;
     demosaic::CDemosaicKernel& kernel = Kernel();
-    const int64_t fit = static_cast<int64_t>(kRingBudget / kernel.BytesPerColumn()) - 2 * kernel.Reach();
+    // The sample row and the resampling sums count with the rings; a little
+    // is kept back for the rings' alignment.
+    const size_t perColumn = kernel.BytesPerColumn() + sizeof(uint16_t) + 3 * sizeof(int32_t);
+    const int64_t fit = static_cast<int64_t>((kRingBudget - 256) / perColumn) - 2 * kernel.Reach();
     const int32_t strip = static_cast<int32_t>(std::max<int64_t>(1, resample_ ? (fit - 3) * 3 / 4 : fit));
     const int32_t right = rect.right;
     for (int32_t x = rect.left; x < right; x += std::min(strip, right - x)) {

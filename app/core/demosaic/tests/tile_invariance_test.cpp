@@ -91,6 +91,28 @@ TEST_P(TileInvarianceTest, TilesAndProcessRunsEqualTheWholeImage)
     }
 }
 
+TEST(DeBayerStrips, WideMosaicsGoInStripsThatEqualTheTiles)
+{
+    // Wider than the high-quality rings take in one strip, with and without resampling.
+    const Mosaic m = Scene(2800, 40);
+    IVorlatManager* manager = MakeManager(65536);
+    IVorlatImage* image = MakeImage(manager, m);
+    for (bool resample : {false, true}) {
+        CDeBayerSingleHQ4Filter filter(manager);
+        DEMOSAIC_OK(filter.SetResample(resample, nullptr, false));
+        int32_t width = 0;
+        const std::vector<uint16_t> whole = Reference(filter, m, &width);
+        DEMOSAIC_OK(VorlatDataConnect(image, &filter));
+        const std::vector<uint16_t> tiled = ReadAll(&filter);
+        ASSERT_EQ(tiled.size(), whole.size());
+        for (size_t i = 0; i < whole.size(); ++i)
+            ASSERT_EQ(tiled[i], whole[i]) << "pixel " << (i / 3) % width << "," << (i / 3) / width;
+        DEMOSAIC_OK(VorlatDataDisconnect(image, &filter));
+    }
+    image->Destroy();
+    manager->Destroy();
+}
+
 INSTANTIATE_TEST_SUITE_P(FiltersResamplingCrop, TileInvarianceTest,
                          ::testing::Combine(::testing::Bool(), ::testing::Bool(), ::testing::Bool()),
                          [](const ::testing::TestParamInfo<std::tuple<bool, bool, bool>>& info) {
