@@ -24,6 +24,21 @@ int32_t RowBytesOf(int32_t pixels, int32_t bits)
 
 int32_t CeilDiv(int32_t a, int32_t b) { return static_cast<int32_t>((static_cast<int64_t>(a) + b - 1) / b); }
 
+// The part of a tile that the grid's rectangle covers: its margins trim the
+// tiles on the grid's border.
+RECT UsedPart(const IVorlatTileGrid& grid, int32_t column, int32_t row, RECT tileRect)
+{
+    if (column == 0)
+        tileRect.left += grid.GetLeftMargin();
+    if (column == grid.GetColumns() - 1)
+        tileRect.right -= grid.GetRightMargin();
+    if (row == 0)
+        tileRect.top += grid.GetTopMargin();
+    if (row == grid.GetRows() - 1)
+        tileRect.bottom -= grid.GetBottomMargin();
+    return tileRect;
+}
+
 } // namespace
 
 CVorlatImage::CVorlatImage(CVorlatManager* manager, int32_t id, int32_t usage)
@@ -190,17 +205,8 @@ IVorlatError* CVorlatImage::LockTile(void** pixels, RECT* tileRect, RECT* usedRe
     tile->GetCoordinates(&rect);
     if (tileRect)
         *tileRect = rect;
-    if (usedRect) {
-        if (column == 0)
-            rect.left += grid.GetLeftMargin();
-        if (column == grid.GetColumns() - 1)
-            rect.right -= grid.GetRightMargin();
-        if (row == 0)
-            rect.top += grid.GetTopMargin();
-        if (row == grid.GetRows() - 1)
-            rect.bottom -= grid.GetBottomMargin();
-        *usedRect = rect;
-    }
+    if (usedRect)
+        *usedRect = UsedPart(grid, column, row, rect);
     return nullptr;
 }
 
@@ -416,24 +422,33 @@ IVorlatError* CVorlatImage::CopyRect(void* bits, int32_t rowBytes, const RECT& r
         return err;
     // Codes below 8 bits per pixel copy nothing.
     const int64_t bytesPerPixel = GetBitsPerPixel(colorSpace_) / 8;
+    const int32_t tileRowBytes = RowBytesOf(tileSize_, GetBitsPerPixel(colorSpace_));
     uint8_t* rowStart = static_cast<uint8_t*>(bits);
     for (int32_t gridRow = 0; gridRow < grid->GetRows() && !err; ++gridRow) {
         int64_t columnOffset = 0;
         int32_t usedHeight = 0;
         for (int32_t gridColumn = 0; gridColumn < grid->GetColumns() && !err; ++gridColumn) {
-            if (write) {
-                IVorlatTile* tile = nullptr;
-                if (VorlatFailed(&err, kModuleImage, __LINE__, grid->GetTile(&tile, gridColumn, gridRow)))
-                    break;
-                tile->SetDirty(true);
-            }
-            void* data = nullptr;
-            RECT tileRect, used;
-            int32_t tileRowBytes = 0;
-            if (VorlatFailed(&err, kModuleImage, __LINE__,
-                             LockTile(&data, &tileRect, &used, &tileRowBytes, *grid, gridColumn, gridRow, nullptr)))
+            IVorlatTile* found = nullptr;
+            if (VorlatFailed(&err, kModuleImage, __LINE__, grid->GetTile(&found, gridColumn, gridRow)))
                 break;
+            // The grid was made by this image, whose tiles are all its own kind.
+            CVorlatTile* tile = static_cast<CVorlatTile*>(found);
+            if (write)
+                tile->SetDirty(true);
+            RECT tileRect;
+            tile->GetCoordinates(&tileRect);
+            const RECT used = UsedPart(*grid, gridColumn, gridRow, tileRect);
             const int64_t width = static_cast<int64_t>(used.right - used.left) * bytesPerPixel;
+            // A new tile needs zeros only where this write does not reach:
+            // clearing a whole tile that a band then covers would touch it twice.
+            const VorlatTileSpan span{used.top - tileRect.top, used.bottom - used.top, tileRowBytes,
+                                      static_cast<int32_t>((used.left - tileRect.left) * bytesPerPixel),
+                                      static_cast<int32_t>(width)};
+            void* data = nullptr;
+            IVorlatError* locked = write && bytesPerPixel >= 1 ? tile->LockToWrite(&data, span)
+                                                               : tile->Lock(&data, nullptr);
+            if (VorlatFailed(&err, kModuleImage, __LINE__, locked))
+                break;
             if (bytesPerPixel >= 1) {
                 uint8_t* tileBytes = static_cast<uint8_t*>(data) + (used.left - tileRect.left) * bytesPerPixel;
                 for (int32_t y = used.top; y < used.bottom; ++y) {

@@ -48,7 +48,8 @@ CVorlatManager::CVorlatManager(const _VorlatFile& pageFile, int32_t memoryBytes,
       budget_(static_cast<int32_t>(static_cast<int64_t>(memoryBytes) / tileBytes)),
       lastActivity_(port::TickCount()),
       idleDelay_(idleMilliseconds),
-      scratch_(new (std::nothrow) uint8_t[static_cast<size_t>(tileBytes)])
+      scratch_(new (std::nothrow) uint8_t[static_cast<size_t>(tileBytes)]),
+      slabs_(tileBytes)
 {
     pageFiles_.emplace_back();
     pageFiles_[0].path.assign(pageFile.path, strnlen(pageFile.path, sizeof pageFile.path));
@@ -58,8 +59,6 @@ CVorlatManager::CVorlatManager(const _VorlatFile& pageFile, int32_t memoryBytes,
 CVorlatManager::~CVorlatManager()
 {
     delete[] scratch_;
-    for (uint8_t* buffer : freeList_)
-        delete[] buffer;
     for (VorlatPageFile& file : pageFiles_) {
         if (file.state == VorlatPageFile::kOpen)
             port::FileClose(file.descriptor);
@@ -145,9 +144,11 @@ IVorlatError* CVorlatManager::DumpTiles(int32_t* count)
             error->Destroy();
         if (!buffer)
             break;
-        delete[] buffer;
+        slabs_.Give(buffer);
         ++freed;
     }
+    // Asked to give memory back: all the slabs hold beyond the buffers in use goes.
+    slabs_.Trim(slabs_.Out());
     *count = freed;
     return nullptr;
 }
@@ -247,14 +248,38 @@ void CVorlatManager::MoveAfterHand(CVorlatTile* tile)
         unlocked_.splice(std::next(hand_), unlocked_, tile->node_);
 }
 
-uint8_t* CVorlatManager::Allocate() { return new (std::nothrow) uint8_t[static_cast<size_t>(tileBytes_)]; }
+uint8_t* CVorlatManager::Allocate()
+{
+    // The budget rules above decide when a buffer may be new; a new slab holds
+    // no more than the effective budget, so that slabs count against it.
+    return slabs_.Take(static_cast<int64_t>(budget_) - adjustment_);
+}
 
 void CVorlatManager::FreeBuffer(uint8_t* buffer)
 {
     freeList_.push_back(buffer);
 }
 
-IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile)
+void CVorlatManager::ClearAround(uint8_t* buffer, const VorlatTileSpan& w) const
+{
+    const int64_t end = (static_cast<int64_t>(w.top) + w.rows) * w.rowBytes;
+    const bool fits = w.top >= 0 && w.rows >= 0 && w.rowBytes >= 0 && w.left >= 0 && w.bytes >= 0 &&
+                      static_cast<int64_t>(w.left) + w.bytes <= w.rowBytes && end <= tileBytes_;
+    if (!fits) {
+        std::memset(buffer, 0, static_cast<size_t>(tileBytes_));
+        return;
+    }
+    std::memset(buffer, 0, static_cast<size_t>(w.top) * static_cast<size_t>(w.rowBytes));
+    const size_t after = static_cast<size_t>(w.rowBytes - w.left - w.bytes);
+    for (int32_t y = w.top; y < w.top + w.rows; ++y) {
+        uint8_t* row = buffer + static_cast<size_t>(y) * static_cast<size_t>(w.rowBytes);
+        std::memset(row, 0, static_cast<size_t>(w.left));
+        std::memset(row + w.left + w.bytes, 0, after);
+    }
+    std::memset(buffer + end, 0, static_cast<size_t>(tileBytes_ - end));
+}
+
+IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile, const VorlatTileSpan* written)
 {
     IVorlatError* err = nullptr;
     if (!tile->buffer_) {
@@ -272,6 +297,9 @@ IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile)
                            reinterpret_cast<const IVorlatTile*>(buffer));
                 return err;
             }
+        } else if (written) {
+            // Clearing what is about to be written would touch every byte twice.
+            ClearAround(buffer, *written);
         } else {
             std::memset(buffer, 0, static_cast<size_t>(tileBytes_));
         }
@@ -548,11 +576,14 @@ bool CVorlatManager::ReleaseSlots(IVorlatError** chain)
 void CVorlatManager::ReleaseFreeList(IVorlatError** chain)
 {
     while (!freeList_.empty()) {
-        delete[] freeList_.back();
+        slabs_.Give(freeList_.back());
         freeList_.pop_back();
         if (Listening())
             Report(chain, 19, static_cast<int32_t>(freeList_.size()), -1, nullptr);
     }
+    // Within the effective budget the slabs stay for the next image: giving
+    // them back and touching new pages costs more than keeping them.
+    slabs_.Trim(static_cast<int64_t>(budget_) - adjustment_);
 }
 
 // ---- Checks for tests -------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "Vorlat/VorlatManager.h"
 #include "Vorlat/VorlatStatus.h"
 #include "Vorlat/VorlatTileID.h"
+#include "Vorlat/VorlatTileSlabs_impl.h"
 #include "Vorlat/VorlatTile_impl.h"
 
 class CVorlatImage;
@@ -34,6 +35,17 @@ inline bool VorlatPageFileMayAppend(size_t slotCount, int32_t tileBytes, int64_t
 {
     return static_cast<int64_t>(slotCount) * tileBytes <= limit;
 }
+
+// The bytes of a tile's buffer that a caller writes, every one of them, while
+// it holds the lock that it asks for: in each of `rows` rows from row `top`
+// (rows `rowBytes` apart), `bytes` bytes from byte `left`.
+struct VorlatTileSpan {
+    int32_t top;
+    int32_t rows;
+    int32_t rowBytes;
+    int32_t left;
+    int32_t bytes;
+};
 
 struct TileIDLess {
     bool operator()(const CVorlatTileID& a, const CVorlatTileID& b) const { return a < b; }
@@ -73,7 +85,9 @@ public:
     IVorlatError* CreateTile(CVorlatImage* image, int32_t tileId, int32_t usage, CVorlatTile** tile);
     void ForgetTile(CVorlatTile* tile);
     IVorlatError* ForgetImage(int32_t id);
-    IVorlatError* LockTile(CVorlatTile* tile);
+    // With a span, a tile that has no buffer and no page copy gets zeros only
+    // around the span, which the caller is about to write.
+    IVorlatError* LockTile(CVorlatTile* tile, const VorlatTileSpan* written = nullptr);
     IVorlatError* UnlockTile(CVorlatTile* tile);
     IVorlatError* DiscardTile(CVorlatTile* tile);
     void SetTileUsage(CVorlatTile* tile, int32_t usage);
@@ -88,6 +102,7 @@ public:
     int32_t LockedCount() const { return static_cast<int32_t>(locked_.size()); }
     int32_t UnlockedInMemory() const { return unlockedInMemory_; }
     int32_t FreeCount() const { return static_cast<int32_t>(freeList_.size()); }
+    const CVorlatTileSlabs& Slabs() const { return slabs_; }
     std::string CheckInvariants() const;
 
 protected:
@@ -109,6 +124,7 @@ private:
     IVorlatError* GetBuffer(bool allowAllocation, uint8_t** buffer);
     IVorlatError* GiveBuffer(CVorlatTile* tile, uint8_t** buffer);
     void FreeBuffer(uint8_t* buffer);
+    void ClearAround(uint8_t* buffer, const VorlatTileSpan& written) const;
 
     // Page files.
     std::string PageFileName(size_t index) const;
@@ -141,6 +157,7 @@ private:
     uint8_t* scratch_;
     std::map<int32_t, IVorlatImage*> images_;
     std::map<CVorlatTileID, CVorlatTile*, TileIDLess> tiles_;
+    CVorlatTileSlabs slabs_;
     std::vector<uint8_t*> freeList_;
     TileList locked_;
     TileList unlocked_;

@@ -107,6 +107,15 @@ IVorlatError* CVorlatTile::Lock(void** bits, BITMAPINFOHEADER** header)
     return nullptr;
 }
 
+IVorlatError* CVorlatTile::LockToWrite(void** bits, const VorlatTileSpan& written)
+{
+    IVorlatError* err = nullptr;
+    if (VorlatFailed(&err, kModuleTile, __LINE__, manager_->LockTile(this, &written)))
+        return err;
+    *bits = buffer_;
+    return nullptr;
+}
+
 IVorlatError* CVorlatTile::Unlock()
 {
     IVorlatError* err = nullptr;

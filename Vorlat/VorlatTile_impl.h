@@ -8,6 +8,7 @@
 
 class CVorlatImage;
 class CVorlatManager;
+struct VorlatTileSpan;
 
 // A tile's buffer, page slot and place in the manager's lists are the
 // manager's to change; the tile itself keeps only what callers read and mark.
@@ -36,6 +37,8 @@ public:
     bool IsDirty() const override;
     void SetDirty(bool dirty) override;
 
+    // Lock for a caller that writes all of `written` before it unlocks.
+    IVorlatError* LockToWrite(void** bits, const VorlatTileSpan& written);
     void SetUsage(int32_t usage);
     const CVorlatTileID& ID() const { return id_; }
 

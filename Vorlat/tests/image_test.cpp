@@ -411,3 +411,97 @@ TEST(ImageWrites, TilesWrittenInPartsHoldZerosWhereverNothingWasWritten)
 }
 
 } // namespace
+
+namespace {
+
+// Tiles that a write covers whole are not cleared first, yet every byte that
+// the write does not reach (row padding, the rows and bytes after the tile's
+// pixels, the bitmap header room of code 38) reads as zeros, in memory and in
+// the page copy, though the buffers held another image's bytes before.
+TEST(ImageWrites, TilesWrittenWholeHoldZerosAroundTheirPixels)
+{
+    const int32_t codes[] = {2, 32, 38, 33, 34};
+    for (int32_t code : codes) {
+        SCOPED_TRACE("code " + std::to_string(code));
+        const int32_t tileBytes = 16384;
+        CVorlatManager* manager = MakeManager(3 * tileBytes, tileBytes, "whole");
+        const int32_t bpp = IVorlatDataSource::GetBitsPerPixel(code) / 8;
+        const int32_t side = CVorlatImage::ComputeTileSize(tileBytes, code);
+        // Three tile columns, the last cut by the image's edge; two tile rows.
+        const int32_t width = 2 * side + side / 3, height = 2 * side;
+
+        // Every buffer full of 0xAB: this image's tiles are taken for the next one's.
+        IVorlatImage* old = MakeImage(manager, 1, code, 3 * side, 3 * side);
+        for (int32_t row = 0; row < 3; ++row)
+            for (int32_t column = 0; column < 3; ++column) {
+                void* bits = nullptr;
+                VORLAT_OK(old->LockTile(&bits, column, row, nullptr));
+                std::memset(bits, 0xAB, static_cast<size_t>(tileBytes));
+                VORLAT_OK(old->UnlockTile(column, row));
+            }
+
+        IVorlatImage* image = MakeImage(manager, 0, code, width, height);
+        std::vector<uint8_t> model(static_cast<size_t>(width) * height * bpp, 0);
+        uint8_t next = 1;
+        auto write = [&](const RECT& r) {
+            const int32_t rowBytes = (r.right - r.left) * bpp;
+            std::vector<uint8_t> bits(static_cast<size_t>(rowBytes) * (r.bottom - r.top));
+            for (uint8_t& b : bits)
+                b = next = static_cast<uint8_t>((next * 5 + 3) | 1);  // never 0
+            VORLAT_OK(image->SetData(bits.data(), rowBytes, r));
+            for (int32_t y = r.top; y < r.bottom; ++y)
+                std::memcpy(&model[(static_cast<size_t>(y) * width + r.left) * bpp],
+                            &bits[static_cast<size_t>(y - r.top) * rowBytes], static_cast<size_t>(rowBytes));
+        };
+        const RECT writes[] = {
+            {0, 0, width, side},                   // the first tile row whole, edge tile included
+            {side, side, 2 * side, 2 * side},      // one whole tile
+            {0, side + 2, side, 2 * side},         // the tile before it in part
+            {2 * side, side, width, side + 1},     // the edge tile's first row only
+        };
+        for (const RECT& r : writes)
+            write(r);
+
+        std::vector<uint8_t> back(model.size(), 0xEE);
+        VORLAT_OK(image->GetData(back.data(), width * bpp, RECT{0, 0, width, height}));
+        EXPECT_TRUE(back == model);
+
+        int32_t tileRowBytes = 0;
+        VORLAT_OK(image->GetRowBytes(&tileRowBytes));
+        auto expected = [&](int32_t column, int32_t row) {
+            std::vector<uint8_t> tile(static_cast<size_t>(tileBytes), 0);
+            for (int32_t y = row * side; y < std::min(height, (row + 1) * side); ++y)
+                for (int32_t x = column * side; x < std::min(width, (column + 1) * side); ++x)
+                    std::memcpy(&tile[static_cast<size_t>(y - row * side) * tileRowBytes + (x - column * side) * bpp],
+                                &model[(static_cast<size_t>(y) * width + x) * bpp], static_cast<size_t>(bpp));
+            return tile;
+        };
+        // As the tiles are now (three buffers for six tiles: some come back
+        // from page copies already), then all from page copies once the old
+        // image's tiles have taken every buffer again.
+        for (bool paged : {false, true}) {
+            if (paged) {
+                for (int32_t column = 0; column < 3; ++column)
+                    Touch(old, column);
+            }
+            for (int32_t row = 0; row < 2; ++row)
+                for (int32_t column = 0; column < 3; ++column) {
+                    IVorlatTile* tile = nullptr;
+                    VORLAT_OK(image->GetTile(&tile, column, row));
+                    if (paged) {
+                        EXPECT_FALSE(tile->InMemory());
+                    }
+                    void* bits = nullptr;
+                    VORLAT_OK(image->LockTile(&bits, column, row, nullptr));
+                    EXPECT_TRUE(std::memcmp(bits, expected(column, row).data(), static_cast<size_t>(tileBytes)) == 0)
+                        << (paged ? "page copy of" : "buffer of") << " tile " << column << "," << row;
+                    VORLAT_OK(image->UnlockTile(column, row));
+                }
+        }
+        image->Destroy();
+        old->Destroy();
+        manager->Destroy();
+    }
+}
+
+} // namespace

@@ -1,5 +1,7 @@
 #include "vorlat_test_util.h"
 
+#include <vector>
+
 #include "port/port.h"
 
 using namespace vorlat_test;
@@ -152,8 +154,51 @@ TEST(Manager, AdjustmentFreesExcessBuffersAtOnce)
     VORLAT_OK(manager->SetAdjustment(3));
     EXPECT_EQ(manager->UnlockedInMemory(), 7 - 3);
     EXPECT_EQ(manager->FreeCount(), 0);
+    EXPECT_EQ(manager->Slabs().Capacity(), 7 - 3);  // the memory went back too
     EXPECT_EQ(manager->CheckInvariants(), "");
     image->Destroy();
+    manager->Destroy();
+}
+
+// The buffers of one image serve the next after idle work: no new memory is
+// taken from the system within the budget, and more than the budget never is.
+// DumpTiles gives all spare memory back.
+TEST(Manager, ImagesComeAndGoInTheSameSlabs)
+{
+    CVorlatManager* manager = MakeManager(1000000, 16384);  // 61 tiles
+    const int32_t width = 128 * 8, height = 128 * 4;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height, 0x5A);
+    auto fill = [&] {
+        IVorlatImage* image = MakeImage(manager, 0, 2, width, height);
+        EXPECT_EQ(Deepest(image->SetData(pixels.data(), width, RECT{0, 0, width, height})), 0);
+        return image;
+    };
+    IVorlatImage* first = fill();
+    const int64_t capacity = manager->Slabs().Capacity();
+    const size_t slabs = manager->Slabs().SlabCount();
+    EXPECT_LE(capacity, manager->Budget());
+    first->Destroy();
+    DrainIdle(manager);
+    EXPECT_EQ(manager->FreeCount(), 0);
+    EXPECT_EQ(manager->Slabs().Capacity(), capacity);
+
+    IVorlatImage* second = fill();
+    EXPECT_EQ(manager->Slabs().Capacity(), capacity);
+    EXPECT_EQ(manager->Slabs().SlabCount(), slabs);
+    second->Destroy();
+
+    // Seven times the budget pages out and stays within it.
+    IVorlatImage* big = MakeImage(manager, 0, 2, width * 7, height * 2);
+    for (int32_t part = 0; part < 7; ++part)
+        VORLAT_OK(big->SetData(pixels.data(), width, RECT{part * width, height, (part + 1) * width, 2 * height}));
+    EXPECT_LE(manager->Slabs().Capacity(), manager->Budget());
+    big->Destroy();
+
+    int32_t count = 1000;
+    VORLAT_OK(manager->DumpTiles(&count));
+    EXPECT_EQ(manager->Slabs().Capacity(), 0);
+    EXPECT_EQ(manager->Slabs().SlabCount(), 0u);
+    EXPECT_EQ(manager->CheckInvariants(), "");
     manager->Destroy();
 }
 

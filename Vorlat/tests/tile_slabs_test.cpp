@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "Vorlat/VorlatTileSlabs_impl.h"
+
+namespace {
+
+// Buffers are distinct, do not overlap, start on 64 bytes and come zeroed
+// from the system, whatever the tile size.
+TEST(TileSlabs, BuffersAreAlignedZeroedAndApart)
+{
+    const int32_t sizes[] = {41, 1000, 1024, 16384, 65536, 100003};
+    for (int32_t tileBytes : sizes) {
+        SCOPED_TRACE(tileBytes);
+        CVorlatTileSlabs slabs(tileBytes);
+        std::vector<uint8_t*> taken;
+        for (int i = 0; i < 40; ++i) {
+            uint8_t* buffer = slabs.Take(1000);
+            ASSERT_NE(buffer, nullptr);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer) % 64, 0u);
+            EXPECT_TRUE(std::all_of(buffer, buffer + tileBytes, [](uint8_t b) { return b == 0; }));
+            std::fill(buffer, buffer + tileBytes, static_cast<uint8_t>(i + 1));
+            taken.push_back(buffer);
+        }
+        std::sort(taken.begin(), taken.end());
+        for (size_t i = 1; i < taken.size(); ++i)
+            EXPECT_GE(taken[i] - taken[i - 1], tileBytes);
+        EXPECT_EQ(slabs.Out(), 40);
+        for (uint8_t* buffer : taken)
+            slabs.Give(buffer);
+        EXPECT_EQ(slabs.Out(), 0);
+    }
+}
+
+// A new slab holds no more buffers than the limit leaves room for, and one
+// when the limit is already reached; a given-back buffer is taken again
+// before any new memory.
+TEST(TileSlabs, SlabsCountAgainstTheLimitAndBuffersAreReused)
+{
+    CVorlatTileSlabs slabs(16384);
+    uint8_t* first = slabs.Take(5);
+    EXPECT_EQ(slabs.Capacity(), 5);
+    std::vector<uint8_t*> rest;
+    for (int i = 0; i < 4; ++i)
+        rest.push_back(slabs.Take(5));
+    EXPECT_EQ(slabs.Capacity(), 5);
+    EXPECT_EQ(slabs.SlabCount(), 1u);
+    uint8_t* beyond = slabs.Take(5);
+    EXPECT_EQ(slabs.Capacity(), 6);
+    EXPECT_EQ(slabs.SlabCount(), 2u);
+
+    slabs.Give(first);
+    EXPECT_EQ(slabs.Take(5), first);
+    EXPECT_EQ(slabs.Capacity(), 6);
+
+    // A large limit is cut to one slab's worth.
+    CVorlatTileSlabs big(65536);
+    big.Take(1 << 20);
+    EXPECT_EQ(big.Capacity(), static_cast<int64_t>(CVorlatTileSlabs::kSlabBytes / big.Stride()));
+    (void)beyond;
+}
+
+// Memory goes back whole slabs first, the highest first, and only as far as
+// keep asks; then the pages of spare buffers, where a buffer is whole pages.
+// A buffer whose pages went back is taken again before any new slab.
+TEST(TileSlabs, TrimGivesBackSpareSlabsThenSparePages)
+{
+    const struct {
+        int32_t tileBytes;
+        int64_t afterAll;  // what the slabs hold after Trim(0), one buffer being out
+    } cases[] = {{16384, 1}, {65536, 1}, {1000, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tileBytes);
+        CVorlatTileSlabs slabs(c.tileBytes);
+        std::vector<std::vector<uint8_t*>> bySlab(3);
+        for (int s = 0; s < 3; ++s)
+            for (int i = 0; i < 2; ++i)
+                bySlab[static_cast<size_t>(s)].push_back(slabs.Take(2 * (s + 1)));
+        ASSERT_EQ(slabs.SlabCount(), 3u);
+        ASSERT_EQ(slabs.Capacity(), 6);
+
+        // One buffer of the first slab stays out; the others come back.
+        slabs.Give(bySlab[0][1]);
+        for (int s = 1; s < 3; ++s)
+            for (uint8_t* buffer : bySlab[static_cast<size_t>(s)])
+                slabs.Give(buffer);
+        slabs.Trim(6);
+        EXPECT_EQ(slabs.Capacity(), 6);
+        slabs.Trim(4);
+        EXPECT_EQ(slabs.Capacity(), 4);
+        EXPECT_EQ(slabs.SlabCount(), 2u);
+        slabs.Trim(0);
+        EXPECT_EQ(slabs.Capacity(), c.afterAll);
+        EXPECT_EQ(slabs.SlabCount(), 1u);
+        EXPECT_EQ(slabs.Out(), 1);
+
+        uint8_t* again = slabs.Take(2);
+        EXPECT_EQ(again, bySlab[0][1]);
+        EXPECT_EQ(slabs.Capacity(), 2);
+        EXPECT_EQ(slabs.SlabCount(), 1u);
+        std::fill(again, again + c.tileBytes, uint8_t{7});
+    }
+}
+
+} // namespace
