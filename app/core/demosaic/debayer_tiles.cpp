@@ -174,6 +174,9 @@ IVorlatError* CDeBayerBase::DemosaicBuffer(const uint16_t* mosaic, int32_t width
     if (VorlatFailed(&err, kFile, __LINE__, GetOutputSize(width, height, &outWidth, &outHeight)) ||
         VorlatFailed(&err, kFile, __LINE__, BuildChannelTables()))
         return err;
+    // Rows that overlap would be read or written past their ends.
+    if (!mosaic || !out || stride < width || outRowBytes / 6 < outWidth)
+        return IVorlatError::Add(nullptr, kFile, __LINE__, kVorlatFromSystem, kVorlatErrArrayTooSmall);
     const int32_t dx = CropValid() ? crop_.left : 0;
     const int32_t dy = CropValid() ? crop_.top : 0;
     demosaic::CBufferRows rows(mosaic, width, height, stride);

@@ -77,6 +77,15 @@ TEST_F(DeBayerBaseTest, MosaicsWithoutOutputAreRefused)
         EXPECT_EQ(Deepest(filter.GetOutputSize(c.width, c.height, &w, &h)), kVorlatErrArrayTooSmall)
             << c.width << "x" << c.height;
     }
+    // Buffers that do not hold the rows they are said to.
+    {
+        CDeBayerSingleFilter filter(manager);
+        std::vector<uint16_t> in(40 * 30), out(28 * 18 * 3);
+        EXPECT_EQ(Deepest(filter.DemosaicBuffer(in.data(), 40, 30, 39, out.data(), 28 * 6)), kVorlatErrArrayTooSmall);
+        EXPECT_EQ(Deepest(filter.DemosaicBuffer(in.data(), 40, 30, 40, out.data(), 27 * 6)), kVorlatErrArrayTooSmall);
+        EXPECT_EQ(Deepest(filter.DemosaicBuffer(nullptr, 40, 30, 40, out.data(), 28 * 6)), kVorlatErrArrayTooSmall);
+        DEMOSAIC_OK(filter.DemosaicBuffer(in.data(), 40, 30, 40, out.data(), 28 * 6));
+    }
     // Connected to a 12 x 12 mosaic: no size, no process run.
     Mosaic small;
     small.width = small.height = 12;
