@@ -335,6 +335,8 @@ const char* CDeBayerSingleHQ4Filter::GetFilterDescription() const
 
 void CDeBayerSingleHQ4Filter::SetHQParameters(const int32_t* parameters)
 {
+    if (!parameters)
+        return;
     std::copy(parameters, parameters + kParameterCount, parameters_);
     cacheDirty_ = true;
 }
