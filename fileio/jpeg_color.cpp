@@ -1,8 +1,8 @@
 // Colour conversion of the baseline decoder: R = Y + 1.402 Cr,
 // G = Y - 0.344 Cb - 0.714 Cr, B = Y + 1.772 Cb in 8-bit fixed point, each
 // clamped through RangeLimitTable. The SSE2 twins give the same bytes for
-// every sample the transforms can give (18-bit values): products and sums are
-// exact in 32-bit lanes, and the clamp keeps the table's wrap of 1024.
+// every sample: products are exact in 32-bit lanes, and the table reads only
+// the low 10 bits of a sum, which 16-bit lanes keep.
 #include <cstdint>
 
 #if defined(__SSE2__)
@@ -17,25 +17,28 @@ namespace {
 inline uint8_t Limit(int32_t value) { return RangeLimitTable[value & 1023]; }
 } // namespace
 
-void ChromaTermsPortable(const int32_t* cb, const int32_t* cr, int32_t count, int32_t* red, int32_t* green,
-                         int32_t* blue)
+// (256 (Y + 128) + t) >> 8 = Y + 128 + (t >> 8), since the first part is a
+// whole multiple of 256: each term is kept shifted. Only its low 10 bits
+// reach the table, so 16 bits of it are plenty.
+void ChromaTermsPortable(const int32_t* cb, const int32_t* cr, int32_t count, int16_t* red, int16_t* green,
+                         int16_t* blue)
 {
     for (int32_t i = 0; i < count; ++i) {
-        red[i] = 359 * cr[i] + 128;
-        green[i] = -88 * cb[i] - 183 * cr[i] + 128;
-        blue[i] = 454 * cb[i] + 128;
+        red[i] = static_cast<int16_t>((359 * cr[i] + 128) >> 8);
+        green[i] = static_cast<int16_t>((-88 * cb[i] - 183 * cr[i] + 128) >> 8);
+        blue[i] = static_cast<int16_t>((454 * cb[i] + 128) >> 8);
     }
 }
 
-void ColorRowPortable(const int32_t* luma, const int32_t* red, const int32_t* green, const int32_t* blue,
+void ColorRowPortable(const int32_t* luma, const int16_t* red, const int16_t* green, const int16_t* blue,
                       int32_t count, int32_t step, uint8_t* rgb)
 {
     for (int32_t x = 0; x < count; ++x) {
         const int32_t c = x / step;
-        const int32_t base = (luma[x] + 128) * 256;
-        rgb[3 * x] = Limit((base + red[c]) >> 8);
-        rgb[3 * x + 1] = Limit((base + green[c]) >> 8);
-        rgb[3 * x + 2] = Limit((base + blue[c]) >> 8);
+        const int32_t y = luma[x] + 128;
+        rgb[3 * x] = Limit(y + red[c]);
+        rgb[3 * x + 1] = Limit(y + green[c]);
+        rgb[3 * x + 2] = Limit(y + blue[c]);
     }
 }
 
@@ -56,27 +59,26 @@ inline __m128i MultiplyLanes(__m128i v, uint16_t k)
     return _mm_add_epi32(_mm_mullo_epi16(v, kk), _mm_slli_epi32(_mm_mulhi_epu16(v, kk), 16));
 }
 
-// RangeLimitTable[x & 1023] for eight values already cut to 0..1023: 256-511
-// give 255, 512-1023 give 0.
-inline __m128i LimitLanes(__m128i lo, __m128i hi)
+// The low 16 bits of eight 32-bit values (a truncation, where packs would saturate).
+inline __m128i Low16(__m128i lo, __m128i hi)
 {
-    const __m128i v = _mm_packs_epi32(lo, hi);
+    return _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(lo, 16), 16), _mm_srai_epi32(_mm_slli_epi32(hi, 16), 16));
+}
+
+// RangeLimitTable[v & 1023] in 16-bit lanes: 256-511 give 255, 512-1023 give 0.
+inline __m128i LimitLanes(__m128i v)
+{
+    v = _mm_and_si128(v, _mm_set1_epi16(1023));
     return _mm_andnot_si128(_mm_cmpgt_epi16(v, _mm_set1_epi16(511)), _mm_min_epi16(v, _mm_set1_epi16(255)));
 }
 
-// ((base + term) >> 8) & 1023 for four pixels.
-inline __m128i Channel(__m128i base, __m128i term)
-{
-    return _mm_and_si128(_mm_srai_epi32(_mm_add_epi32(base, term), 8), _mm_set1_epi32(1023));
-}
-
-// The terms of pixels x .. x + 3: their own, or with step 2 each of two terms twice.
-inline __m128i Terms(const int32_t* terms, int32_t x, int32_t step)
+// The terms of pixels x .. x + 7: their own, or with step 2 each of four terms twice.
+inline __m128i Terms(const int16_t* terms, int32_t x, int32_t step)
 {
     if (step == 1)
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(terms + x));
-    const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(terms + x / 2));
-    return _mm_unpacklo_epi32(two, two);
+    const __m128i four = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(terms + x / 2));
+    return _mm_unpacklo_epi16(four, four);
 }
 
 // Four pixels R G B 0 in 32-bit lanes to twelve bytes at the bottom.
@@ -90,33 +92,39 @@ inline __m128i Pack24(__m128i p)
 
 } // namespace
 
-void ChromaTermsSse2(const int32_t* cb, const int32_t* cr, int32_t count, int32_t* red, int32_t* green, int32_t* blue)
+void ChromaTermsSse2(const int32_t* cb, const int32_t* cr, int32_t count, int16_t* red, int16_t* green, int16_t* blue)
 {
     const __m128i round = _mm_set1_epi32(128);
     int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + i));
-        const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(red + i), _mm_add_epi32(MultiplyLanes(r, 359), round));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(green + i),
-                         _mm_sub_epi32(round, _mm_add_epi32(MultiplyLanes(b, 88), MultiplyLanes(r, 183))));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(blue + i), _mm_add_epi32(MultiplyLanes(b, 454), round));
+    for (; i + 8 <= count; i += 8) {
+        __m128i r[2], g[2], b[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + i + 4 * h));
+            const __m128i vr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + i + 4 * h));
+            r[h] = _mm_srai_epi32(_mm_add_epi32(MultiplyLanes(vr, 359), round), 8);
+            g[h] = _mm_srai_epi32(_mm_sub_epi32(round, _mm_add_epi32(MultiplyLanes(vb, 88), MultiplyLanes(vr, 183))), 8);
+            b[h] = _mm_srai_epi32(_mm_add_epi32(MultiplyLanes(vb, 454), round), 8);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(red + i), Low16(r[0], r[1]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(green + i), Low16(g[0], g[1]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(blue + i), Low16(b[0], b[1]));
     }
     ChromaTermsPortable(cb + i, cr + i, count - i, red + i, green + i, blue + i);
 }
 
-void ColorRowSse2(const int32_t* luma, const int32_t* red, const int32_t* green, const int32_t* blue, int32_t count,
+void ColorRowSse2(const int32_t* luma, const int16_t* red, const int16_t* green, const int16_t* blue, int32_t count,
                   int32_t step, uint8_t* rgb)
 {
-    const __m128i bias = _mm_set1_epi32(128);
+    const __m128i bias = _mm_set1_epi16(128);
     int32_t x = 0;
     for (; x + 8 <= count; x += 8) {
-        const __m128i base0 = _mm_slli_epi32(_mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x)), bias), 8);
-        const __m128i base1 =
-            _mm_slli_epi32(_mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x + 4)), bias), 8);
-        const __m128i r = LimitLanes(Channel(base0, Terms(red, x, step)), Channel(base1, Terms(red, x + 4, step)));
-        const __m128i g = LimitLanes(Channel(base0, Terms(green, x, step)), Channel(base1, Terms(green, x + 4, step)));
-        const __m128i b = LimitLanes(Channel(base0, Terms(blue, x, step)), Channel(base1, Terms(blue, x + 4, step)));
+        // Sums wrap at 16 bits, which leaves the low 10 bits that the table reads exact.
+        const __m128i y = _mm_add_epi16(Low16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x)),
+                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x + 4))),
+                                        bias);
+        const __m128i r = LimitLanes(_mm_add_epi16(y, Terms(red, x, step)));
+        const __m128i g = LimitLanes(_mm_add_epi16(y, Terms(green, x, step)));
+        const __m128i b = LimitLanes(_mm_add_epi16(y, Terms(blue, x, step)));
         // R G B 0 per 32-bit lane, then 24 bytes stored exactly.
         const __m128i rg = _mm_or_si128(r, _mm_slli_epi16(g, 8));
         const __m128i p0 = Pack24(_mm_unpacklo_epi16(rg, b));
@@ -130,13 +138,12 @@ void ColorRowSse2(const int32_t* luma, const int32_t* red, const int32_t* green,
 
 void GreyRowSse2(const int32_t* samples, int32_t count, uint8_t* grey)
 {
-    const __m128i bias = _mm_set1_epi32(128), mask = _mm_set1_epi32(1023);
+    const __m128i bias = _mm_set1_epi16(128);
     int32_t x = 0;
     for (; x + 8 <= count; x += 8) {
-        const __m128i lo = _mm_and_si128(_mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + x)), bias), mask);
-        const __m128i hi =
-            _mm_and_si128(_mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + x + 4)), bias), mask);
-        const __m128i v = LimitLanes(lo, hi);
+        const __m128i v = LimitLanes(_mm_add_epi16(Low16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + x)),
+                                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + x + 4))),
+                                                   bias));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(grey + x), _mm_packus_epi16(v, v));
     }
     GreyRowPortable(samples + x, count - x, grey + x);

@@ -62,24 +62,24 @@ void InverseDct8x8Portable(int32_t* block, const uint32_t* quant, int32_t scale)
 bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant);
 #endif
 
-// Colour conversion of the decoder. Chroma terms of count samples: the
-// contributions of Cb and Cr to R, G and B in 8-bit fixed point, rounding
-// included. A row of count pixels, RGB bytes, from centred luma samples and
-// the terms of chroma sample x / step (step 1 or 2). A grey row of count
-// samples. All clamp through RangeLimitTable.
-void ChromaTermsPortable(const int32_t* cb, const int32_t* cr, int32_t count, int32_t* red, int32_t* green,
-                         int32_t* blue);
-void ColorRowPortable(const int32_t* luma, const int32_t* red, const int32_t* green, const int32_t* blue,
+// Colour conversion of the decoder. Chroma terms of count samples: what Cb
+// and Cr add to Y + 128 in R, G and B (their 8-bit fixed-point products,
+// rounded and shifted, modulo 2^16). A row of count pixels, RGB bytes, from
+// centred luma samples and the terms of chroma sample x / step (step 1 or 2).
+// A grey row of count samples. All clamp through RangeLimitTable.
+void ChromaTermsPortable(const int32_t* cb, const int32_t* cr, int32_t count, int16_t* red, int16_t* green,
+                         int16_t* blue);
+void ColorRowPortable(const int32_t* luma, const int16_t* red, const int16_t* green, const int16_t* blue,
                       int32_t count, int32_t step, uint8_t* rgb);
 void GreyRowPortable(const int32_t* samples, int32_t count, uint8_t* grey);
 #if defined(__SSE2__)
-void ChromaTermsSse2(const int32_t* cb, const int32_t* cr, int32_t count, int32_t* red, int32_t* green, int32_t* blue);
-void ColorRowSse2(const int32_t* luma, const int32_t* red, const int32_t* green, const int32_t* blue, int32_t count,
+void ChromaTermsSse2(const int32_t* cb, const int32_t* cr, int32_t count, int16_t* red, int16_t* green, int16_t* blue);
+void ColorRowSse2(const int32_t* luma, const int16_t* red, const int16_t* green, const int16_t* blue, int32_t count,
                   int32_t step, uint8_t* rgb);
 void GreyRowSse2(const int32_t* samples, int32_t count, uint8_t* grey);
 #endif
-inline void ChromaTerms(const int32_t* cb, const int32_t* cr, int32_t count, int32_t* red, int32_t* green,
-                        int32_t* blue)
+inline void ChromaTerms(const int32_t* cb, const int32_t* cr, int32_t count, int16_t* red, int16_t* green,
+                        int16_t* blue)
 {
 #if defined(__SSE2__)
     ChromaTermsSse2(cb, cr, count, red, green, blue);
@@ -87,7 +87,7 @@ inline void ChromaTerms(const int32_t* cb, const int32_t* cr, int32_t count, int
     ChromaTermsPortable(cb, cr, count, red, green, blue);
 #endif
 }
-inline void ColorRow(const int32_t* luma, const int32_t* red, const int32_t* green, const int32_t* blue,
+inline void ColorRow(const int32_t* luma, const int16_t* red, const int16_t* green, const int16_t* blue,
                      int32_t count, int32_t step, uint8_t* rgb)
 {
 #if defined(__SSE2__)

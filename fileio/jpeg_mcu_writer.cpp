@@ -125,10 +125,10 @@ IVorlatError* CJpegDecoder::WriteColorMcu(uint8_t* out)
     Transform(blocks + 64 * (kLuma + 1), scan_[2].quant->values);
 
     const int n = 8 / scale_;
-    int32_t red[64], green[64], blue[64];
     const int32_t* cb = blocks + 64 * kLuma;
     const int32_t* cr = blocks + 64 * (kLuma + 1);
     if (n == 8) {
+        int16_t red[64], green[64], blue[64];
         ChromaTerms(cb, cr, 64, red, green, blue);
         for (int by = 0; by < kV; ++by)
             for (int bx = 0; bx < kH; ++bx) {
@@ -142,6 +142,8 @@ IVorlatError* CJpegDecoder::WriteColorMcu(uint8_t* out)
         return nullptr;
     }
     // Reduced scales: the chroma sample of a pixel is (bx n + x) / kH.
+    // R = Y + 1.402 Cr, G = Y - 0.344 Cb - 0.714 Cr, B = Y + 1.772 Cb, in 8-bit fixed point.
+    int32_t red[64], green[64], blue[64];
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
             const int i = y * 8 + x;
