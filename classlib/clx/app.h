@@ -7,6 +7,8 @@
 #include "clx/msgmap.h"
 #include "clx/thread.h"
 
+class CDocument;
+
 class CWinApp : public CWinThread {
   DECLARE_DYNAMIC(CWinApp)
 public:
@@ -55,6 +57,13 @@ public:
   void OnHelp();
 
   CWnd* GetMainWnd() override { return m_pMainWnd; }
+
+  // ---- documents
+  // Opens `path` as a document (or activates it when already open); null on failure.
+  virtual CDocument* OpenDocumentFile(const char* path);
+  // Asks every modified document to save; false when the user cancels.
+  virtual BOOL SaveAllModified();
+  virtual void CloseAllDocuments(BOOL endSession);
 
   DECLARE_MESSAGE_MAP()
 };

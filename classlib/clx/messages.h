@@ -25,4 +25,13 @@ struct SizeParentParams {
   SIZE sizeTotal;  // room taken so far
   BOOL bStretch;
 };
+
+// Moves `h` to `r` within a layout pass (deferred when the pass defers).
+inline void PlaceInLayout(SizeParentParams* p, HWND h, const RECT& r) {
+  const UINT flags = SWP_NOACTIVATE | SWP_NOZORDER;
+  if (p->hDWP)
+    p->hDWP = ::DeferWindowPos(p->hDWP, h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
+  else
+    ::SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
+}
 }  // namespace clx

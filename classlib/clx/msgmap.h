@@ -74,6 +74,8 @@ protected:                    \
 #define ON_NOTIFY_RANGE(nCode, idLo, idHi, fn) \
   CLX_IF_NOTIFY(nCode, c.id >= static_cast<UINT>(idLo) && c.id <= static_cast<UINT>(idHi)) { if (!c.probe) fn(c.id, c.nmhdr, &c.result); return true; }
 // bool fn(UINT nId, NMHDR*, LRESULT*): false lets routing go on.
+#define ON_NOTIFY_EX_ALL(nCode, fn) \
+  CLX_IF_NOTIFY(nCode, true) { if (c.probe || fn(c.id, c.nmhdr, &c.result)) return true; }
 #define ON_NOTIFY_EX(nCode, nId, fn) \
   CLX_IF_NOTIFY(nCode, c.id == static_cast<UINT>(nId)) { if (c.probe || fn(c.id, c.nmhdr, &c.result)) return true; }
 #define ON_NOTIFY_EX_RANGE(nCode, idLo, idHi, fn) \
@@ -162,6 +164,8 @@ protected:                    \
 #define ON_WM_MOUSEACTIVATE() CLX_IF_MSG(WM_MOUSEACTIVATE) { c.result = OnMouseActivate(CLX_HWND(c.wParam), LOWORD(c.lParam), HIWORD(c.lParam)); return true; }
 #define ON_WM_INITMENUPOPUP() CLX_IF_MSG(WM_INITMENUPOPUP) { OnInitMenuPopup(reinterpret_cast<HMENU>(c.wParam), LOWORD(c.lParam), HIWORD(c.lParam)); return true; }
 #define ON_WM_MENUSELECT() CLX_IF_MSG(WM_MENUSELECT) { OnMenuSelect(LOWORD(c.wParam), HIWORD(c.wParam), reinterpret_cast<HMENU>(c.lParam)); return true; }
+// void OnMDIActivate(BOOL activate, CWindow activated, CWindow deactivated)
+#define ON_WM_MDIACTIVATE() CLX_IF_MSG(WM_MDIACTIVATE) { OnMDIActivate(c.lParam == reinterpret_cast<LPARAM>(m_hWnd), CLX_HWND(c.lParam), CLX_HWND(c.wParam)); return true; }
 #define ON_WM_GETMINMAXINFO() CLX_IF_MSG(WM_GETMINMAXINFO) { OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(c.lParam)); return true; }
 #define ON_WM_SHOWWINDOW() CLX_IF_MSG(WM_SHOWWINDOW) { OnShowWindow(static_cast<BOOL>(c.wParam), static_cast<UINT>(c.lParam)); return true; }
 #define ON_WM_ENABLE() CLX_IF_MSG(WM_ENABLE) { OnEnable(static_cast<BOOL>(c.wParam)); return true; }

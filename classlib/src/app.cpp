@@ -281,3 +281,11 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
   if (!::GetClassInfoA(wc.hInstance, name, &existing) && !::RegisterClassA(&wc)) return nullptr;
   return registered.emplace(name, name).first->second.c_str();
 }
+
+// ---------------------------------------------------------------- documents
+
+CDocument* CWinApp::OpenDocumentFile(const char*) { return nullptr; }
+
+BOOL CWinApp::SaveAllModified() { return TRUE; }
+
+void CWinApp::CloseAllDocuments(BOOL) {}

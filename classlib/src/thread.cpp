@@ -163,6 +163,8 @@ struct OwnedFrames {
   std::vector<HWND> found;
 };
 
+// With no main window (a thread that only shows frames), every visible
+// top-level frame of the thread counts.
 BOOL CALLBACK CollectOwnedFrame(HWND h, LPARAM l) {
   auto* owned = reinterpret_cast<OwnedFrames*>(l);
   CWnd* w = CWnd::FromHandlePermanent(h);
@@ -176,13 +178,13 @@ BOOL CALLBACK CollectOwnedFrame(HWND h, LPARAM l) {
 BOOL CWinThread::OnIdle(LONG count) {
   if (count > 0) return FALSE;
   CWnd* main = GetMainWnd();
-  if (main && main->m_hWnd && main->IsWindowVisible()) {
-    SendIdleUpdate(main->m_hWnd);
-    OwnedFrames owned{main->m_hWnd, {}};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOwnedFrame, reinterpret_cast<LPARAM>(&owned));
-    for (HWND h : owned.found)
-      if (::IsWindow(h)) SendIdleUpdate(h);
-  }
+  HWND mainHwnd = main ? main->m_hWnd : nullptr;
+  if (mainHwnd && !main->IsWindowVisible()) return TRUE;
+  if (mainHwnd) SendIdleUpdate(mainHwnd);
+  OwnedFrames owned{mainHwnd, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOwnedFrame, reinterpret_cast<LPARAM>(&owned));
+  for (HWND h : owned.found)
+    if (::IsWindow(h)) SendIdleUpdate(h);
   return TRUE;
 }
 

@@ -116,7 +116,10 @@ bool GuiTest::PumpUntilIdle(int maxMessages, int maxIdlePasses) {
   std::deque<UINT> last;
   auto fail = [&](const char* what) {
     std::string names;
-    for (UINT m : last) names += " " + MessageName(m);
+    for (UINT m : last) {
+      names += ' ';
+      names += MessageName(m);
+    }
     ADD_FAILURE() << "PumpUntilIdle: " << what << "; last messages:" << names;
     return false;
   };

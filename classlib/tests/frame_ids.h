@@ -1,0 +1,12 @@
+/* Ids of the frame and document tests' resources (compiler and windres). */
+#define IDR_TEST_FRAME 900
+#define IDR_TEST_PICTURE 910
+#define IDR_TEST_NOTE 920
+#define IDB_TEST_TOOLBAR IDR_TEST_FRAME
+#define ID_TEST_SETTINGS_FIRST 32801
+#define ID_TEST_SETTINGS_SECOND 32802
+#define ID_TEST_EXTRAS_FIRST 32803
+#define ID_TEST_ROUTED 32810
+#define ID_TEST_UNHANDLED 32811
+#define ID_TEST_PICTURE_ONLY 32812
+#define ID_INDICATOR_TEST 32820
