@@ -21,6 +21,11 @@ struct ByteSizeNotation {
 
 void SetByteSizeNotation(const ByteSizeNotation& notation);
 const ByteSizeNotation& GetByteSizeNotation();
+#if defined(_WIN32)
+// The unit words from the string table (the defaults stand for missing
+// ones) and the user locale's separators and grouping.
+void LoadByteSizeNotation();
+#endif
 
 // With `exact`, " (" and the grouped integer count and a blank follow; the
 // caller completes that text.
