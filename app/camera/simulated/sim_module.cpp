@@ -1068,7 +1068,7 @@ int32_t CSimModule::BeginDelivery(SimNode* node, KavoCompletionProc completion, 
     const uint32_t total = static_cast<uint32_t>(delivery_.bytes.size());
     const uint32_t block = scenario_.blockSize;
     for (uint32_t offset = 0; offset < total || (total == 0 && offset == 0); offset += block) {
-        delivery_.blocks.push_back({offset, std::min(block, total - offset)});
+        delivery_.blocks.push_back({offset, std::min(block, total - offset), false});
         if (total == 0)
             break;
     }
@@ -1078,7 +1078,11 @@ int32_t CSimModule::BeginDelivery(SimNode* node, KavoCompletionProc completion, 
         delivery_.blocks.insert(delivery_.blocks.begin() + 1, delivery_.blocks[0]);
     if (scenario_.pastTotal) {
         // A block that reaches past the announced total; its bytes come from a spare zero buffer.
-        delivery_.blocks.push_back({total, block});
+        delivery_.blocks.push_back({total, block, false});
+    }
+    if (scenario_.ignoredFirst && !delivery_.blocks.empty()) {
+        delivery_.blocks.insert(delivery_.blocks.begin(), delivery_.blocks[0]);
+        delivery_.blocks[0].ignore = true;
     }
     delivery_.spare.assign(block, 0);
     delivery_.active = true;
@@ -1103,7 +1107,7 @@ bool CSimModule::DeliverNext()
         return false;
     }
     const size_t index = delivery_.next++;
-    const auto [offset, length] = delivery_.blocks[index];
+    const auto [offset, length, ignore] = delivery_.blocks[index];
     const uint32_t total = static_cast<uint32_t>(delivery_.bytes.size());
     KavoDataInfo info = {};
     info.moduleWord = static_cast<uint32_t>(index);
@@ -1111,13 +1115,15 @@ bool CSimModule::DeliverNext()
     info.total = scenario_.totalZero ? 0 : total;
     info.offset = offset;
     info.length = length;
+    info.ignore = ignore ? 1 : 0;
     uint8_t* bytes = offset < total ? delivery_.bytes.data() + offset : delivery_.spare.data();
     const KavoCallbackRecord proc = node->procs[kKavoCapDataProc];
     const uint32_t sequence = ++sequence_;
     const int32_t result = reinterpret_cast<KavoDataProc>(proc.procedure)(proc.reference, &info, bytes);
     TraceLine(std::to_string(sequence) + " callback data " + delivery_.path + " format " +
               std::to_string(info.fileFormat) + " total " + std::to_string(info.total) + " offset " +
-              std::to_string(offset) + " length " + std::to_string(length) + " -> " + std::to_string(result));
+              std::to_string(offset) + " length " + std::to_string(length) + (ignore ? " ignore" : "") + " -> " +
+              std::to_string(result));
     if (result != kKavoOk) {
         EndDelivery(result);
         return false;

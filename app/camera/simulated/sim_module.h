@@ -127,7 +127,11 @@ private:
         KavoObjectRecord* record;
         std::vector<uint8_t> bytes;
         uint32_t format = 0;
-        std::vector<std::pair<uint32_t, uint32_t>> blocks;  // offset, length
+        struct Block {
+            uint32_t offset, length;
+            bool ignore;  // marked for the receiver to ignore
+        };
+        std::vector<Block> blocks;
         std::vector<uint8_t> spare;  // the bytes of a block past the total
         size_t next = 0;
         int32_t result = 0;

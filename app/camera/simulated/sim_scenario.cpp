@@ -216,6 +216,8 @@ bool ParseLine(const std::string& line, Scenario* s)
             s->outOfOrder = true;
         else if (kind == "total-zero")
             s->totalZero = true;
+        else if (kind == "ignored-first")
+            s->ignoredFirst = true;
         else if (kind == "disconnect-after") {
             uint32_t k = 0;
             std::string n;

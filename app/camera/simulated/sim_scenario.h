@@ -14,7 +14,7 @@
 //   request KIND DEFAULT OBJECT COMMAND CAP [caps] [disconnect] : PROMPT [| DETAIL]
 //   disconnect OBJECT COMMAND CAP        the camera goes away when that call arrives
 //   refuse-reset / absent               the module refuses reset; no camera at the start
-//   fault duplicate-first|past-total|out-of-order|total-zero|disconnect-after K
+//   fault duplicate-first|past-total|out-of-order|total-zero|ignored-first|disconnect-after K
 //   malform capcount N OBJECT | unterminated CAP | elemsize CAP N | listcount CAP N | captype CAP T
 //
 // The inbox file is read and emptied at each poll; one action a line:
@@ -93,6 +93,7 @@ struct Scenario {
     bool pastTotal = false;
     bool outOfOrder = false;
     bool totalZero = false;
+    bool ignoredFirst = false;  // a first block marked to be ignored, then the picture
     int32_t disconnectAfterBlock = -1;
 
     bool capCountOverridden = false;

@@ -25,7 +25,7 @@ public:
         KavoObjectRecord record{};
     };
     struct Block {
-        uint32_t format, total, offset, length;
+        uint32_t format, total, offset, length, ignore;
     };
     struct Request {
         uint32_t kind, defaultAnswer;
@@ -173,7 +173,9 @@ private:
     static int32_t KAVO_CALL OnData(void* reference, KavoDataInfo* info, void* data)
     {
         SimHost* host = static_cast<Object*>(reference)->host;
-        host->blocks.push_back({info->fileFormat, info->total, info->offset, info->length});
+        host->blocks.push_back({info->fileFormat, info->total, info->offset, info->length, info->ignore});
+        if (info->ignore)
+            return host->dataResult;
         if (info->offset == 0)
             host->picture.assign(info->total, 0);
         // Only what fits the announced total is kept.

@@ -350,6 +350,7 @@ TEST(SimModule, DeliveryFaultsBendTheBlocksTheScenarioNames)
         {"fault out-of-order", {0, 2000, 1000}, 2500, 0},
         {"fault past-total", {0, 1000, 2000, 2500}, 2500, 0},
         {"fault total-zero", {0, 1000, 2000}, 0, 0},
+        {"fault ignored-first", {0, 0, 1000, 2000}, 2500, 0},
         {"fault disconnect-after 2", {0, 1000}, 2500, kavosim::kSimNotFound},
     };
     for (const Case& c : cases) {
@@ -367,6 +368,9 @@ TEST(SimModule, DeliveryFaultsBendTheBlocksTheScenarioNames)
         EXPECT_EQ(c.offsets, offsets);
         ASSERT_EQ(1u, h.completions.size());
         EXPECT_EQ(c.completion, h.completions[0].second);
+        const bool ignoredFirst = std::string(c.fault) == "fault ignored-first";
+        for (size_t i = 0; i < h.blocks.size(); ++i)
+            EXPECT_EQ(ignoredFirst && i == 0 ? 1u : 0u, h.blocks[i].ignore) << i;
     }
 }
 
