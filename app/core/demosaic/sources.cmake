@@ -16,6 +16,7 @@ tess_test(NAME core_demosaic_tests
         demosaic/tests/debayer_kernels_test.cpp
         demosaic/tests/tile_invariance_test.cpp
         demosaic/tests/map_point_test.cpp
+        demosaic/tests/plain_demosaic_test.cpp
     LINK TessalineCore)
 
 tess_test(NAME core_demosaic_peer_tests
