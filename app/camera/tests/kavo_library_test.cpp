@@ -103,6 +103,31 @@ TEST(KavoLibrary, TheModuleFileTakesAPictureAndDeliversItThroughTheCallbacks)
     SetScenarioFile("");
 }
 
+#if defined(_WIN32)
+TEST(KavoLibrary, FindsTheModuleInstalledUnderTheCommonFilesFolder)
+{
+    std::string common;
+    ASSERT_TRUE(ReadCommonFilesDir(&common));
+    ASSERT_FALSE(common.empty());
+    const std::string installed = JoinKavoModulePath(common, "Korva\\KavoMods", "M4_Mod.kv3");
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(installed).parent_path(), error);
+    ASSERT_FALSE(error) << installed;
+    std::filesystem::copy_file(BesideProgram("M4_Mod.kv3"), installed,
+                               std::filesystem::copy_options::overwrite_existing, error);
+    ASSERT_FALSE(error) << installed;
+    CKavoLibrary library;
+    EXPECT_EQ(kKavoOk, library.Load(installed.c_str()));
+}
+#else
+TEST(KavoLibrary, NativelyThereIsNoCommonFilesFolder)
+{
+    std::string common = "unchanged";
+    EXPECT_FALSE(ReadCommonFilesDir(&common));
+    EXPECT_EQ("unchanged", common);
+}
+#endif
+
 TEST(KavoModulePath, JoinsItsPartsWithOneBackslash)
 {
     struct Case {

@@ -149,12 +149,16 @@ public:
     std::vector<Request> requests;
     uint32_t answer = kKavoAnswerOk;
     int32_t dataResult = kKavoOk;
+    // Runs inside the event procedure, as the program's handlers do.
+    std::function<void(const std::string& object, uint32_t event, uint32_t data)> onEvent;
 
 private:
     static int32_t KAVO_CALL OnEvent(void* reference, uint32_t event, uint32_t data)
     {
         auto* object = static_cast<Object*>(reference);
         object->host->events.push_back(object->name + " " + std::to_string(event) + " " + std::to_string(data));
+        if (object->host->onEvent)
+            object->host->onEvent(object->name, event, data);
         return 0;
     }
     static int32_t KAVO_CALL OnProgress(uint32_t, uint32_t, void* reference, uint32_t done, uint32_t total)

@@ -277,10 +277,28 @@ TEST(SimModule, CaptureAnnouncesTheNewPictureToTheCamerasListener)
     ASSERT_EQ(0, h.OpenChild("item", 8, "thumb"));
     EXPECT_EQ(8u, +h.Obj("thumb").record.id);
     EXPECT_EQ(1u, CountLines(m.Trace(), {"callback event src1 0 0x3 -> 0"}));
+    // The listener opens the new picture while the camera's call is still under way.
+    h.onEvent = [&h](const std::string&, uint32_t event, uint32_t data) {
+        if (event == kKavoEventChildAdded) {
+            EXPECT_EQ(0, h.OpenChild("source", data, "nested"));
+            EXPECT_EQ(std::string("SIM00004"), h.GetString("nested", kKavoCapName));
+        }
+    };
+    ASSERT_EQ(0, h.Call("source", kKavoStart, kKavoCapCapture, kKavoDataNone, nullptr));
+    EXPECT_EQ(4u, +h.Obj("nested").record.id);
+    const auto& trace = m.Trace();
+    const auto nested = std::find_if(trace.begin(), trace.end(), [](const std::string& line) {
+        return line.find("call src1/item4 get 0x9 11 \"SIM00004\" -> 0") != std::string::npos;
+    });
+    const auto start = std::find_if(nested, trace.end(), [](const std::string& line) {
+        return line.find("call src1 start 0x11 0 - -> 0") != std::string::npos;
+    });
+    EXPECT_NE(trace.end(), start);  // the nested calls are traced before the call that made the event
+    h.onEvent = nullptr;
     // Without a listener the event is dropped, and traced as such.
     h.Listen("source", false, false);
     ASSERT_EQ(0, h.Call("source", kKavoStart, kKavoCapCapture, kKavoDataNone, nullptr));
-    EXPECT_EQ(1u, CountLines(m.Trace(), {"callback event src1 0 0x4 -> dropped"}));
+    EXPECT_EQ(1u, CountLines(m.Trace(), {"callback event src1 0 0x5 -> dropped"}));
 }
 
 struct TransferCase {
