@@ -106,4 +106,20 @@ TEST(TileSlabs, TrimGivesBackSpareSlabsThenSparePages)
     }
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer build still reports a write past a buffer and a touch of a
+// buffer that was given back, as it did when each buffer was a heap block.
+TEST(TileSlabsDeathTest, OverrunsAndUseAfterGiveAreReported)
+{
+    CVorlatTileSlabs slabs(16384);
+    uint8_t* buffer = slabs.Take(4);
+    buffer[16383] = 1;
+    volatile uint8_t* past = buffer + 16384;
+    EXPECT_DEATH(*past = 1, "");
+    slabs.Give(buffer);
+    volatile uint8_t* given = buffer;
+    EXPECT_DEATH(*given = 1, "");
+}
+#endif
+
 } // namespace
