@@ -206,9 +206,9 @@ const uint32_t kCustomBooleans[] = {0x8128, 0x812e, 0x812f, 0x8130, 0x8131, 0x81
 
 }  // namespace
 
-void AddModuleCapabilities(SimNode* node, const std::string&)
+void AddModuleCapabilities(SimNode* node, const std::string&, uint32_t pollInterval)
 {
-    AddUint(node, kKavoCapPollInterval, kGet, 0, "Poll interval");
+    AddUint(node, kKavoCapPollInterval, kGet, pollInterval, "Poll interval");
     AddProcedures(node, false);
     AddChildren(node);
     AddString(node, kKavoCapName, kGet, "Simulated camera module", "Module name");

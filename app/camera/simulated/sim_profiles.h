@@ -11,7 +11,9 @@
 
 namespace kavosim {
 
-void AddModuleCapabilities(SimNode* node, const std::string& profile);
+// The module and the camera ask to be polled at the same interval (0: never),
+// so that the inbox is read while the camera is away too.
+void AddModuleCapabilities(SimNode* node, const std::string& profile, uint32_t pollInterval);
 void AddSourceCapabilities(SimNode* node, const std::string& profile, uint32_t pollInterval);
 void AddItemCapabilities(SimNode* node, const std::string& profile, uint32_t number);
 // formats: the picture formats offered, as their names ("JPEG", ...).

@@ -8,11 +8,11 @@
 //   thumbnail PATH                       what the thumbnail data object delivers
 //   block BYTES / delivery sync|poll     block size; blocks all in the call, or one a poll
 //   complete [COMMAND] now|never|after N completion of queued calls
-//   poll-interval MS / items N           the camera's poll interval; pictures already on the card
+//   poll-interval MS / items N           the module's and camera's poll interval; pictures already on the card
 //   repeat N OBJECT COMMAND CAP          answer -124 N times
 //   fail CODE OBJECT COMMAND CAP [N]     answer CODE (busy, notfound, battery, card, shot, private or a number), N times or always
 //   request KIND DEFAULT OBJECT COMMAND CAP [caps] [disconnect] : PROMPT [| DETAIL]
-//   disconnect OBJECT COMMAND CAP        the camera goes away when that call arrives
+//   disconnect OBJECT COMMAND CAP        the camera goes away when that call first arrives
 //   refuse-reset / absent               the module refuses reset; no camera at the start
 //   fault duplicate-first|past-total|out-of-order|total-zero|ignored-first|disconnect-after K
 //   malform capcount N OBJECT | unterminated CAP | elemsize CAP N | listcount CAP N | captype CAP T

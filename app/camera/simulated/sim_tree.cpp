@@ -14,7 +14,7 @@ namespace kavosim {
 void CSimModule::Build()
 {
     SimNode* module = AddNode("", kSimModuleObject, 0);
-    AddModuleCapabilities(module, scenario_.profile);
+    AddModuleCapabilities(module, scenario_.profile, scenario_.pollInterval);
     if (!scenario_.absent) {
         SimNode* source = AddNode("module", kSimSourceObject, nextSourceId_++);
         AddSourceCapabilities(source, scenario_.profile, scenario_.pollInterval);

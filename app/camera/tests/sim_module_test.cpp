@@ -262,6 +262,18 @@ TEST(SimModule, TracesEachProtocolErrorOfTheCallerAsAViolation)
     EXPECT_EQ(1u, CountLines(m.Trace(), {"VIOLATION module object opened twice"}));
 }
 
+TEST(SimModule, TheModuleAndTheCameraAskToBePolledAtTheScenariosInterval)
+{
+    for (uint32_t interval : {0u, 250u}) {
+        Opened m("poll-interval " + std::to_string(interval));
+        for (const char* name : {"module", "source"}) {
+            uint32_t value = 99;
+            EXPECT_EQ(0, m.host.Call(name, kKavoGet, kKavoCapPollInterval, kKavoDataUint, &value));
+            EXPECT_EQ(interval, value) << name;
+        }
+    }
+}
+
 TEST(SimModule, CaptureAnnouncesTheNewPictureToTheCamerasListener)
 {
     Opened m("items 2");
