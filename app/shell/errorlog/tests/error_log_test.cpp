@@ -8,6 +8,10 @@
 
 #include "app/shell/errorlog/error_log.h"
 
+#if defined(_WIN32)
+#include "app/shell/format/date_time.h"
+#endif
+
 namespace {
 
 void FixedStamp(std::string& date, std::string& time)
@@ -119,6 +123,20 @@ TEST_F(ErrorLog, ReadsLinesAsTheDialogListsThem)
     std::filesystem::remove(path_);
     EXPECT_TRUE(shell::ReadErrorLogLines(path_).empty());
 }
+
+#if defined(_WIN32)
+TEST_F(ErrorLog, IsStampedWithTheLocalesDefaultDate)
+{
+    shell::SetErrorLogStamp(nullptr);
+    CQzString date;
+    shell::FormatDate(date, false);
+    shell::WriteErrorLog("Memory error -- image not saved.");
+    const std::string line = Contents(path_);
+    const std::string prefix = std::string(date) + " ";
+    EXPECT_EQ(line.substr(0, prefix.size()), prefix);
+    EXPECT_EQ(line.substr(line.size() - 36), "  Memory error -- image not saved.\r\n");
+}
+#endif
 
 TEST(ErrorLogLine, IsDateTimeTwoBlanksMessage)
 {
