@@ -156,7 +156,6 @@ private:
     // Building the tree.
     void Build();
     SimNode* AddNode(const std::string& parentPath, uint32_t type, uint32_t id);
-    void RemoveSubtree(const std::string& path);
     SimNode* Find(const std::string& path);
     SimNode* NodeOf(KavoObjectRecord* record);
     SimNode* CurrentSource();

@@ -68,6 +68,17 @@ inline std::string ReadWholeFile(const std::string& path, bool* ok)
     return bytes;
 }
 
+// The file's length in bytes; 0 when it cannot be read.
+inline uint32_t FileSize(const std::string& path)
+{
+    FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    if (!file)
+        return 0;
+    long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : 0;
+    std::fclose(file);
+    return size > 0 ? static_cast<uint32_t>(size) : 0;
+}
+
 inline std::string Hex(uint32_t value)
 {
     char text[16];

@@ -72,12 +72,14 @@ SimNode* CSimModule::AddItem(SimNode* source)
     SimNode* item = AddNode(sourcePath, kSimItemObject, id);
     AddItemCapabilities(item, scenario_.profile, id);
     std::vector<std::string> formats;
-    uint32_t size = 0;
     for (const ScenarioPicture& picture : scenario_.pictures)
         formats.push_back(FormatName(picture.format));
+    const uint32_t pictureSize = scenario_.pictures.empty() ? 0 : FileSize(scenario_.pictures[0].path);
+    const uint32_t thumbnailSize = FileSize(scenario_.thumbnailPath);
     for (uint32_t dataId : {1u, 8u}) {
         SimNode* data = AddNode(item->path, kSimDataObject, dataId);
-        AddDataCapabilities(data, scenario_.profile, dataId == 8 ? std::vector<std::string>{"JPEG"} : formats, size);
+        AddDataCapabilities(data, scenario_.profile, dataId == 8 ? std::vector<std::string>{"JPEG"} : formats,
+                            dataId == 8 && thumbnailSize ? thumbnailSize : pictureSize);
         item->children.push_back(dataId);
     }
     Find(sourcePath)->children.push_back(id);

@@ -330,6 +330,9 @@ TEST_P(SimTransfer, DeliversThePictureInBlocksWithProgressAndOneCompletion)
     Opened m(std::string("block 1000\ndelivery ") + (c.poll ? "poll" : "sync") + "\npicture " + name + " " + path);
     m.CaptureAndOpen();
     SimHost& h = m.host;
+    uint32_t size = 0;
+    ASSERT_EQ(0, h.Call("image", kKavoGet, kKavoCapDataSize, kKavoDataUint, &size));
+    EXPECT_EQ(file.size(), size);
     ASSERT_EQ(0, h.Call("image", kKavoStart, kKavoCapDeliver, kKavoDataNone, nullptr, true));
     const size_t blockCount = (file.size() + 999) / 1000;
     if (c.poll) {
