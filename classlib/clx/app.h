@@ -5,9 +5,13 @@
 
 #include "clx/resources.h"
 #include "clx/msgmap.h"
+#include "clx/position.h"
 #include "clx/thread.h"
 
+class CDocManager;
+class CDocTemplate;
 class CDocument;
+class CRecentFileList;
 
 class CWinApp : public CWinThread {
   DECLARE_DYNAMIC(CWinApp)
@@ -58,12 +62,37 @@ public:
 
   CWnd* GetMainWnd() override { return m_pMainWnd; }
 
-  // ---- documents
+  // ---- documents (the application owns the manager, its templates and the recent-file list)
+  CDocManager* m_pDocManager = nullptr;
+  CRecentFileList* m_pRecentFileList = nullptr;
+  // Made on the first call unless the program installed its own manager first.
+  virtual void AddDocTemplate(CDocTemplate* tmpl);
+  POSITION GetFirstDocTemplatePosition() const;
+  CDocTemplate* GetNextDocTemplate(POSITION& pos) const;
   // Opens `path` as a document (or activates it when already open); null on failure.
   virtual CDocument* OpenDocumentFile(const char* path);
   // Asks every modified document to save; false when the user cancels.
   virtual BOOL SaveAllModified();
   virtual void CloseAllDocuments(BOOL endSession);
+  int GetOpenDocumentCount() const;
+  // The recent-file list of `maxMRU` entries in the profile ("Recent File List", "File%d").
+  void LoadStdProfileSettings(UINT maxMRU = 4);
+  virtual void AddToRecentFileList(const char* path);
+  // Files arrive by command line and WM_COPYDATA, never by DDE.
+  void EnableShellOpen() {}
+  void RegisterShellFileTypes(BOOL = FALSE) {}
+
+  // Command handlers for the program's map: File New (first template), File
+  // Open (the manager's prompt), Print Setup, Exit, and the recent files
+  // (a file that no longer opens leaves the list).
+  void OnFileNew();
+  void OnFileOpen();
+  void OnFilePrintSetup();
+  void OnAppExit();
+  bool OnOpenRecentFile(UINT id);
+  void OnUpdateRecentFileMenu(CCmdUI* ui);
+  HGLOBAL m_hDevMode = nullptr;   // the printer chosen in Print Setup
+  HGLOBAL m_hDevNames = nullptr;
 
   DECLARE_MESSAGE_MAP()
 };

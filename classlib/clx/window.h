@@ -107,6 +107,8 @@ public:
   HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
   BOOL SetMenu(HMENU menu) const { return ::SetMenu(m_hWnd, menu); }
   void DrawMenuBar() const { ::DrawMenuBar(m_hWnd); }
+  // WM_DROPFILES from the shell (WS_EX_ACCEPTFILES).
+  void DragAcceptFiles(BOOL accept = TRUE) const { ::DragAcceptFiles(m_hWnd, accept); }
   HMENU GetSystemMenu(BOOL revert) const { return ::GetSystemMenu(m_hWnd, revert); }
 
   // Messages.

@@ -8,7 +8,9 @@
 #include <mutex>
 #include <string>
 
+#include "clx/docmanager.h"
 #include "clx/messages.h"
+#include "clx/recentfiles.h"
 #include "clx/msgmap.h"
 #include "clx/resource.h"
 #include "clx/wnd.h"
@@ -45,6 +47,10 @@ CWinApp::~CWinApp() {
   Free(m_pszRegistryKey);
   Free(m_pszProfileName);
   if (m_hDlgBkBrush) ::DeleteObject(m_hDlgBkBrush);
+  delete m_pDocManager;
+  delete m_pRecentFileList;
+  if (m_hDevMode) ::GlobalFree(m_hDevMode);
+  if (m_hDevNames) ::GlobalFree(m_hDevNames);
   if (clx::State().thread == this) clx::State().thread = nullptr;
   if (g_app == this) g_app = nullptr;
   m_hThread = nullptr;  // the pseudo handle of the main thread is not ours to close
@@ -66,7 +72,10 @@ int CWinApp::Run() {
   return CWinThread::Run();
 }
 
-int CWinApp::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
+int CWinApp::ExitInstance() {
+  if (m_pRecentFileList) m_pRecentFileList->WriteList();
+  return static_cast<int>(m_msgCur.wParam);
+}
 
 BOOL CWinApp::OnIdle(LONG count) { return CWinThread::OnIdle(count); }
 
@@ -151,6 +160,10 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
 
 void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text) {
   if (m_hDlgBkBrush) ::DeleteObject(m_hDlgBkBrush);
+  delete m_pDocManager;
+  delete m_pRecentFileList;
+  if (m_hDevMode) ::GlobalFree(m_hDevMode);
+  if (m_hDevNames) ::GlobalFree(m_hDevNames);
   m_hDlgBkBrush = ::CreateSolidBrush(background);
   m_crDlgTextClr = text;
 }
@@ -281,11 +294,3 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
   if (!::GetClassInfoA(wc.hInstance, name, &existing) && !::RegisterClassA(&wc)) return nullptr;
   return registered.emplace(name, name).first->second.c_str();
 }
-
-// ---------------------------------------------------------------- documents
-
-CDocument* CWinApp::OpenDocumentFile(const char*) { return nullptr; }
-
-BOOL CWinApp::SaveAllModified() { return TRUE; }
-
-void CWinApp::CloseAllDocuments(BOOL) {}

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "clx/app.h"
+#include "clx/docmanager.h"
+#include "clx/doctemplate.h"
 #include "clx/frame.h"
 #include "clx/resources.h"
 #include "clx/view.h"
@@ -17,6 +19,7 @@ END_MESSAGE_MAP()
 
 CDocument::~CDocument() {
   for (CView* view : m_viewList) view->m_pDocument = nullptr;
+  if (m_pDocTemplate) m_pDocTemplate->RemoveDocument(this);
 }
 
 void CDocument::SetTitle(const char* title) {
@@ -24,7 +27,7 @@ void CDocument::SetTitle(const char* title) {
   UpdateFrameCounts();
 }
 
-void CDocument::SetPathName(const char* path, BOOL) {
+void CDocument::SetPathName(const char* path, BOOL addToMRU) {
   char full[MAX_PATH] = "";
   char* namePart = nullptr;
   DWORD n = ::GetFullPathNameA(path, MAX_PATH, full, &namePart);
@@ -32,6 +35,8 @@ void CDocument::SetPathName(const char* path, BOOL) {
   CString name = m_strPathName;
   int slash = std::max(name.ReverseFind('\\'), name.ReverseFind('/'));
   SetTitle(slash >= 0 ? name.Mid(slash + 1) : name);
+  if (addToMRU)
+    if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(m_strPathName);
 }
 
 // ---------------------------------------------------------------- views
@@ -161,7 +166,20 @@ BOOL CDocument::DoFileSave() {
 
 BOOL CDocument::DoSave(const char* path, BOOL replace) {
   CString name = path ? path : "";
-  if (name.IsEmpty()) return FALSE;
+  if (name.IsEmpty()) {
+    // Ask for a name: the title plus the type's extension to start with.
+    CWinApp* app = AfxGetApp();
+    if (!app || !app->m_pDocManager) return FALSE;
+    name = m_strPathName.IsEmpty() ? m_strTitle : m_strPathName;
+    CString ext;
+    if (m_strPathName.IsEmpty() && m_pDocTemplate && m_pDocTemplate->GetDocString(ext, CDocTemplate::filterExt) &&
+        name.Find('.') < 0)
+      name += ext;
+    if (!app->m_pDocManager->DoPromptFileName(name, IDS_CLX_SAVE_AS, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                                                                         OFN_OVERWRITEPROMPT,
+                                              FALSE, m_pDocTemplate))
+      return FALSE;
+  }
   if (!OnSaveDocument(name)) return FALSE;
   if (replace) SetPathName(name);
   return TRUE;
@@ -173,5 +191,6 @@ void CDocument::OnFileClose() {
 }
 
 BOOL CDocument::OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* handlerInfo) {
-  return CCmdTarget::OnCmdMsg(id, code, extra, handlerInfo);
+  if (CCmdTarget::OnCmdMsg(id, code, extra, handlerInfo)) return TRUE;
+  return m_pDocTemplate && m_pDocTemplate->OnCmdMsg(id, code, extra, handlerInfo);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "clx/recentfiles.h"
+
 namespace frametest {
 
 std::vector<std::string>& RouteLog() {
@@ -9,8 +11,17 @@ std::vector<std::string>& RouteLog() {
   return log;
 }
 
+std::vector<std::string>& EventLog() {
+  static std::vector<std::string> log;
+  return log;
+}
+
 BEGIN_MESSAGE_MAP(TestApplication, clx::test::TestApp)
   ON_COMMAND_EX(ID_TEST_ROUTED, OnRouted)
+  ON_COMMAND(ID_FILE_NEW, OnFileNew)
+  ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+  ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, OnOpenRecentFile)
+  ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
 END_MESSAGE_MAP()
 
 bool TestApplication::OnRouted(UINT) {
@@ -20,12 +31,29 @@ bool TestApplication::OnRouted(UINT) {
 
 TestApplication& App() { return *static_cast<TestApplication*>(AfxGetApp()); }
 
+DocumentsScope::DocumentsScope() {
+  picture = new CMultiDocTemplate(IDR_TEST_PICTURE, RUNTIME_CLASS(StubDoc), RUNTIME_CLASS(LogChild), RUNTIME_CLASS(LogView));
+  note = new CMultiDocTemplate(IDR_TEST_NOTE, RUNTIME_CLASS(StubDoc), RUNTIME_CLASS(LogChild), RUNTIME_CLASS(LogView));
+  App().AddDocTemplate(picture);
+  App().AddDocTemplate(note);
+  App().LoadStdProfileSettings(4);
+}
+
+DocumentsScope::~DocumentsScope() {
+  CWinApp& app = App();
+  delete app.m_pDocManager;
+  app.m_pDocManager = nullptr;
+  delete app.m_pRecentFileList;
+  app.m_pRecentFileList = nullptr;
+}
+
 // ---------------------------------------------------------------- main frame
 
 IMPLEMENT_DYNCREATE(MainFrame, CMDIFrameWnd)
 
 BEGIN_MESSAGE_MAP(MainFrame, CMDIFrameWnd)
   ON_WM_CREATE()
+  ON_WM_DESTROY()
   ON_COMMAND_EX(ID_TEST_ROUTED, OnRouted)
 END_MESSAGE_MAP()
 
@@ -40,6 +68,11 @@ int MainFrame::OnCreate(CREATESTRUCT* cs) {
   tool.EnableDocking(CBRS_ALIGN_ANY);
   DockControlBar(&tool);
   return 0;
+}
+
+void MainFrame::OnDestroy() {
+  EventLog().push_back("main frame destroyed");
+  CMDIFrameWnd::OnDestroy();
 }
 
 bool MainFrame::OnRouted(UINT) {
@@ -70,6 +103,21 @@ BOOL StubDoc::OnOpenDocument(const char* path) {
   }
   openedPath = path;
   return TRUE;
+}
+
+BOOL StubDoc::CanCloseFrame(CFrameWnd* frame) {
+  EventLog().push_back("CanCloseFrame " + std::string(GetTitle()));
+  return CDocument::CanCloseFrame(frame);
+}
+
+BOOL StubDoc::SaveModified() {
+  EventLog().push_back("SaveModified " + std::string(GetTitle()));
+  return CDocument::SaveModified();
+}
+
+void StubDoc::OnCloseDocument() {
+  EventLog().push_back("OnCloseDocument " + std::string(GetTitle()));
+  CDocument::OnCloseDocument();
 }
 
 BOOL StubDoc::OnSaveDocument(const char*) {

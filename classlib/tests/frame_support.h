@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "clx/docmanager.h"
 #include "clx/document.h"
 #include "clx/mdi.h"
 #include "clx/statusbar.h"
@@ -23,6 +24,8 @@ namespace frametest {
 
 // Who saw ID_TEST_ROUTED, in order.
 std::vector<std::string>& RouteLog();
+// Steps of closing and opening, in order.
+std::vector<std::string>& EventLog();
 
 class TestApplication : public clx::test::TestApp {
 public:
@@ -34,6 +37,15 @@ protected:
 };
 
 TestApplication& App();
+
+// Templates "Picture" (.pic) and "Note" (.note) and a recent-file list of
+// four, for one test; the manager and the list go at the end.
+struct DocumentsScope {
+  DocumentsScope();
+  ~DocumentsScope();
+  CMultiDocTemplate* picture;
+  CMultiDocTemplate* note;
+};
 
 // Makes `w` the application's main window for one test.
 struct MainWindowScope {
@@ -49,6 +61,7 @@ public:
 
 protected:
   int OnCreate(CREATESTRUCT* cs);
+  void OnDestroy();
   bool OnRouted(UINT);
   DECLARE_MESSAGE_MAP()
 };
@@ -66,6 +79,9 @@ public:
 
   BOOL OnOpenDocument(const char* path) override;
   BOOL OnSaveDocument(const char* path) override;
+  BOOL CanCloseFrame(CFrameWnd* frame) override;
+  BOOL SaveModified() override;
+  void OnCloseDocument() override;
 
 protected:
   bool OnRouted(UINT);

@@ -43,7 +43,7 @@ TEST_F(GuiTest, DisabledCommandIsNotRunByItsAcceleratorAndToolbarFollowsIdleUpda
   f->ShowWindow(SW_SHOW);
   ASSERT_TRUE(PumpUntilIdle());  // idle pass 0 updates the bar
   EXPECT_FALSE(f->bar.GetToolBarCtrl().IsButtonEnabled(ID_FILE_SAVE));
-  EXPECT_FALSE(f->bar.GetToolBarCtrl().IsButtonEnabled(ID_FILE_NEW));  // no handler anywhere
+  EXPECT_TRUE(f->bar.GetToolBarCtrl().IsButtonEnabled(ID_FILE_NEW));  // the application's handler counts
   EXPECT_TRUE(f->bar.GetToolBarCtrl().IsButtonEnabled(ID_FILE_OPEN));
 
   PressKey(*f, 'S', kCtrl);  // disabled: dropped
@@ -182,8 +182,9 @@ TEST_F(GuiTest, MenuItemsWithoutHandlersAreGreyedAndPopupsFollowTheirFirstComman
   } cases[] = {
       // Settings: its first command's update handler disables it, handler or not;
       // Extras: its first command has no handler at all, and pop-ups are never auto-disabled.
-      {true, false, true, false, true, true, true, false},
-      {true, true, true, false, false, true, true, false},
+      // New has its handler in the application.
+      {true, false, false, false, true, true, true, false},
+      {true, true, false, false, false, true, true, false},
       {false, false, false, false, true, false, true, false},
   };
   for (const Case& c : cases) {

@@ -134,6 +134,44 @@ TEST_F(GuiTest, WindowCommandsTileTheChildrenAndAreOffWithoutChildren) {
   EXPECT_EQ(StubDoc::live, 0);
 }
 
+TEST_F(GuiTest, ToolBarButtonsShowTheirPromptWhenHoveredAndTheirTipOnRequest) {
+  MainFrame* main = NewMainFrame();
+  ASSERT_NE(main, nullptr);
+  MainWindowScope scope(main);
+  ASSERT_TRUE(PumpUntilIdle());
+  CRect save, open;
+  main->tool.GetItemRect(main->tool.CommandToIndex(ID_FILE_SAVE), &save);
+  main->tool.GetItemRect(main->tool.CommandToIndex(ID_FILE_OPEN), &open);
+  int message = main->status.CommandToIndex(0);
+  struct Case {
+    CPoint at;
+    UINT id;
+    const char* prompt;
+  } cases[] = {
+      {save.CenterPoint(), ID_FILE_SAVE, "Save the active document"},  // disabled buttons explain themselves too
+      {open.CenterPoint(), ID_FILE_OPEN, "Open an existing document"},
+      {CPoint(main->tool.GetClientRect().right - 2, 2), IDS_CLX_READY, "Ready"},  // off the buttons
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.prompt);
+    main->tool.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(c.at.x, c.at.y));
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(main->status.GetPaneText(message), c.prompt);
+    EXPECT_EQ(main->m_nIDLastMessage, c.id);
+  }
+
+  // The tip is the part of the command's string after the '\n'.
+  NMTTDISPINFOA tip{};
+  tip.hdr.hwndFrom = main->tool.GetToolBarCtrl().GetToolTips();
+  tip.hdr.idFrom = ID_FILE_SAVE;
+  tip.hdr.code = TTN_GETDISPINFOA;
+  main->SendMessage(WM_NOTIFY, ID_FILE_SAVE, reinterpret_cast<LPARAM>(&tip));
+  EXPECT_STREQ(tip.lpszText, "Save");
+  main->DestroyWindow();
+  ASSERT_TRUE(PumpUntilIdle());
+  TakeQuit();
+}
+
 TEST_F(GuiTest, ClosingAChildAsksToSaveAndCancelKeepsIt) {
   MainFrame* main = NewMainFrame();
   ASSERT_NE(main, nullptr);
