@@ -281,6 +281,10 @@ int32_t CSimModule::Info(SimNode* node, uint32_t count, uint32_t dataType, void*
         auto type = scenario_.capTypes.find(id);
         if (type != scenario_.capTypes.end())
             info.type = type->second;
+        if (std::find(scenario_.unterminated.begin(), scenario_.unterminated.end(), id) != scenario_.unterminated.end())
+            for (char& c : info.description)
+                if (c == '\0')
+                    c = 'X';
         std::memcpy(out + static_cast<size_t>(written) * sizeof(info), &info, sizeof(info));
         ++written;
     }

@@ -16,6 +16,7 @@
 //   refuse-reset / absent               the module refuses reset; no camera at the start
 //   fault duplicate-first|past-total|out-of-order|total-zero|ignored-first|disconnect-after K
 //   malform capcount N OBJECT | unterminated CAP | elemsize CAP N | listcount CAP N | captype CAP T
+//     (unterminated: the capability's description, text value and string entries lose their NULs)
 //
 // The inbox file is read and emptied at each poll; one action a line:
 //   shutter | disconnect | reconnect | battery LEVEL | dial CAP VALUE

@@ -639,6 +639,7 @@ TEST(SimModule, MalformedAnswersStayWithinTheCallersBuffers)
     const auto shutter = std::find_if(all.begin(), all.end(), [](const tagQzKAVOCapInfo& c) { return c.id == 0x8112; });
     ASSERT_NE(all.end(), shutter);
     EXPECT_EQ(99u, +shutter->type);
+    EXPECT_EQ(nullptr, std::memchr(shutter->description, 0, sizeof(shutter->description)));
     EXPECT_EQ(1u, CountLines(m.Trace(), {"get 0x8148 11 \"", "(unterminated) -> 0"}));
 }
 
