@@ -355,10 +355,8 @@ LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) {
 }
 
 void CFrameWnd::OnSetFocus(CWindow) {
-  if (m_pViewActive && m_pViewActive->m_hWnd)
-    m_pViewActive->SetFocus();
-  else
-    Default();
+  Default();  // an MDI child activates itself here
+  if (m_pViewActive && m_pViewActive->m_hWnd) m_pViewActive->SetFocus();
 }
 
 // ---------------------------------------------------------------- modal state
