@@ -43,7 +43,10 @@ uint32_t Walk(const JpegHuffmanTree& tree, const char* bits)
 // (size 0) and the AC codes "0" EOB, "10" ZRL, "110" run 0 size 1, around the given entropy bytes.
 std::vector<uint8_t> TinyGreyFile(const std::vector<uint8_t>& entropy)
 {
-    std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+    const uint8_t head[] = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+    std::vector<uint8_t> file;
+    file.reserve(256 + entropy.size());
+    file.insert(file.end(), head, head + sizeof head);
     file.insert(file.end(), 64, 1);
     const uint8_t rest[] = {0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08, 0x01, 0x01, 0x11, 0x00,
                             0xFF, 0xC4, 0x00, 0x14, 0x00, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
