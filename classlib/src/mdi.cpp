@@ -76,7 +76,10 @@ HACCEL CMDIFrameWnd::GetDefaultAccelerator() {
 }
 
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* msg) {
+  // The children's keys (Ctrl+F4, Ctrl+F6) only for keys pressed inside the
+  // client area: from a palette they would close or switch a document.
   if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && IsWindowEnabled() && m_hWndMDIClient &&
+      (msg->hwnd == m_hWndMDIClient || ::IsChild(m_hWndMDIClient, msg->hwnd)) &&
       ::TranslateMDISysAccel(m_hWndMDIClient, msg))
     return TRUE;
   return CFrameWnd::PreTranslateMessage(msg);

@@ -79,6 +79,29 @@ TEST_F(GuiTest, ActiveChildsAcceleratorsApplyAndADisabledCommandIsDropped) {
   TakeQuit();
 }
 
+TEST_F(GuiTest, ChildWindowKeysActOnlyOnKeysPressedInTheClientArea) {
+  MainFrame* main = NewMainFrame();
+  ASSERT_NE(main, nullptr);
+  MainWindowScope scope(main);
+  LogChild* child = nullptr;
+  OpenStub(main, "Kept", nullptr, &child);
+  ASSERT_NE(child, nullptr);
+  CWnd palette;
+  ASSERT_TRUE(palette.CreateEx(0, nullptr, "palette", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, main->m_hWnd, nullptr));
+  ASSERT_TRUE(PumpUntilIdle());
+  HWND h = child->m_hWnd;
+  PressKey(palette, VK_F4, kCtrl);  // reaches the frame through the owner, but is not the client's
+  EXPECT_TRUE(::IsWindow(h));
+  PressKey(*child->GetActiveView(), VK_F4, kCtrl);
+  ASSERT_TRUE(PumpUntilIdle());
+  EXPECT_FALSE(::IsWindow(h));
+  EXPECT_EQ(StubDoc::live, 0);
+  palette.DestroyWindow();
+  main->DestroyWindow();
+  ASSERT_TRUE(PumpUntilIdle());
+  TakeQuit();
+}
+
 TEST_F(GuiTest, MenuBarFollowsTheActiveChildsSharedMenu) {
   MainFrame* main = NewMainFrame();
   ASSERT_NE(main, nullptr);
