@@ -260,21 +260,22 @@ void CVorlatManager::FreeBuffer(uint8_t* buffer)
     freeList_.push_back(buffer);
 }
 
-void CVorlatManager::ClearAround(uint8_t* buffer, const VorlatTileSpan& w) const
+void CVorlatManager::ClearAround(uint8_t* buffer, const VorlatTileSpan& span) const
 {
-    const int64_t end = (static_cast<int64_t>(w.top) + w.rows) * w.rowBytes;
-    const bool fits = w.top >= 0 && w.rows >= 0 && w.rowBytes >= 0 && w.left >= 0 && w.bytes >= 0 &&
-                      static_cast<int64_t>(w.left) + w.bytes <= w.rowBytes && end <= tileBytes_;
+    const int64_t end = (static_cast<int64_t>(span.top) + span.rows) * span.rowBytes;
+    const bool fits = span.top >= 0 && span.rows >= 0 && span.rowBytes > 0 && span.left >= 0 && span.bytes >= 0 &&
+                      static_cast<int64_t>(span.left) + span.bytes <= span.rowBytes && end <= tileBytes_;
     if (!fits) {
         std::memset(buffer, 0, static_cast<size_t>(tileBytes_));
         return;
     }
-    std::memset(buffer, 0, static_cast<size_t>(w.top) * static_cast<size_t>(w.rowBytes));
-    const size_t after = static_cast<size_t>(w.rowBytes - w.left - w.bytes);
-    for (int32_t y = w.top; y < w.top + w.rows; ++y) {
-        uint8_t* row = buffer + static_cast<size_t>(y) * static_cast<size_t>(w.rowBytes);
-        std::memset(row, 0, static_cast<size_t>(w.left));
-        std::memset(row + w.left + w.bytes, 0, after);
+    const size_t rowBytes = static_cast<size_t>(span.rowBytes);
+    const size_t after = rowBytes - static_cast<size_t>(span.left) - static_cast<size_t>(span.bytes);
+    std::memset(buffer, 0, static_cast<size_t>(span.top) * rowBytes);
+    for (int32_t y = span.top; y < span.top + span.rows; ++y) {
+        uint8_t* row = buffer + static_cast<size_t>(y) * rowBytes;
+        std::memset(row, 0, static_cast<size_t>(span.left));
+        std::memset(row + span.left + span.bytes, 0, after);
     }
     std::memset(buffer + end, 0, static_cast<size_t>(tileBytes_ - end));
 }

@@ -124,7 +124,7 @@ private:
     IVorlatError* GetBuffer(bool allowAllocation, uint8_t** buffer);
     IVorlatError* GiveBuffer(CVorlatTile* tile, uint8_t** buffer);
     void FreeBuffer(uint8_t* buffer);
-    void ClearAround(uint8_t* buffer, const VorlatTileSpan& written) const;
+    void ClearAround(uint8_t* buffer, const VorlatTileSpan& span) const;
 
     // Page files.
     std::string PageFileName(size_t index) const;
