@@ -92,6 +92,9 @@ public:
   // attached windows it owns (palettes) and enables them again with itself.
   void BeginModalState();
   void EndModalState();
+  // A top-level frame and the attached frames it owns (palettes) look
+  // active together: one of them active keeps the others' captions active.
+  void NotifyFloatingFamily(BOOL active);
 
   DWORD m_dwFrameStyle = 0;  // FWS_ bits taken out of the Win32 style
 
@@ -118,6 +121,7 @@ protected:
   void OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu);
   void OnMenuSelect(UINT item, UINT flags, HMENU menu);
   void OnEnable(BOOL enable);
+  void OnActivate(UINT state, CWindow other, BOOL minimized);
   void OnDropFiles(HDROP drop);
   void OnSetFocus(CWindow old);
   LRESULT OnSetMessageString(WPARAM id, LPARAM text);

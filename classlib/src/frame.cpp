@@ -19,6 +19,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   ON_WM_INITMENUPOPUP()
   ON_WM_MENUSELECT()
   ON_WM_ENABLE()
+  ON_WM_ACTIVATE()
   ON_WM_DROPFILES()
   ON_WM_SETFOCUS()
   ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
@@ -400,6 +401,50 @@ void CFrameWnd::OnEnable(BOOL enable) {
     EndModalState();
   else
     BeginModalState();
+}
+
+// ---------------------------------------------------------------- activation of a frame family
+
+namespace {
+HWND FamilyRoot(HWND h) {
+  for (HWND owner = ::GetWindow(h, GW_OWNER); owner; owner = ::GetWindow(h, GW_OWNER)) h = owner;
+  return h;
+}
+
+bool IsFamilyFrame(HWND h, HWND root) {
+  CWnd* w = CWnd::FromHandlePermanent(h);
+  return w && w->AsFrameWnd() && !(::GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD) && FamilyRoot(h) == root;
+}
+
+struct Family {
+  HWND root;
+  HWND self;
+  std::vector<HWND> members;
+};
+
+BOOL CALLBACK CollectFamily(HWND h, LPARAM l) {
+  auto* family = reinterpret_cast<Family*>(l);
+  if (h != family->self && ::IsWindowVisible(h) && IsFamilyFrame(h, family->root)) family->members.push_back(h);
+  return TRUE;
+}
+}  // namespace
+
+void CFrameWnd::NotifyFloatingFamily(BOOL active) {
+  Family family{FamilyRoot(m_hWnd), m_hWnd, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CollectFamily, reinterpret_cast<LPARAM>(&family));
+  for (HWND h : family.members) ::SendMessageA(h, WM_NCACTIVATE, active, 0);
+}
+
+void CFrameWnd::OnActivate(UINT state, CWindow other, BOOL) {
+  Default();
+  if (GetStyle() & WS_CHILD) return;
+  if (state != WA_INACTIVE) {
+    NotifyFloatingFamily(TRUE);
+  } else if (other.m_hWnd && IsFamilyFrame(other, FamilyRoot(m_hWnd))) {
+    SendMessage(WM_NCACTIVATE, TRUE);  // activation stays in the family: keep looking active
+  } else {
+    NotifyFloatingFamily(FALSE);
+  }
 }
 
 // ---------------------------------------------------------------- closing, dropped files

@@ -313,4 +313,44 @@ TEST_F(GuiTest, DisabledFrameDisablesItsAttachedOwnedWindowsAndRestoresOnlyThose
   f->DestroyWindow();
 }
 
+// ---------------------------------------------------------------- activation
+
+TEST_F(GuiTest, OwnedFramesAndTheirOwnerLookActiveTogether) {
+  auto* main = new CFrameWnd;
+  ASSERT_TRUE(main->LoadFrame(IDR_TEST_FRAME, WS_OVERLAPPEDWINDOW));
+  main->SetWindowPos(nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
+  auto* palette = new CFrameWnd;
+  ASSERT_TRUE(palette->CreateEx(WS_EX_TOOLWINDOW, nullptr, "Palette", WS_POPUP | WS_CAPTION | WS_VISIBLE, 420, 20,
+                                160, 100, main->m_hWnd, nullptr));
+  auto* stranger = new CFrameWnd;
+  ASSERT_TRUE(stranger->CreateEx(0, nullptr, "Stranger", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 300, 200, 150,
+                                 nullptr, nullptr));
+  // A point of each caption's band that no title text covers.
+  auto caption = [](HWND h) {
+    clx::test::Image shot = clx::test::CaptureWindow(h, true);
+    return shot.PixelAt(shot.width * 3 / 4, ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYSMCAPTION) / 2);
+  };
+  auto activate = [](HWND h) {
+    ::SetForegroundWindow(h);
+    ::SetActiveWindow(h);
+    EXPECT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(::GetActiveWindow(), h);
+  };
+  activate(*stranger);
+  COLORREF mainInactive = caption(*main), paletteInactive = caption(*palette);
+  activate(*main);
+  COLORREF mainActive = caption(*main);
+  EXPECT_NE(mainActive, mainInactive);
+  EXPECT_NE(caption(*palette), paletteInactive);  // the palette follows its owner
+  activate(*palette);
+  EXPECT_NE(caption(*palette), paletteInactive);
+  EXPECT_EQ(caption(*main), mainActive);  // the owner stays active while its palette is
+  activate(*stranger);
+  EXPECT_EQ(caption(*main), mainInactive);
+  EXPECT_EQ(caption(*palette), paletteInactive);
+  stranger->DestroyWindow();
+  palette->DestroyWindow();
+  main->DestroyWindow();
+}
+
 }  // namespace
