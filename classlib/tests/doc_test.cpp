@@ -158,6 +158,17 @@ TEST_F(GuiTest, ASecondFrameOnADocumentNumbersBothAndClosesWithoutAsking) {
   ASSERT_TRUE(PumpUntilIdle());
   EXPECT_EQ(first->GetWindowText(), "shared.pic:1");
   EXPECT_EQ(second->GetWindowText(), "shared.pic:2");
+  EXPECT_TRUE(first->AddsToTitle());
+  EXPECT_FALSE(first->GetStyle() & FWS_ADDTOTITLE);  // the frame's bit, never Win32's
+
+  // A click into the other frame's view activates that frame and view.
+  auto* firstView = static_cast<LogView*>(first->GetActiveView());
+  ASSERT_NE(firstView, nullptr);
+  ASSERT_EQ(main->MDIGetActive(), second);
+  firstView->SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(main->m_hWnd), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+  ASSERT_TRUE(PumpUntilIdle());
+  EXPECT_EQ(main->MDIGetActive(), first);
+  EXPECT_EQ(main->GetActiveFrame()->GetActiveView(), firstView);
 
   doc->SetModifiedFlag();
   second->SendMessage(WM_CLOSE);  // the other frame still shows it: no question

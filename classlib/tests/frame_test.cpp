@@ -315,39 +315,53 @@ TEST_F(GuiTest, DisabledFrameDisablesItsAttachedOwnedWindowsAndRestoresOnlyThose
 
 // ---------------------------------------------------------------- activation
 
+// Remembers the caption state it was last told to draw (captions are drawn
+// only in a virtual desktop, so the state is read here rather than as pixels).
+class CaptionFrame : public CFrameWnd {
+public:
+  BOOL drawnActive = FALSE;
+
+protected:
+  BOOL OnNcActivate(BOOL active) {
+    drawnActive = active;
+    return static_cast<BOOL>(Default());
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CaptionFrame, CFrameWnd)
+  ON_WM_NCACTIVATE()
+END_MESSAGE_MAP()
+
 TEST_F(GuiTest, OwnedFramesAndTheirOwnerLookActiveTogether) {
-  auto* main = new CFrameWnd;
+  auto* main = new CaptionFrame;
   ASSERT_TRUE(main->LoadFrame(IDR_TEST_FRAME, WS_OVERLAPPEDWINDOW));
   main->SetWindowPos(nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
-  auto* palette = new CFrameWnd;
+  auto* palette = new CaptionFrame;
   ASSERT_TRUE(palette->CreateEx(WS_EX_TOOLWINDOW, nullptr, "Palette", WS_POPUP | WS_CAPTION | WS_VISIBLE, 420, 20,
                                 160, 100, main->m_hWnd, nullptr));
-  auto* stranger = new CFrameWnd;
+  auto* stranger = new CaptionFrame;
   ASSERT_TRUE(stranger->CreateEx(0, nullptr, "Stranger", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 300, 200, 150,
                                  nullptr, nullptr));
-  // A point of each caption's band that no title text covers.
-  auto caption = [](HWND h) {
-    clx::test::Image shot = clx::test::CaptureWindow(h, true);
-    return shot.PixelAt(shot.width * 3 / 4, ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYSMCAPTION) / 2);
+  struct Case {
+    CaptionFrame* activated;
+    BOOL mainActive, paletteActive, strangerActive;
+  } cases[] = {
+      {stranger, FALSE, FALSE, TRUE},
+      {main, TRUE, TRUE, FALSE},     // the palette follows its owner
+      {palette, TRUE, TRUE, FALSE},  // the owner stays active while its palette is
+      {stranger, FALSE, FALSE, TRUE},
+      {palette, TRUE, TRUE, FALSE},
   };
-  auto activate = [](HWND h) {
-    ::SetForegroundWindow(h);
-    ::SetActiveWindow(h);
-    EXPECT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(::GetActiveWindow(), h);
-  };
-  activate(*stranger);
-  COLORREF mainInactive = caption(*main), paletteInactive = caption(*palette);
-  activate(*main);
-  COLORREF mainActive = caption(*main);
-  EXPECT_NE(mainActive, mainInactive);
-  EXPECT_NE(caption(*palette), paletteInactive);  // the palette follows its owner
-  activate(*palette);
-  EXPECT_NE(caption(*palette), paletteInactive);
-  EXPECT_EQ(caption(*main), mainActive);  // the owner stays active while its palette is
-  activate(*stranger);
-  EXPECT_EQ(caption(*main), mainInactive);
-  EXPECT_EQ(caption(*palette), paletteInactive);
+  for (const Case& c : cases) {
+    ::SetForegroundWindow(*c.activated);
+    ::SetActiveWindow(*c.activated);
+    ASSERT_TRUE(PumpUntilIdle());
+    ASSERT_EQ(::GetActiveWindow(), c.activated->m_hWnd);
+    SCOPED_TRACE(c.activated->GetWindowText().str());
+    EXPECT_EQ(main->drawnActive, c.mainActive);
+    EXPECT_EQ(palette->drawnActive, c.paletteActive);
+    EXPECT_EQ(stranger->drawnActive, c.strangerActive);
+  }
   stranger->DestroyWindow();
   palette->DestroyWindow();
   main->DestroyWindow();
