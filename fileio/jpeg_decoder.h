@@ -57,9 +57,9 @@ void InverseDctReduced(int32_t* block, const uint32_t* quant, int32_t scale);
 // InverseDct8x8 in 64-bit arithmetic, for every block.
 void InverseDct8x8Portable(int32_t* block, const uint32_t* quant, int32_t scale);
 #if defined(__SSE2__)
-// Scale 1 in 32-bit lanes, with the same results; false, with the block
+// Scale 1 or 2 in 32-bit lanes, with the same results; false, with the block
 // untouched, when the block's sums could leave 32 bits.
-bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant);
+bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant, int32_t scale);
 #endif
 
 // Colour conversion of the decoder. Chroma terms of count samples: what Cb

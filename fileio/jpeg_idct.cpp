@@ -280,16 +280,21 @@ inline void ButterflyLanes(const __m128i* v, __m128i round, __m128i* lo, __m128i
 
 } // namespace
 
-bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant)
+bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant, int32_t scale)
 {
     // Coefficients and quantisers in 16-bit lanes, rows in v[0..7]; values that
-    // do not fit saturate, which only makes the bound below fail.
+    // do not fit saturate, which only makes the bound below fail. Scale 2 is
+    // the full transform of the low-frequency quarter, every other sample kept.
+    const bool half = scale == 2;
     __m128i c[8], q[8];
     __m128i sum = _mm_setzero_si128(), ac = _mm_setzero_si128();
     const __m128i zero = _mm_setzero_si128();
+    const __m128i quarter = _mm_set_epi32(0, 0, -1, -1);
     for (int r = 0; r < 8; ++r) {
         c[r] = _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * r)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * r + 4)));
+        if (half)
+            c[r] = r < 4 ? _mm_and_si128(c[r], quarter) : zero;
         q[r] = _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + 8 * r)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + 8 * r + 4)));
         // |c| q, unsigned, saturated at 65535 when it needs more than 16 bits.
@@ -303,8 +308,9 @@ bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant)
     }
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(ac, zero)) == 0xFFFF) {
         const int32_t value = FlatBlockValue(block[0], quant[0]);
-        for (int i = 0; i < 64; ++i)
-            block[i] = value;
+        for (int r = 0; r < (half ? 4 : 8); ++r)
+            for (int col = 0; col < (half ? 4 : 8); ++col)
+                block[8 * r + col] = value;
         return true;
     }
 
@@ -330,9 +336,9 @@ bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant)
     // Pass 2 takes 16-bit inputs: a result outside them (possible only for
     // coefficients that no 8-bit picture gives) goes the plain way.
     __m128i wide = _mm_setzero_si128();
-    const __m128i half = _mm_set1_epi32(0x8000);
+    const __m128i bias16 = _mm_set1_epi32(0x8000);
     for (int r = 0; r < 8; ++r) {
-        wide = _mm_or_si128(wide, _mm_or_si128(_mm_add_epi32(lo[r], half), _mm_add_epi32(hi[r], half)));
+        wide = _mm_or_si128(wide, _mm_or_si128(_mm_add_epi32(lo[r], bias16), _mm_add_epi32(hi[r], bias16)));
         v[r] = _mm_packs_epi32(lo[r], hi[r]);
     }
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_srli_epi32(wide, 16), zero)) != 0xFFFF)
@@ -345,6 +351,12 @@ bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant)
     for (int column = 0; column < 8; ++column)
         v[column] = _mm_packs_epi32(lo[column], hi[column]);
     Transpose(v);
+    if (half) {
+        // Rows and columns 0, 2, 4, 6 into the top-left 4 x 4.
+        for (int r = 0; r < 4; ++r)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * r), _mm_srai_epi32(_mm_slli_epi32(v[2 * r], 16), 16));
+        return true;
+    }
     for (int r = 0; r < 8; ++r) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * r), _mm_srai_epi32(_mm_unpacklo_epi16(v[r], v[r]), 16));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * r + 4), _mm_srai_epi32(_mm_unpackhi_epi16(v[r], v[r]), 16));
@@ -356,7 +368,7 @@ bool InverseDct8x8Sse2(int32_t* block, const uint32_t* quant)
 void InverseDct8x8(int32_t* block, const uint32_t* quant, int32_t scale)
 {
 #if defined(__SSE2__)
-    if (scale == 1 && InverseDct8x8Sse2(block, quant))
+    if (InverseDct8x8Sse2(block, quant, scale))
         return;
 #endif
     InverseDct8x8Portable(block, quant, scale);

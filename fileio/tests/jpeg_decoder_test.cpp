@@ -249,21 +249,23 @@ struct IdctTally {
     int64_t sse2 = 0;
 };
 
-// The block through both transforms; the SSE2 one either gives the plain
-// results or declines and leaves the block as it was.
+// The block through both transforms at scales 1 and 2; the SSE2 one either
+// gives the plain results or declines and leaves the block as it was.
 void CheckIdct(const int32_t* coefficients, const uint32_t* quant, IdctTally& tally)
 {
 #if defined(__SSE2__)
-    int32_t plain[64], sse2[64];
-    std::memcpy(plain, coefficients, sizeof plain);
-    std::memcpy(sse2, coefficients, sizeof sse2);
-    InverseDct8x8Portable(plain, quant, 1);
-    ++tally.blocks;
-    if (InverseDct8x8Sse2(sse2, quant)) {
-        ++tally.sse2;
-        ASSERT_EQ(0, std::memcmp(plain, sse2, sizeof plain)) << "block " << tally.blocks;
-    } else {
-        ASSERT_EQ(0, std::memcmp(coefficients, sse2, sizeof sse2)) << "block " << tally.blocks;
+    for (int32_t scale : {1, 2}) {
+        int32_t plain[64], sse2[64];
+        std::memcpy(plain, coefficients, sizeof plain);
+        std::memcpy(sse2, coefficients, sizeof sse2);
+        InverseDct8x8Portable(plain, quant, scale);
+        ++tally.blocks;
+        if (InverseDct8x8Sse2(sse2, quant, scale)) {
+            ++tally.sse2;
+            ASSERT_EQ(0, std::memcmp(plain, sse2, sizeof plain)) << "block " << tally.blocks << " scale " << scale;
+        } else {
+            ASSERT_EQ(0, std::memcmp(coefficients, sse2, sizeof sse2)) << "block " << tally.blocks << " scale " << scale;
+        }
     }
 #else
     (void)coefficients, (void)quant, (void)tally;
