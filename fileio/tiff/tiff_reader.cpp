@@ -873,7 +873,7 @@ IVorlatError* CTiffReader::WriteTiles(uint32_t first, uint32_t count, bool* done
 IVorlatError* CTiffReader::LoadBand(uint32_t first, uint32_t count)
 {
     // A band of whole tile rows goes straight into the tiles.
-    if (toTiles_ && first % tileSize_ == 0 && (count % tileSize_ == 0 || first + count == outHeight_)) {
+    if (toTiles_ && count > 0 && first % tileSize_ == 0 && (count % tileSize_ == 0 || first + count == outHeight_)) {
         // Rows as stored that lie together are handed over in one piece: the
         // image then knows that each tile is written whole.
         if (asStored_)
