@@ -88,6 +88,17 @@ public:
   BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* handlerInfo) override;
   LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override;
 
+  // Shift+F1 help mode: the cursor becomes the help cursor until a click,
+  // whose help id (WM_HELPHITTEST up from the window under it, or the
+  // non-client area's id) goes to WinHelp; Esc or losing the capture leaves.
+  bool m_bHelpMode = false;
+  void OnContextHelp();
+  void ExitHelpMode();
+  // The help id of what lies under `screen`: WM_HELPHITTEST to the window
+  // there and its parents until one answers, HID_BASE_NCAREAS + hit code
+  // on a non-client area; 0 for none.
+  static DWORD HelpIdAt(POINT screen);
+
   // Modal state: a top-level frame disabled by a modal loop disables the
   // attached windows it owns (palettes) and enables them again with itself.
   void BeginModalState();
@@ -126,6 +137,9 @@ protected:
   void OnSetFocus(CWindow old);
   LRESULT OnSetMessageString(WPARAM id, LPARAM text);
   LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);
+  LRESULT OnCommandHelp(WPARAM, LPARAM helpId);
+  LRESULT OnExitHelpMode(WPARAM, LPARAM);
+  BOOL OnCommand(WPARAM w, LPARAM l) override;
   LRESULT OnSizeParentIgnored(WPARAM, LPARAM) { return 0; }
   bool OnToolTipText(UINT id, NMHDR* nm, LRESULT* result);
   bool OnBarCheck(UINT id);

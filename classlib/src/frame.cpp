@@ -25,6 +25,9 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
   ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
   ON_MESSAGE(WM_SIZEPARENT, OnSizeParentIgnored)
+  ON_MESSAGE(WM_COMMANDHELP, OnCommandHelp)
+  ON_MESSAGE(WM_EXITHELPMODE, OnExitHelpMode)
+  ON_COMMAND(ID_CONTEXT_HELP, OnContextHelp)
   ON_NOTIFY_EX_ALL(TTN_GETDISPINFOA, OnToolTipText)
   ON_COMMAND_EX(ID_VIEW_TOOLBAR, OnBarCheck)
   ON_COMMAND_EX(ID_VIEW_STATUS_BAR, OnBarCheck)
@@ -79,6 +82,7 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
 }
 
 LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_CAPTURECHANGED && m_bHelpMode && reinterpret_cast<HWND>(l) != m_hWnd) m_bHelpMode = false;
   if (msg == WM_NCCREATE) {
     // The add-to-title bit is the frame's, not Win32's: keep it here, take it off the window.
     auto* cs = reinterpret_cast<CREATESTRUCT*>(l);
@@ -401,6 +405,115 @@ void CFrameWnd::OnEnable(BOOL enable) {
     EndModalState();
   else
     BeginModalState();
+}
+
+// ---------------------------------------------------------------- help mode
+
+DWORD CFrameWnd::HelpIdAt(POINT screen) {
+  HWND hit = ::WindowFromPoint(screen);
+  if (!hit || ::GetWindowThreadProcessId(hit, nullptr) != ::GetCurrentThreadId()) return 0;
+  LRESULT area = ::SendMessageA(hit, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
+  if (area != HTCLIENT) return area > 0 ? HID_BASE_NCAREAS + static_cast<DWORD>(area) : 0;
+  for (HWND h = hit; h; h = ::GetParent(h)) {
+    POINT client = screen;
+    ::ScreenToClient(h, &client);
+    if (LRESULT id = ::SendMessageA(h, WM_HELPHITTEST, 0, MAKELPARAM(client.x, client.y)))
+      return static_cast<DWORD>(id);
+  }
+  return 0;
+}
+
+void CFrameWnd::OnContextHelp() {
+  if (m_bHelpMode) return;
+  HCURSOR helpCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32651) /* IDC_HELP */);
+  m_bHelpMode = true;
+  SetCapture();
+  ::SetCursor(helpCursor);
+  DWORD helpId = 0;
+  bool clicked = false;
+  HWND self = m_hWnd;
+  while (m_bHelpMode && !clicked) {
+    MSG msg;
+    if (!::GetMessageA(&msg, nullptr, 0, 0)) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    switch (msg.message) {
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN: {
+        POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+        ::ClientToScreen(msg.hwnd, &at);
+        helpId = HelpIdAt(at);
+        clicked = true;
+        break;
+      }
+      case WM_NCLBUTTONDOWN:
+      case WM_NCRBUTTONDOWN:
+        helpId = HelpIdAt(POINT{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))});
+        clicked = true;
+        break;
+      case WM_KEYDOWN:
+        if (msg.wParam == VK_ESCAPE) {
+          m_bHelpMode = false;
+          break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+        break;
+      case WM_CANCELMODE:
+        m_bHelpMode = false;
+        break;
+      case WM_MOUSEMOVE:
+      case WM_NCMOUSEMOVE:
+      case WM_SETCURSOR:
+        ::SetCursor(helpCursor);
+        break;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_LBUTTONDBLCLK:
+        break;  // the click that ends the mode is the button going down
+      default:
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+        break;
+    }
+    if (!::IsWindow(self)) return;
+  }
+  ExitHelpMode();
+  if (helpId)
+    if (CWinApp* app = AfxGetApp()) app->WinHelp(helpId, HELP_CONTEXT);
+}
+
+void CFrameWnd::ExitHelpMode() {
+  if (!m_bHelpMode && ::GetCapture() != m_hWnd) return;
+  m_bHelpMode = false;
+  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+}
+
+LRESULT CFrameWnd::OnExitHelpMode(WPARAM, LPARAM) {
+  ExitHelpMode();
+  return 0;
+}
+
+// A menu command picked in help mode asks for its help instead of running.
+BOOL CFrameWnd::OnCommand(WPARAM w, LPARAM l) {
+  if (m_bHelpMode && l == 0 && LOWORD(w) != ID_CONTEXT_HELP) {
+    DWORD helpId = HID_BASE_COMMAND + LOWORD(w);
+    ExitHelpMode();
+    if (!SendMessage(WM_COMMANDHELP, 0, static_cast<LPARAM>(helpId)))
+      if (CWinApp* app = AfxGetApp()) app->WinHelp(helpId, HELP_CONTEXT);
+    return TRUE;
+  }
+  return CWnd::OnCommand(w, l);
+}
+
+// F1 asks here: the command of the menu item being tracked, if any.
+LRESULT CFrameWnd::OnCommandHelp(WPARAM, LPARAM helpId) {
+  if (helpId == 0 && m_nIDTracking != 0 && m_nIDTracking != IDS_CLX_READY)
+    helpId = HID_BASE_COMMAND + static_cast<LPARAM>(m_nIDTracking);
+  if (helpId == 0) return FALSE;
+  if (CWinApp* app = AfxGetApp()) app->WinHelp(static_cast<DWORD_PTR>(helpId), HELP_CONTEXT);
+  return TRUE;
 }
 
 // ---------------------------------------------------------------- activation of a frame family

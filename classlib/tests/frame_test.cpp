@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "clx/frame.h"
+#include "clx/help.h"
 #include "clx/statusbar.h"
 #include "clx/toolbar.h"
 #include "testing/gui_test.h"
-#include "tests/frame_ids.h"
+#include "tests/frame_support.h"
 
 namespace {
 
@@ -365,6 +366,68 @@ TEST_F(GuiTest, OwnedFramesAndTheirOwnerLookActiveTogether) {
   stranger->DestroyWindow();
   palette->DestroyWindow();
   main->DestroyWindow();
+}
+
+// ---------------------------------------------------------------- help mode
+
+class HelpChild : public CWnd {
+protected:
+  LRESULT OnHelpHitTest(WPARAM, LPARAM) { return 0x20001234; }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(HelpChild, CWnd)
+  ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
+END_MESSAGE_MAP()
+
+std::vector<DWORD_PTR> g_helpShown;
+bool RecordWinHelp(HWND, const char*, UINT cmd, DWORD_PTR data) {
+  if (cmd == HELP_CONTEXT) g_helpShown.push_back(data);
+  return true;
+}
+
+TEST_F(GuiTest, HelpModeShowsTheHelpOfWhatIsClickedNext) {
+  auto* f = new CFrameWnd;
+  ASSERT_TRUE(f->LoadFrame(IDR_TEST_FRAME, WS_OVERLAPPEDWINDOW));
+  f->SetWindowPos(nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
+  frametest::MainWindowScope scope(f);
+  HelpChild child;
+  ASSERT_TRUE(child.Create(nullptr, nullptr, WS_VISIBLE, CRect(10, 10, 110, 60), f, 7));
+  clx::SetHelpHandlers(nullptr, &RecordWinHelp);
+  ::SetForegroundWindow(*f);
+  ASSERT_TRUE(PumpUntilIdle());
+  CRect window = f->GetWindowRect();
+  CPoint caption(window.left + window.Width() / 2,
+                 window.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2);
+  struct Case {
+    const char* what;
+    HWND to;
+    UINT msg;
+    WPARAM w;
+    LPARAM l;
+    std::vector<DWORD_PTR> shown;
+  } cases[] = {
+      {"child answers", child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), {0x20001234}},
+      {"nobody answers", *f, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 200), {}},
+      {"caption", *f, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(caption.x, caption.y), {HID_BASE_NCAREAS + HTCAPTION}},
+      {"escape", *f, WM_KEYDOWN, VK_ESCAPE, 1, {}},
+      {"menu command", *f, WM_COMMAND, ID_FILE_OPEN, 0, {HID_BASE_COMMAND + ID_FILE_OPEN}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_helpShown.clear();
+    ::PostMessageA(c.to, c.msg, c.w, c.l);
+    f->PostMessage(WM_CANCELMODE);  // ends the mode should the input not
+    f->SendMessage(WM_COMMAND, ID_CONTEXT_HELP);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(g_helpShown, c.shown);
+    EXPECT_FALSE(f->m_bHelpMode);
+    EXPECT_NE(::GetCapture(), f->m_hWnd);
+  }
+  clx::SetHelpHandlers(nullptr, nullptr);
+  child.DestroyWindow();
+  f->DestroyWindow();
+  ASSERT_TRUE(PumpUntilIdle());
+  TakeQuit();
 }
 
 }  // namespace
