@@ -395,9 +395,11 @@ TEST_F(GuiTest, HelpModeShowsTheHelpOfWhatIsClickedNext) {
   clx::SetHelpHandlers(nullptr, &RecordWinHelp);
   ::SetForegroundWindow(*f);
   ASSERT_TRUE(PumpUntilIdle());
-  CRect window = f->GetWindowRect();
-  CPoint caption(window.left + window.Width() / 2,
-                 window.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2);
+  // The menu bar, just above the client area: Wine draws it also where a
+  // window manager draws the caption.
+  CPoint menuBar(40, 0);
+  f->ClientToScreen(&menuBar);
+  menuBar.y -= ::GetSystemMetrics(SM_CYMENU) / 2;
   struct Case {
     const char* what;
     HWND to;
@@ -408,7 +410,7 @@ TEST_F(GuiTest, HelpModeShowsTheHelpOfWhatIsClickedNext) {
   } cases[] = {
       {"child answers", child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), {0x20001234}},
       {"nobody answers", *f, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 200), {}},
-      {"caption", *f, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(caption.x, caption.y), {HID_BASE_NCAREAS + HTCAPTION}},
+      {"menu bar", *f, WM_NCLBUTTONDOWN, HTMENU, MAKELPARAM(menuBar.x, menuBar.y), {HID_BASE_NCAREAS + HTMENU}},
       {"escape", *f, WM_KEYDOWN, VK_ESCAPE, 1, {}},
       {"menu command", *f, WM_COMMAND, ID_FILE_OPEN, 0, {HID_BASE_COMMAND + ID_FILE_OPEN}},
   };
