@@ -214,6 +214,29 @@ TEST(RecentFileListTest, AddsToTheTopWithoutDuplicatesAndShortensForDisplay) {
   }
 }
 
+TEST_F(GuiTest, RecentFileListKeepsItsFilesInTheApplicationProfile) {
+  CWinApp& app = App();
+  app.SetRegistryKey("Tessaline Tests");
+  {
+    CRecentFileList written(0, "Recent File List", "File%d", 4);
+    written.Add("c:\\first.pic");
+    written.Add("c:\\second.note");
+    written.WriteList();
+  }
+  EXPECT_EQ(app.GetProfileString("Recent File List", "File1"), "c:\\second.note");
+  CRecentFileList read(0, "Recent File List", "File%d", 4);
+  read.ReadList();
+  EXPECT_EQ(read[0], "c:\\second.note");
+  EXPECT_EQ(read[1], "c:\\first.pic");
+  EXPECT_TRUE(read[2].IsEmpty());
+  // A shorter list written over it leaves no stale entry behind.
+  read.Remove(0);
+  read.Remove(0);
+  read.WriteList();
+  EXPECT_EQ(app.GetProfileString("Recent File List", "File1", "none"), "none");
+  app.WriteProfileString("Recent File List", nullptr, nullptr);
+}
+
 std::vector<std::string> MenuTexts(HMENU menu) {
   std::vector<std::string> texts;
   for (int i = 0, n = ::GetMenuItemCount(menu); i < n; ++i) {
