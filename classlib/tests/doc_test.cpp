@@ -353,6 +353,32 @@ TEST_F(GuiTest, FileOpenTakesTheNameFromTheFileDialog) {
   CloseMain(main);
 }
 
+TEST_F(GuiTest, SaveAsTakesTheNewNameFromTheFileDialog) {
+  DocumentsScope documents;
+  MainFrame* main = NewMainFrame();
+  ASSERT_NE(main, nullptr);
+  MainWindowScope scope(main);
+  main->SendMessage(WM_COMMAND, ID_FILE_NEW);
+  auto* doc = static_cast<StubDoc*>(main->GetActiveDocument());
+  ASSERT_NE(doc, nullptr);
+  doc->SetModifiedFlag();
+  char folder[MAX_PATH] = "";
+  ::GetTempPathA(MAX_PATH, folder);
+  std::string path = std::string(folder) + "clx_saved.pic";
+  {
+    FileDialogScript dialog(path);
+    main->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS);
+  }
+  ASSERT_TRUE(PumpUntilIdle());
+  EXPECT_EQ(doc->saves, 1);
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ(doc->GetPathName().CompareNoCase(path.c_str()), 0);
+  EXPECT_EQ(doc->GetTitle(), "clx_saved.pic");
+  EXPECT_EQ(FrameOf(doc)->GetWindowText(), "clx_saved.pic");
+  EXPECT_EQ((*App().m_pRecentFileList)[0].CompareNoCase(path.c_str()), 0);
+  CloseMain(main);
+}
+
 // A shell drop as the shell builds it: DROPFILES, then the paths, each ended by a zero, then one more zero.
 HDROP MakeDrop(const std::vector<std::string>& paths) {
   size_t bytes = sizeof(DROPFILES) + 1;
