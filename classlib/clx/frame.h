@@ -140,7 +140,6 @@ protected:
   LRESULT OnCommandHelp(WPARAM, LPARAM helpId);
   LRESULT OnExitHelpMode(WPARAM, LPARAM);
   BOOL OnCommand(WPARAM w, LPARAM l) override;
-  LRESULT OnSizeParentIgnored(WPARAM, LPARAM) { return 0; }
   bool OnToolTipText(UINT id, NMHDR* nm, LRESULT* result);
   bool OnBarCheck(UINT id);
   void OnUpdateControlBarMenu(CCmdUI* ui);

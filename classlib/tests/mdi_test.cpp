@@ -132,6 +132,38 @@ TEST_F(GuiTest, MenuBarFollowsTheActiveChildsSharedMenu) {
   EXPECT_TRUE(::IsMenu(picture));  // the shared menu outlives the frame that showed it
 }
 
+class ScrollingMainFrame : public MainFrame {
+public:
+  BOOL PreCreateWindow(CREATESTRUCT& cs) override {
+    cs.style |= WS_HSCROLL | WS_VSCROLL;
+    return MainFrame::PreCreateWindow(cs);
+  }
+};
+
+TEST_F(GuiTest, TheFramesScrollBarsGoToTheClientAreaAndAMaximisedChildIsReported) {
+  auto* main = new ScrollingMainFrame;
+  ASSERT_TRUE(main->LoadFrame(IDR_TEST_FRAME, WS_OVERLAPPEDWINDOW));
+  main->SetWindowPos(nullptr, 0, 0, 600, 400, SWP_NOZORDER | SWP_SHOWWINDOW);
+  MainWindowScope scope(main);
+  EXPECT_FALSE(main->GetStyle() & (WS_HSCROLL | WS_VSCROLL));
+  EXPECT_EQ(CWindow(main->m_hWndMDIClient).GetStyle() & (WS_HSCROLL | WS_VSCROLL),
+            static_cast<DWORD>(WS_HSCROLL | WS_VSCROLL));
+  EXPECT_EQ(CWindow(main->m_hWndMDIClient).GetDlgCtrlID(), AFX_IDW_PANE_FIRST);
+  LogChild* child = nullptr;
+  OpenStub(main, "Big", nullptr, &child);
+  ASSERT_NE(child, nullptr);
+  BOOL maximized = TRUE;
+  EXPECT_EQ(main->MDIGetActive(&maximized), child);
+  EXPECT_FALSE(maximized);
+  child->MDIMaximize();
+  ASSERT_TRUE(PumpUntilIdle());
+  EXPECT_EQ(main->MDIGetActive(&maximized), child);
+  EXPECT_TRUE(maximized);
+  main->DestroyWindow();
+  ASSERT_TRUE(PumpUntilIdle());
+  TakeQuit();
+}
+
 TEST_F(GuiTest, WindowCommandsTileTheChildrenAndAreOffWithoutChildren) {
   MainFrame* main = NewMainFrame();
   ASSERT_NE(main, nullptr);
