@@ -53,6 +53,7 @@ protected:
   UINT m_nFlyBy = 0;  // command shown as the fly-by prompt, 0 = none
 
   void UpdateFlyBy(CPoint client);
+  void WrapButtons();
 };
 
 // A tool bar button's state while a handler decides it.

@@ -20,8 +20,25 @@ BOOL CToolBar::Create(CWnd* parent, DWORD style, UINT id) {
 
 void CToolBar::SetBarStyle(DWORD style) {
   CControlBar::SetBarStyle(style);
-  if (HWND tips = m_hWnd ? GetToolBarCtrl().GetToolTips() : nullptr)
-    ::SendMessageA(tips, TTM_ACTIVATE, (m_dwStyle & CBRS_TOOLTIPS) != 0, 0);
+  if (!m_hWnd) return;
+  if (HWND tips = GetToolBarCtrl().GetToolTips()) ::SendMessageA(tips, TTM_ACTIVATE, (m_dwStyle & CBRS_TOOLTIPS) != 0, 0);
+  WrapButtons();
+}
+
+// On the left or right side every button ends a row, so the buttons stand in a column.
+void CToolBar::WrapButtons() {
+  bool column = (m_dwStyle & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) != 0;
+  for (int i = 0, n = GetCount(); i < n; ++i) {
+    TBBUTTON b{};
+    if (!GetToolBarCtrl().GetButton(i, &b)) continue;
+    BYTE state = column ? b.fsState | TBSTATE_WRAP : b.fsState & ~TBSTATE_WRAP;
+    if (state == b.fsState) continue;
+    TBBUTTONINFOA info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_BYINDEX | TBIF_STATE;
+    info.fsState = state;
+    SendMessage(TB_SETBUTTONINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+  }
 }
 
 BOOL CToolBar::LoadToolBar(UINT id) {
@@ -59,6 +76,7 @@ BOOL CToolBar::LoadToolBar(UINT id) {
     }
   }
   if (!SendMessage(TB_ADDBUTTONSA, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(buttons.data()))) return FALSE;
+  WrapButtons();
   if (CFrameWnd* frame = GetDockingFrame()) frame->RecalcLayout();
   return TRUE;
 }
@@ -90,16 +108,19 @@ void CToolBar::SetButtonStyle(int index, UINT style) {
 
 CSize CToolBar::CalcFixedLayout(BOOL stretch, BOOL horizontal) {
   int count = GetCount();
-  CRect first, last;
-  if (count > 0) {
-    GetItemRect(0, &first);
-    GetItemRect(count - 1, &last);
+  if (count == 0) return horizontal ? CSize(stretch ? 32767 : 0, m_sizeButton.cy + 4)
+                                    : CSize(m_sizeButton.cx + 4, stretch ? 32767 : 0);
+  // The buttons' extent, with their own margin before them repeated after them.
+  CRect first, all;
+  GetItemRect(0, &first);
+  for (int i = 0; i < count; ++i) {
+    CRect item;
+    GetItemRect(i, &item);
+    all |= item;
   }
-  // The buttons' own margin above them is repeated below.
-  int thickness = count > 0 ? first.bottom + first.top : m_sizeButton.cy + 4;
-  int length = count > 0 ? last.right + first.left : 0;
-  if (horizontal) return CSize(stretch ? 32767 : length, thickness);
-  return CSize(m_sizeButton.cx + 4, stretch ? 32767 : count * m_sizeButton.cy);
+  CSize size(all.right + first.left, all.bottom + first.top);
+  if (horizontal) return CSize(stretch ? 32767 : size.cx, size.cy);
+  return CSize(size.cx, stretch ? 32767 : size.cy);
 }
 
 void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {

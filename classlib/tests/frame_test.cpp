@@ -144,6 +144,19 @@ TEST_F(GuiTest, LayoutGivesBarsTheirSidesAndThePaneWhatIsLeft) {
   EXPECT_EQ(tool.bottom, client.bottom);
   EXPECT_EQ(ChildRect(*f, f->status).bottom, tool.top);
   EXPECT_EQ(ChildRect(*f, f->pane).top, 0);
+
+  // On the left its buttons stand in a column and the strip and pane move right.
+  f->DockControlBar(&f->tool, CBRS_ALIGN_LEFT);
+  tool = ChildRect(*f, f->tool);
+  CRect firstButton, lastButton;
+  f->tool.GetItemRect(0, &firstButton);
+  f->tool.GetItemRect(f->tool.GetCount() - 1, &lastButton);
+  EXPECT_EQ(tool.left, 0);
+  EXPECT_LT(tool.Width(), 2 * firstButton.Width());
+  EXPECT_GT(lastButton.top, firstButton.top);
+  EXPECT_EQ(lastButton.left, firstButton.left);
+  EXPECT_EQ(ChildRect(*f, f->strip).left, tool.right);
+  EXPECT_EQ(ChildRect(*f, f->pane).left, tool.right + 30);
   f->DestroyWindow();
 }
 
