@@ -38,7 +38,7 @@ namespace demosaic {
 
 size_t CHighQualityKernel::BytesPerColumn() const
 {
-    return 12 * 4 + 5 * 16 + 12 * 8 + 8 + 3 * 4 + 10 * 8 + 9 * 4 + 2 + 1 + 3 * 4 + 4 * 6;
+    return 12 * 4 + 5 * 16 + 12 * 8 + 8 + 3 * 4 + 10 * 8 + 9 * 4 + 2 + 1 + 3 * 4 + kColourRows * 6;
 }
 
 bool CHighQualityKernel::Reserve(int32_t colourColumns)
@@ -49,7 +49,7 @@ bool CHighQualityKernel::Reserve(int32_t colourColumns)
                          CRingBlock::Bytes<int32_t>(3, w) + CRingBlock::Bytes<int32_t>(10, 2 * w) +
                          CRingBlock::Bytes<int32_t>(9, w) + CRingBlock::Bytes<uint8_t>(2, w) +
                          CRingBlock::Bytes<uint8_t>(1, w) + CRingBlock::Bytes<int32_t>(3, w) +
-                         CRingBlock::Bytes<uint16_t>(4, 3 * w);
+                         CRingBlock::Bytes<uint16_t>(kColourRows, 3 * w);
     if (!block_.Reserve(bytes))
         return false;
     columns_ = w;
@@ -70,7 +70,7 @@ void CHighQualityKernel::Start(int32_t firstColumn, const uint32_t* const* table
     block_.Carve(&flag_, 2, w);
     block_.Carve(&refined_, 1, w);
     block_.Carve(&luma_, 3, w);
-    block_.Carve(&colour_, 4, 3 * w);
+    block_.Carve(&colour_, kColourRows, 3 * w);
     left_ = firstColumn - Reach();
     for (int32_t c = 0; c < 3; ++c)
         tables_[c] = tables[c];

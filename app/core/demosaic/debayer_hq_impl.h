@@ -14,8 +14,13 @@ public:
     static constexpr int32_t kClassLag = 3;
     static constexpr int32_t kFlagLag = 10;
     static constexpr int32_t kColourLag = 11;
+    // The row driver reads Reach() rows past a colour row, one more than the
+    // colour lag, and resampling still weighs the row above it then: four
+    // rows would already hold the newest row in that one's place.
+    static constexpr int32_t kReach = 12;
+    static constexpr int32_t kColourRows = 4 + kReach - kColourLag;
 
-    int32_t Reach() const override { return 12; }
+    int32_t Reach() const override { return kReach; }
     size_t BytesPerColumn() const override;
     bool Reserve(int32_t colourColumns) override;
     void Start(int32_t firstColumn, const uint32_t* const* tables) override;
@@ -55,7 +60,7 @@ private:
     Ring<uint8_t> flag_;        // 2 rows
     Ring<uint8_t> refined_;     // 1 row
     Ring<int32_t> luma_;        // 3 rows
-    Ring<uint16_t> colour_;     // 4 rows
+    Ring<uint16_t> colour_;     // kColourRows rows
     int32_t columns_ = 0;
     int32_t left_ = 0;
     const uint32_t* tables_[3] = {};

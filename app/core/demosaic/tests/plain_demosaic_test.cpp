@@ -1,7 +1,9 @@
 // Both filters against a plain whole-image rendering of their stages, written
 // straight from the stage rules over full 2-D planes: the row rings, their
 // lags and their column offsets must give the same pixels bit for bit.
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "app/core/demosaic/debayer_hq.h"
 #include "app/core/demosaic/debayer_single.h"
@@ -260,6 +262,68 @@ TEST(DeBayerPlain, RingKernelsEqualThePlainStagesOverWholePlanes)
             }
             EXPECT_GT(compared, 3000);
         }
+    }
+    manager->Destroy();
+}
+
+// The resampled output against a plain 4 x 2 weighting of the unresampled
+// output: rows chosen and weighted by row phase, pixel pairs by column phase
+// with one extra step after every third pixel, and the crop's origin setting
+// both phases. The ring driver's own bookkeeping of rows is what this checks.
+TEST(DeBayerPlain, ResamplingWeighsTheUnresampledPixelsByPhase)
+{
+    IVorlatManager* manager = MakeManager(16384);
+    const Mosaic mosaic = Scene(121, 97, 23);
+    const RECT source{0, 0, mosaic.width, mosaic.height};
+    // Over 16384 by row phase (cubic at 0, 2/3, 1/3), over 4 by column phase.
+    const int64_t rowWeights[3][4] = {{0, 16384, 0, 0}, {-607, 5461, 12743, -1213}, {-1213, 12743, 5461, -607}};
+    const int64_t columnWeights[3][2] = {{3, 1}, {2, 2}, {1, 3}};
+    struct Case {
+        bool highQuality;
+        RECT crop;
+    } cases[] = {{false, {0, 0, 0, 0}}, {false, {7, 11, 107, 91}}, {true, {0, 0, 0, 0}}, {true, {5, 4, 95, 104}}};
+    for (const Case& k : cases) {
+        auto make = [&]() -> std::unique_ptr<CDeBayerBase> {
+            if (k.highQuality)
+                return std::make_unique<CDeBayerSingleHQ4Filter>(manager);
+            return std::make_unique<CDeBayerSingleFilter>(manager);
+        };
+        auto plain = make();
+        int32_t pw = 0, ph = 0;
+        const std::vector<uint16_t> flat = Reference(*plain, mosaic, &pw, &ph);
+        auto resampled = make();
+        DEMOSAIC_OK(resampled->SetResample(true, &source, false));
+        DEMOSAIC_OK(resampled->SetCropRect(k.crop, &source, false));
+        const RECT crop = resampled->GetCropRect();
+        int32_t width = 0, height = 0;
+        const std::vector<uint16_t> out = Reference(*resampled, mosaic, &width, &height);
+        int64_t compared = 0;
+        for (int32_t y = 0; y < height; ++y) {
+            const int32_t uy = y + crop.top;  // row of the uncropped output
+            const int32_t row = 2 * uy / 3;   // the unresampled row of weight 16384 at phase 0
+            if (row < 1 || row + 2 >= ph)
+                continue;
+            for (int32_t x = 0; x < width; ++x) {
+                const int32_t ux = x + crop.left;
+                const int32_t column = 4 * ux / 3;
+                if (column + 1 >= pw)
+                    continue;
+                for (int32_t c = 0; c < 3; ++c) {
+                    int64_t mix[2] = {0, 0};
+                    for (int32_t j = 0; j < 2; ++j)
+                        for (int32_t i = 0; i < 4; ++i)
+                            mix[j] += rowWeights[uy % 3][i] *
+                                      flat[3 * (static_cast<size_t>(row - 1 + i) * pw + column + j) + c];
+                    const int64_t value =
+                        (columnWeights[ux % 3][0] * mix[0] + columnWeights[ux % 3][1] * mix[1]) / 65536;
+                    ASSERT_EQ(out[3 * (static_cast<size_t>(y) * width + x) + c], std::clamp<int64_t>(value, 0, 65535))
+                        << (k.highQuality ? "high quality" : "single pass") << " crop at " << crop.left << ","
+                        << crop.top << ", pixel " << x << "," << y << " channel " << c;
+                }
+                ++compared;
+            }
+        }
+        EXPECT_GT(compared, 6000);
     }
     manager->Destroy();
 }
