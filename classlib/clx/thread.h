@@ -26,6 +26,8 @@ public:
   DWORD SuspendThread() { return ::SuspendThread(m_hThread); }
   BOOL SetThreadPriority(int priority) { return ::SetThreadPriority(m_hThread, priority); }
   int GetThreadPriority() const { return ::GetThreadPriority(m_hThread); }
+  // To the thread's queue (no window): PreTranslateMessage sees it with a null hwnd.
+  BOOL PostThreadMessage(UINT msg, WPARAM w, LPARAM l) { return ::PostThreadMessageA(m_nThreadID, msg, w, l); }
 
   virtual BOOL InitInstance() { return FALSE; }
   virtual int Run();

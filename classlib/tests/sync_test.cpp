@@ -92,6 +92,32 @@ TEST(SyncTest, EventsSemaphoresAndMutexes) {
   EXPECT_EQ(TryOnWorker(second), 1);
 }
 
+TEST(SyncTest, NamedEventsAndSemaphoresAreSharedByName) {
+  std::string prefix = "clx_test_" + std::to_string(::GetCurrentProcessId());
+  CEvent event(FALSE, TRUE, (prefix + "_event").c_str());
+  EXPECT_FALSE(event.m_bAlreadyExisted);
+  CEvent sameEvent(FALSE, TRUE, (prefix + "_event").c_str());
+  EXPECT_TRUE(sameEvent.m_bAlreadyExisted);
+  CEvent otherEvent(FALSE, TRUE, (prefix + "_other").c_str());
+  EXPECT_FALSE(otherEvent.m_bAlreadyExisted);
+  sameEvent.SetEvent();
+  EXPECT_TRUE(event.Lock(0));
+  EXPECT_FALSE(otherEvent.Lock(0));
+  event.ResetEvent();
+  EXPECT_FALSE(sameEvent.Lock(0));
+
+  CSemaphore semaphore(1, 2, (prefix + "_semaphore").c_str());
+  EXPECT_FALSE(semaphore.m_bAlreadyExisted);
+  CSemaphore sameSemaphore(0, 2, (prefix + "_semaphore").c_str());  // counts of an existing one are its own
+  EXPECT_TRUE(sameSemaphore.m_bAlreadyExisted);
+  EXPECT_TRUE(sameSemaphore.Lock(0));
+  EXPECT_FALSE(semaphore.Lock(0));
+  LONG previous = -1;
+  EXPECT_TRUE(semaphore.Unlock(2, &previous));
+  EXPECT_EQ(previous, 0);
+  EXPECT_FALSE(sameSemaphore.Unlock(1, nullptr)) << "beyond the maximum of 2";
+}
+
 // A worker that sends to a window of the waiting thread: a plain wait would
 // deadlock, the servicing wait runs the sent message.
 struct SendTarget : CWnd {
