@@ -153,6 +153,15 @@ TEST_F(GuiTest, HelpRequestsGoToTheMainWindowAndFailureIsReported) {
   frame.DestroyWindow();
 }
 
+// The system's engine, loaded on first use: a help file that is not there
+// opens nothing and answers null (the caller then reports that help failed).
+TEST_F(GuiTest, HtmlHelpWithoutItsFileOpensNoWindow) {
+  clx::SetHelpHandlers(nullptr, nullptr);
+  for (const char* topic : {"C:\\no such folder\\Tessaline.chm::/index.html>mainwin",
+                            "C:\\no such folder\\Tessaline.chm::/menu.html#File_Open>mainwin"})
+    EXPECT_EQ(clx::HtmlHelpDisplayTopic(::GetDesktopWindow(), topic), nullptr) << topic;
+}
+
 TEST_F(GuiTest, F1ArrivesAsWmHelpForTheFocusedControl) {
   Counter w;
   ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr));
