@@ -106,6 +106,9 @@ public:
   // A top-level frame and the attached frames it owns (palettes) look
   // active together: one of them active keeps the others' captions active.
   void NotifyFloatingFamily(BOOL active);
+  // Whether this frame, owned by another, takes part in that family's
+  // activation (a mini-frame only with MFS_SYNCACTIVE).
+  virtual bool SyncsFamilyActivation() const { return true; }
 
   DWORD m_dwFrameStyle = 0;  // FWS_ bits taken out of the Win32 style
 

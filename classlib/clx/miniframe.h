@@ -24,6 +24,7 @@ public:
   BOOL CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect,
                 CWnd* owner = nullptr, UINT id = 0);
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  bool SyncsFamilyActivation() const override { return (m_dwFrameStyle & MFS_SYNCACTIVE) != 0; }
 
   DWORD GetMiniFrameStyle() const {
     return m_dwFrameStyle & (MFS_SYNCACTIVE | MFS_4THICKFRAME | MFS_THICKFRAME | MFS_MOVEFRAME);

@@ -525,7 +525,9 @@ HWND FamilyRoot(HWND h) {
 
 bool IsFamilyFrame(HWND h, HWND root) {
   CWnd* w = CWnd::FromHandlePermanent(h);
-  return w && w->AsFrameWnd() && !(::GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD) && FamilyRoot(h) == root;
+  CFrameWnd* frame = w ? w->AsFrameWnd() : nullptr;
+  return frame && frame->SyncsFamilyActivation() && !(::GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD) &&
+         FamilyRoot(h) == root;
 }
 
 struct Family {

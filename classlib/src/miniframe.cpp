@@ -49,11 +49,9 @@ BOOL CMiniFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
 // active one); the frame family says it to the others. While the family is
 // active, the first is overruled until WM_ACTIVATE tells where activation went.
 BOOL CMiniFrameWnd::OnNcActivate(BOOL active) {
-  bool sync = (m_dwFrameStyle & MFS_SYNCACTIVE) != 0;
+  if (!SyncsFamilyActivation()) return static_cast<BOOL>(Default());
   bool fromSystem = ::GetActiveWindow() == m_hWnd;
-  if (!sync) {
-    active = active && fromSystem;  // family notices are not for it
-  } else if (active) {
+  if (active) {
     m_bFamilyActive = true;
   } else if (!fromSystem) {
     m_bFamilyActive = false;
@@ -65,7 +63,7 @@ BOOL CMiniFrameWnd::OnNcActivate(BOOL active) {
 }
 
 void CMiniFrameWnd::OnActivate(UINT state, CWindow other, BOOL minimized) {
-  if (!(m_dwFrameStyle & MFS_SYNCACTIVE)) {
+  if (!SyncsFamilyActivation()) {
     Default();
     return;
   }
@@ -78,7 +76,9 @@ void CMiniFrameWnd::OnActivate(UINT state, CWindow other, BOOL minimized) {
   // Activation went outside the family: the frame told the others, and this
   // one, no longer overruled, draws inactive too.
   CWnd* to = other.m_hWnd ? CWnd::FromHandlePermanent(other) : nullptr;
-  bool staysInFamily = to && to->AsFrameWnd() && !(to->GetStyle() & WS_CHILD) && RootOwner(other) == RootOwner(m_hWnd);
+  CFrameWnd* toFrame = to ? to->AsFrameWnd() : nullptr;
+  bool staysInFamily = toFrame && toFrame->SyncsFamilyActivation() && !(toFrame->GetStyle() & WS_CHILD) &&
+                       RootOwner(other) == RootOwner(m_hWnd);
   if (!staysInFamily && wasFamilyActive) {
     m_bFamilyActive = false;
     SendMessage(WM_NCACTIVATE, FALSE);

@@ -72,20 +72,24 @@ TEST_F(GuiTest, SynchronisedPalettesAndTheirOwnerLookActiveTogether) {
   ASSERT_TRUE(curves->Create(nullptr, "Curves", kPaletteStyle | WS_VISIBLE, CRect(420, 10, 580, 110), main));
   auto* info = new Palette;
   ASSERT_TRUE(info->Create(nullptr, "Information", kPaletteStyle | WS_VISIBLE, CRect(420, 130, 580, 230), main));
+  // Owned too, but not synchronised: it is no part of the family.
+  auto* loupe = new Palette;
+  ASSERT_TRUE(loupe->Create(nullptr, "Loupe", (kPaletteStyle & ~MFS_SYNCACTIVE) | WS_VISIBLE,
+                            CRect(420, 250, 580, 350), main));
   auto* stranger = new MainFrame;
   ASSERT_TRUE(stranger->CreateEx(0, nullptr, "Stranger", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 300, 200, 150,
                                  nullptr, nullptr));
   struct Case {
     CFrameWnd* activated;
-    BOOL family;  // main and both palettes
+    BOOL family;  // main and both synchronised palettes
   } cases[] = {
-      {stranger, FALSE}, {main, TRUE}, {curves, TRUE}, {info, TRUE},  {main, TRUE},
-      {stranger, FALSE}, {info, TRUE}, {curves, TRUE}, {stranger, FALSE},
+      {stranger, FALSE}, {main, TRUE}, {curves, TRUE},  {info, TRUE},     {main, TRUE},  {stranger, FALSE},
+      {info, TRUE},      {loupe, FALSE}, {curves, TRUE}, {loupe, FALSE}, {main, TRUE}, {stranger, FALSE},
   };
   CFrameWnd* last = nullptr;
   for (const Case& c : cases) {
     for (auto* f : {main, stranger}) f->drawn.clear();
-    for (auto* p : {curves, info}) p->drawn.clear();
+    for (auto* p : {curves, info, loupe}) p->drawn.clear();
     ::SetForegroundWindow(*c.activated);
     ::SetActiveWindow(*c.activated);
     ASSERT_TRUE(PumpUntilIdle());
@@ -94,15 +98,17 @@ TEST_F(GuiTest, SynchronisedPalettesAndTheirOwnerLookActiveTogether) {
     EXPECT_EQ(main->Active(), c.family);
     EXPECT_EQ(curves->Active(), c.family);
     EXPECT_EQ(info->Active(), c.family);
-    EXPECT_EQ(stranger->Active(), !c.family);
+    EXPECT_EQ(stranger->Active(), c.activated == stranger);
+    EXPECT_EQ(loupe->Active(), c.activated == loupe);
     // Moving between palettes draws their captions inactive not even for a moment.
-    if (c.family && last && last != stranger) {
+    if (c.family && last && last != stranger && last != loupe) {
       for (auto* p : {curves, info})
         for (BOOL state : p->drawn) EXPECT_TRUE(state) << p->GetWindowText().str();
     }
     last = c.activated;
   }
   stranger->DestroyWindow();
+  loupe->DestroyWindow();
   info->DestroyWindow();
   curves->DestroyWindow();
   main->DestroyWindow();
