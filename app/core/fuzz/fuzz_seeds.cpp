@@ -1,6 +1,6 @@
 // Writes the seeds of the core's fuzz targets: the blobs of every settings
-// class, the curve channels and curve groups, each in a folder named after its
-// target under the folder given.
+// class, the curve channels and curve groups, and settings containers, each
+// in a folder named after its target under the folder given.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +9,7 @@
 
 #include "app/core/curves/hue_channel.h"
 #include "app/core/curves/lut_group.h"
+#include "app/core/procset/record_settings.h"
 #include "app/core/settings/camera_control.h"
 #include "app/core/settings/exposure_adjustment.h"
 #include "app/core/settings/noise_reduction.h"
@@ -75,5 +76,16 @@ int main(int argc, char** argv)
     curves.SetContrast(0.5);
     ok &= Write(groups, "single", CQzLutGroup());
     ok &= Write(groups, "curves", curves);
+
+    const std::filesystem::path containers = root / "procset";
+    CQzRecordSettings record;
+    record.sizeRes = CQzSizeRes(300, 200);
+    record.curvesOn = 1;
+    record.rotation = 90;
+    record.name = "Seed";
+    CQzImageProcSet full;
+    record.FillProcSet(full);
+    ok &= Write(containers, "record", full);
+    ok &= Write(containers, "empty", CQzImageProcSet());
     return ok ? 0 : 1;
 }
