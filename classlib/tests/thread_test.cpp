@@ -158,6 +158,23 @@ TEST_F(GuiTest, ProgressThreadStartsItsChildWindowAndEndsWhenTheHostCloses) {
   delete t;
 }
 
+TEST_F(GuiTest, ProgressThreadWhoseWindowCannotBeMadeEndsWithoutSignalling) {
+  CEvent ready(FALSE, TRUE, ReadyEventName().c_str());
+  ProgressThread::host = nullptr;  // a child window without a parent cannot be made
+  CWinThread* t = AfxBeginThread(RUNTIME_CLASS(ProgressThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+  ASSERT_NE(t, nullptr);
+  t->m_bAutoDelete = false;
+  t->ResumeThread();
+  // The starter waits for either: the window made, or the thread gone.
+  HANDLE either[] = {ready, t->m_hThread};
+  EXPECT_EQ(clx::WaitServicingSent(either, 2, 20000), WAIT_OBJECT_0 + 1);
+  DWORD code = 0;
+  ::GetExitCodeThread(t->m_hThread, &code);
+  EXPECT_EQ(code, 23u) << "InitInstance failed; ExitInstance gave the code";
+  EXPECT_FALSE(ready.Lock(0));
+  delete t;
+}
+
 // ---------------------------------------------------------------- worker threads
 
 UINT Worker(void* p) { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(p)) + 1; }
