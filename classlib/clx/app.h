@@ -50,7 +50,10 @@ public:
   COLORREF m_crDlgTextClr = CLR_INVALID;
   BOOL Enable3dControls() { return TRUE; }  // the look is the system's own
 
-  // Every message box of the program goes through here.
+  // Every message box of the program goes through here: owned by the pop-up
+  // last active over the active (else the main) window, titled with the
+  // application's name, the prompt context (HID_BASE_PROMPT + help id) and
+  // the main frame's modal state held while it is up. No icon is added.
   virtual int DoMessageBox(const char* prompt, UINT type, UINT helpId);
   virtual void WinHelp(DWORD_PTR data, UINT cmd = HELP_CONTEXT);
   void DoWaitCursor(int step);  // +1 begin, -1 end, 0 restore

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "clx/docmanager.h"
+#include "clx/frame.h"
 #include "clx/messages.h"
 #include "clx/recentfiles.h"
 #include "clx/msgmap.h"
@@ -160,10 +161,6 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
 
 void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text) {
   if (m_hDlgBkBrush) ::DeleteObject(m_hDlgBkBrush);
-  delete m_pDocManager;
-  delete m_pRecentFileList;
-  if (m_hDevMode) ::GlobalFree(m_hDevMode);
-  if (m_hDevNames) ::GlobalFree(m_hDevNames);
   m_hDlgBkBrush = ::CreateSolidBrush(background);
   m_crDlgTextClr = text;
 }
@@ -215,7 +212,8 @@ LRESULT CALLBACK MessageBoxCbt(int code, WPARAM w, LPARAM l) {
 }  // namespace
 
 int CWinApp::DoMessageBox(const char* prompt, UINT type, UINT helpId) {
-  // Owner: the active window's top level when it is ours, else the main window.
+  // Owner: the active window's top level when it is ours, else the main
+  // window; then the pop-up last active over it (a dialog already up).
   HWND owner = ::GetActiveWindow();
   if (owner) owner = CWindow(owner).GetTopLevelParent();
   if (!owner || ::GetWindowThreadProcessId(owner, nullptr) != ::GetCurrentThreadId()) {
@@ -224,13 +222,15 @@ int CWinApp::DoMessageBox(const char* prompt, UINT type, UINT helpId) {
   }
   if (owner) owner = ::GetLastActivePopup(owner);
   CString caption = m_pszAppName ? m_pszAppName : "";
-  if (!(type & MB_ICONMASK)) {
-    UINT buttons = type & MB_TYPEMASK;
-    if (buttons == MB_OK || buttons == MB_OKCANCEL) type |= MB_ICONEXCLAMATION;
-    else if (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) type |= MB_ICONQUESTION;
-  }
   DWORD savedContext = m_dwPromptContext;
   if (helpId) m_dwPromptContext = HID_BASE_PROMPT + helpId;
+  // The main frame's modeless windows (palettes) are disabled for the box's
+  // life, as during any modal dialog; a frame already disabled by a modal
+  // loop keeps the state that loop gave it.
+  CWnd* main = AfxGetMainWnd();
+  CFrameWnd* frame = main && main->m_hWnd ? main->AsFrameWnd() : nullptr;
+  bool modalState = frame && !(frame->GetStyle() & WS_CHILD) && frame->IsWindowEnabled();
+  if (modalState) frame->BeginModalState();
   int answer;
   if (g_messageBoxHandler) {
     answer = g_messageBoxHandler(owner, prompt, caption, type);
@@ -241,6 +241,7 @@ int CWinApp::DoMessageBox(const char* prompt, UINT type, UINT helpId) {
     ::UnhookWindowsHookEx(t_boxHook);
     t_boxHook = previous;
   }
+  if (modalState && frame == AfxGetMainWnd()) frame->EndModalState();
   m_dwPromptContext = savedContext;
   return answer;
 }

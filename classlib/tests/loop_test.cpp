@@ -303,7 +303,7 @@ TEST_F(GuiTest, PromptContextHoldsTheHelpIdWhileTheBoxIsUp) {
   clx::SetMessageBoxHandler([&](HWND, const char*, const char* caption, UINT type) {
     during = AfxGetApp()->m_dwPromptContext;
     EXPECT_STREQ(caption, "clx tests");
-    EXPECT_EQ(type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(type & MB_ICONMASK, 0u) << "the layer adds no icon";
     return IDOK;
   });
   AfxMessageBox(IDS_TEST_QUOTE);
