@@ -1,0 +1,44 @@
+# The develop engine: the engine lock and its state, opening and loading
+# images, tone tables, white balance and demosaic set-up, colour sampling and
+# the colour engine pool. The platform seams have a Windows and a native side.
+target_sources(TessalineCore PRIVATE
+    engine/develop_engine.cpp
+    engine/debug_settings.cpp
+    engine/progress_sink.cpp
+    engine/camera_curve.cpp
+    engine/color_engine_pool.cpp
+    engine/image_open.cpp
+    engine/tone_tables.cpp
+    engine/white_balance.cpp
+    engine/develop_setup.cpp
+    engine/sample_color.cpp)
+if(WIN32)
+    target_sources(TessalineCore PRIVATE
+        engine/platform/engine_lock_win.cpp
+        engine/platform/debug_settings_win.cpp
+        engine/platform/lut_resources_win.cpp
+        engine/platform/progress_sink_win.cpp)
+else()
+    target_sources(TessalineCore PRIVATE
+        engine/platform/engine_lock_posix.cpp
+        engine/platform/lut_resources_posix.cpp)
+endif()
+target_link_libraries(TessalineCore PUBLIC Quarnite)
+
+tess_test(NAME core_engine_tests
+    SOURCES
+        engine/tests/engine_state_test.cpp
+        engine/tests/tone_tables_test.cpp
+        engine/tests/white_balance_test.cpp
+        engine/tests/develop_setup_test.cpp
+        engine/tests/color_engine_pool_test.cpp
+        engine/tests/image_open_test.cpp
+        engine/tests/sample_color_test.cpp
+    LINK TessalineCore)
+
+# The stored tone tables live in the program's resources: a Windows program
+# that uses the engine links them itself.
+if(WIN32 AND TARGET core_engine_tests)
+    enable_language(RC)
+    target_sources(core_engine_tests PRIVATE engine/tables/lut_tables.rc)
+endif()

@@ -1,0 +1,203 @@
+#include <cstdio>
+#include <thread>
+
+#include "app/core/engine/color_engine_pool.h"
+#include "app/core/engine/debug_settings.h"
+#include "app/core/engine/develop_engine.h"
+#include "app/core/engine/engine_lock.h"
+#include "app/core/engine/progress_sink.h"
+#include "app/core/engine/tests/engine_test_util.h"
+
+using namespace engine_test;
+
+namespace {
+
+bool ImageAlive(IVorlatManager* manager, int32_t id)
+{
+    IVorlatImage* found = nullptr;
+    return Deepest(manager->FindImage(id, &found)) == 0 && found;
+}
+
+}  // namespace
+
+TEST_F(EngineFixture, ImageReferencesDestroyOnTheLastReleaseOnly)
+{
+    IVorlatImage* image = MakeImage(manager, 32, 4, 4);
+    const int32_t id = image->GetID();
+    EXPECT_EQ(0, ReleaseImageData(image));  // never added: left alone
+    EXPECT_TRUE(ImageAlive(manager, id));
+
+    AddRefImageData(image);
+    AddRefImageData(image);
+    EXPECT_EQ(2, GetImageDataRefCount(image));
+    EXPECT_EQ(1, ReleaseImageData(image));
+    EXPECT_TRUE(ImageAlive(manager, id));
+    EXPECT_EQ(0, ReleaseImageData(image));
+    EXPECT_FALSE(ImageAlive(manager, id));
+    EXPECT_EQ(0, GetImageDataRefCount(image));
+}
+
+TEST(EngineState, ProfilePathsAreStoredEvenWhenAFileIsMissing)
+{
+    const std::string present = ScratchPath("profile") + ".icm";
+    std::FILE* file = std::fopen(present.c_str(), "wb");
+    ASSERT_TRUE(file);
+    std::fclose(file);
+    const std::string missing = ScratchPath("missing") + ".icm";
+
+    EXPECT_EQ(1, SetColorProfilePaths(present.c_str(), present.c_str(), present.c_str(), present.c_str()));
+    EXPECT_EQ(0, SetColorProfilePaths(present.c_str(), present.c_str(), missing.c_str(), present.c_str()));
+    EXPECT_TRUE(AreColorProfilePathsSet());
+    EXPECT_EQ(present, GetColorProfilePath(0));
+    EXPECT_EQ(missing, GetColorProfilePath(2));
+    EXPECT_EQ(present, GetColorProfilePath(3));
+    EXPECT_STREQ("", GetColorProfilePath(4));
+
+    // A path longer than the record is stored empty and counts as missing.
+    const std::string tooLong(300, 'a');
+    EXPECT_EQ(0, SetColorProfilePaths(present.c_str(), tooLong.c_str(), present.c_str(), present.c_str()));
+    EXPECT_STREQ("", GetColorProfilePath(1));
+    std::remove(present.c_str());
+}
+
+TEST(EngineState, EngineFolderEndsWithOneBackslash)
+{
+    struct Case {
+        std::string given, stored;
+    } cases[] = {
+        {"C:\\Profiles", "C:\\Profiles\\"},
+        {"C:\\Profiles\\", "C:\\Profiles\\"},
+        {"", "\\"},
+        {std::string(258, 'p'), std::string(258, 'p') + "\\"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(SetEngineFolder(c.given.c_str()));
+        EXPECT_EQ(c.stored, GetEngineFolder());
+    }
+    // One that would not fit 259 characters leaves the folder as it was.
+    EXPECT_FALSE(SetEngineFolder(std::string(259, 'q').c_str()));
+    EXPECT_EQ(cases[3].stored, GetEngineFolder());
+    SetEngineFolder("");
+}
+
+TEST(EngineState, ThePoolStartsWithAToneTableNotBuiltYet)
+{
+    EXPECT_FALSE(IsEngineReady());
+    CreateColorEnginePool();
+    EXPECT_TRUE(IsEngineReady());
+    ASSERT_NE(nullptr, GetDefaultToneTableStorage());
+    EXPECT_EQ(65535, GetDefaultToneTableStorage()[0]);
+    ASSERT_NE(nullptr, GetColorEnginePool());
+    EXPECT_EQ(4, GetColorEnginePool()->GetParkedLimit());
+    DestroyColorEnginePool();
+    EXPECT_FALSE(IsEngineReady());
+    EXPECT_EQ(nullptr, GetDefaultToneTableStorage());
+}
+
+TEST(EngineLock, NestsForItsHolderAndExcludesOtherThreads)
+{
+    CEngineLock& lock = GetEngineLock();
+    lock.Enter();
+    {
+        CEngineLockHold again;  // the holder takes it once more
+        bool otherGotIt = true;
+        std::thread([&] {
+            otherGotIt = GetEngineLock().TryEnter();
+            if (otherGotIt)
+                GetEngineLock().Leave();
+        }).join();
+        EXPECT_FALSE(otherGotIt);
+    }
+    lock.Leave();
+    bool otherGotIt = false;
+    std::thread([&] {
+        otherGotIt = GetEngineLock().TryEnter();
+        if (otherGotIt)
+            GetEngineLock().Leave();
+    }).join();
+    EXPECT_TRUE(otherGotIt);
+}
+
+TEST(DevelopParams, DebugSwitchesComeFromTheDebugSection)
+{
+    struct Case {
+        int32_t option3, option4, option6;
+        int32_t option3Clear, option4Equals1, embedProfile;
+    } cases[] = {
+        {0, 0, 0, 1, 0, 1},
+        {1, 1, 1, 0, 1, 0},
+        {-1, 2, 7, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        CFixedDebugSettings debug;
+        debug.Set("AppOption3", c.option3);
+        debug.Set("AppOption4", c.option4);
+        debug.Set("AppOption6", c.option6);
+        SetEngineDebugSettings(&debug);
+        CDevelopParams params;
+        params.ReadDebugSwitches();
+        EXPECT_EQ(c.option3Clear, params.option3Clear);
+        EXPECT_EQ(c.option4Equals1, params.option4Equals1);
+        EXPECT_EQ(c.embedProfile, params.embedProfile);
+    }
+    SetEngineDebugSettings(nullptr);
+    CDevelopParams params;
+    params.ReadDebugSwitches();
+    EXPECT_EQ(1, params.option3Clear);
+    EXPECT_EQ(0, params.option4Equals1);
+    EXPECT_EQ(1, params.embedProfile);
+}
+
+TEST(EngineProgress, FractionsAreTenThousandthsWithinRange)
+{
+    struct Case {
+        int32_t done, total, fraction;
+    } cases[] = {{0, 10, 0}, {1, 3, 3333}, {10, 10, 10000}, {12, 10, 10000}, {5, 0, 0}, {-1, 4, 0},
+                 {2147483647, 2147483647, 10000}, {1073741823, 2147483647, 4999}};
+    for (const Case& c : cases)
+        EXPECT_EQ(c.fraction, ProgressFraction(c.done, c.total)) << c.done << "/" << c.total;
+}
+
+#ifdef _WIN32
+#include <windows.h>
+
+TEST(EnginePlatform, RegistryDebugSwitchesComeFromTheDebugSection)
+{
+    const std::string program = "Software\\TessalineTests\\EngineDebug";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (program + "\\Debug").c_str(), 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &key, nullptr));
+    const DWORD one = 1;
+    RegSetValueExA(key, "AppOption4", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+    RegSetValueExA(key, "AppOption3", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+    RegCloseKey(key);
+
+    CRegistryDebugSettings debug(program.c_str());
+    EXPECT_EQ(1, debug.GetInt("AppOption4", 0));
+    EXPECT_EQ(0, debug.GetInt("AppOption3", 0));  // not a 32-bit number
+    EXPECT_EQ(5, debug.GetInt("AppOption6", 5));
+    CRegistryDebugSettings missing("Software\\TessalineTests\\NoSuchProgram");
+    EXPECT_EQ(0, missing.GetInt("AppOption4", 0));
+
+    RegDeleteKeyA(HKEY_CURRENT_USER, (program + "\\Debug").c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, program.c_str());
+}
+
+TEST(EnginePlatform, ProgressIsPostedToTheProgressWindow)
+{
+    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+    CProgressWindowSink sink(window);
+    sink.Begin();
+    sink.SetFraction(2500);
+    sink.Hide();
+    sink.End();
+    std::vector<std::pair<WPARAM, LPARAM>> seen;
+    MSG message;
+    while (PeekMessageA(&message, window, 0x8016, 0x8016, PM_REMOVE))
+        seen.emplace_back(message.wParam, message.lParam);
+    const std::vector<std::pair<WPARAM, LPARAM>> expected = {{0x27270001, 0}, {2, 2500}, {1, 0}, {0, 0}};
+    EXPECT_EQ(expected, seen);
+    DestroyWindow(window);
+}
+#endif
