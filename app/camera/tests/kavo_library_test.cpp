@@ -107,6 +107,16 @@ TEST(KavoLibrary, TheModuleFileTakesAPictureAndDeliversItThroughTheCallbacks)
 TEST(KavoLibrary, FindsTheModuleInstalledUnderTheCommonFilesFolder)
 {
     std::string common;
+    if (!ReadCommonFilesDir(&common)) {
+        // Windows always has the value; a bare Wine prefix may lack it.
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                                                 nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+        const char folder[] = "C:\\Program Files\\Common Files";
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "CommonFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder),
+                                                sizeof(folder)));
+        RegCloseKey(key);
+    }
     ASSERT_TRUE(ReadCommonFilesDir(&common));
     ASSERT_FALSE(common.empty());
     const std::string installed = JoinKavoModulePath(common, "Korva\\KavoMods", "M4_Mod.kv3");
