@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "app/core/curves/lut_group.h"
+#include "app/core/demosaic/debayer_single.h"
 #include "app/core/engine/sample_color.h"
 #include "app/core/engine/tests/engine_test_util.h"
 #include "app/core/engine/tone_tables.h"
@@ -219,4 +220,47 @@ TEST(SampleSide, FollowsTheDropperSetting)
     EXPECT_EQ(5, SampleSideFromSetting(2));
     EXPECT_EQ(1, SampleSideFromSetting(0));
     EXPECT_EQ(1, SampleSideFromSetting(3));
+}
+
+TEST_F(EngineFixture, StageTwoSamplesTheEnabledDemosaicFilter)
+{
+    std::vector<uint8_t> mosaic(40 * 30 * 2);
+    for (size_t i = 0; i < mosaic.size(); i += 2) {
+        const uint16_t v = static_cast<uint16_t>((i * 53) % 4096);
+        mosaic[i] = static_cast<uint8_t>(v);
+        mosaic[i + 1] = static_cast<uint8_t>(v >> 8);
+    }
+    IVorlatImage* raw = MakeImage(manager, 64, 40, 30, mosaic);
+    {
+        CDeBayerSingleFilter demosaic(manager);
+        CVorlatFilterLut after(manager);
+        CVorlatFilterQRV colour(manager);
+        ENGINE_OK(after.Enable(false, false));
+        ENGINE_OK(colour.Enable(false, false));
+        IVorlatFilterChain* chain = nullptr;
+        ENGINE_OK(manager->CreateFilterChain(&chain));
+        IVorlatDataSource* previous = nullptr;
+        ENGINE_OK(chain->UseSource(raw, &previous));
+        ENGINE_OK(chain->AddFilter(&demosaic, -1));
+        ENGINE_OK(chain->AddFilter(&after, -1));
+        ENGINE_OK(chain->AddFilter(&colour, -1));
+
+        VorlatPixel direct{}, sampled{};
+        ENGINE_OK(demosaic.GetPixel(&direct, 5, 7));
+        ASSERT_EQ(33, direct.colorSpace);
+        ASSERT_EQ(1, SampleImageColor(5, 7, &sampled, 1, chain, 2, nullptr, nullptr, nullptr));
+        const uint16_t* tone = GetToneTable();
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(tone[direct.words[c] / 16], sampled.words[c]) << c;
+
+        // Disabled, it gives way to the parameters' source, read as it is.
+        ENGINE_OK(demosaic.Enable(false, false));
+        EXPECT_EQ(0, SampleImageColor(5, 7, &sampled, 1, chain, 2, nullptr, nullptr, nullptr));
+        CDevelopParams params;
+        params.source = raw;
+        ASSERT_EQ(1, SampleImageColor(5, 7, &sampled, 1, chain, 2, &params, nullptr, nullptr));
+        EXPECT_EQ(64, sampled.colorSpace);
+        chain->Destroy();
+    }
+    raw->Destroy();
 }
