@@ -34,6 +34,20 @@ using Palette = Recording<CMiniFrameWnd>;
 
 constexpr DWORD kPaletteStyle = 0x82C80100;  // pop-up, clip children, caption, system menu, MFS_SYNCACTIVE
 
+// Makes `h` the active window and pumps; the number of tries it took, 0 when
+// it never held. The virtual desktop hands the foreground over by events of
+// its own, which a loaded machine may deliver late and undo a first try.
+int Activate(HWND h) {
+  for (int attempt = 1; attempt <= 10; ++attempt) {
+    ::SetForegroundWindow(h);
+    ::SetActiveWindow(h);
+    if (!GuiTest::PumpUntilIdle()) return 0;
+    if (::GetActiveWindow() == h) return attempt;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);  // bounded: the desktop's late events
+  }
+  return 0;
+}
+
 TEST_F(GuiTest, MiniFrameKeepsItsStyleBitsAndTakesAToolWindowClass) {
   auto* main = new CFrameWnd;
   ASSERT_TRUE(main->CreateEx(0, nullptr, "Main", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr));
@@ -90,18 +104,17 @@ TEST_F(GuiTest, SynchronisedPalettesAndTheirOwnerLookActiveTogether) {
   for (const Case& c : cases) {
     for (auto* f : {main, stranger}) f->drawn.clear();
     for (auto* p : {curves, info, loupe}) p->drawn.clear();
-    ::SetForegroundWindow(*c.activated);
-    ::SetActiveWindow(*c.activated);
-    ASSERT_TRUE(PumpUntilIdle());
-    ASSERT_EQ(::GetActiveWindow(), c.activated->m_hWnd);
+    int tries = Activate(*c.activated);
+    ASSERT_NE(tries, 0) << c.activated->GetWindowText().str();
     SCOPED_TRACE(c.activated->GetWindowText().str());
     EXPECT_EQ(main->Active(), c.family);
     EXPECT_EQ(curves->Active(), c.family);
     EXPECT_EQ(info->Active(), c.family);
     EXPECT_EQ(stranger->Active(), c.activated == stranger);
     EXPECT_EQ(loupe->Active(), c.activated == loupe);
-    // Moving between palettes draws their captions inactive not even for a moment.
-    if (c.family && last && last != stranger && last != loupe) {
+    // Moving between palettes draws their captions inactive not even for a
+    // moment (unless the desktop took the activation away meanwhile).
+    if (c.family && tries == 1 && last && last != stranger && last != loupe) {
       for (auto* p : {curves, info})
         for (BOOL state : p->drawn) EXPECT_TRUE(state) << p->GetWindowText().str();
     }
@@ -149,9 +162,7 @@ TEST_F(GuiTest, PaletteIsDisabledAndDrawnInactiveWhileAModalDialogRuns) {
   ASSERT_TRUE(main->CreateEx(0, nullptr, "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr));
   auto* palette = new Palette;
   ASSERT_TRUE(palette->Create(nullptr, "Curves", kPaletteStyle | WS_VISIBLE, CRect(420, 10, 580, 110), main));
-  ::SetForegroundWindow(*palette);
-  ::SetActiveWindow(*palette);
-  ASSERT_TRUE(PumpUntilIdle());
+  ASSERT_NE(Activate(*palette), 0);
   ASSERT_TRUE(main->Active());
   ASSERT_TRUE(palette->Active());
 
@@ -174,9 +185,7 @@ TEST_F(GuiTest, PaletteIsDisabledAndDrawnInactiveWhileAModalDialogRuns) {
 
   ASSERT_TRUE(PumpUntilIdle());
   EXPECT_TRUE(palette->IsWindowEnabled()) << "enabled again with its owner";
-  ::SetForegroundWindow(*main);
-  ::SetActiveWindow(*main);
-  ASSERT_TRUE(PumpUntilIdle());
+  ASSERT_NE(Activate(*main), 0);
   EXPECT_TRUE(main->Active());
   EXPECT_TRUE(palette->Active());
   palette->DestroyWindow();
