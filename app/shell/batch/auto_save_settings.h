@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+class CWnd;
+
 namespace shell {
 
 // Save file types.
@@ -35,7 +37,7 @@ struct AutoSaveSettings {
     int32_t GetJpegQuality() const;
     bool GetExtension(char* buffer, int32_t size) const;
 
-    int32_t leading{};  // 0 when loaded from the settings
+    int32_t leading{};  // the run's mode; 0 when loaded from the settings
     int32_t source{};  // 0 camera, 1 folder
     char sourceFolder[kAutoSavePathSize]{};
     int32_t includeSubfolders{};
@@ -51,6 +53,11 @@ struct AutoSaveSettings {
     int32_t jpegListPosition{};  // 0..4
     int32_t bitDepth{};  // 1: 16 bits per channel
     int32_t addToCatalogue{};
+    // Only a time-lapse run sets these.
+    int32_t shotCount{};  // below 1: no limit
+    int32_t interval{};   // seconds from one shot's start to the next
+    int32_t autofocus{};
+    CWnd* dialog{};       // the run's dialog once it has registered; not owned
 };
 
 int32_t FileTypeToFormatCode(int32_t fileType);

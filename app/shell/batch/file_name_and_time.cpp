@@ -51,3 +51,8 @@ bool CFileNameAndTime::operator<(const CFileNameAndTime& other) const
         return timeHigh_ < other.timeHigh_;
     return timeLow_ < other.timeLow_;
 }
+
+bool CFileNameAndTime::operator==(const CFileNameAndTime& other) const
+{
+    return std::strcmp(path_, other.path_) == 0;
+}

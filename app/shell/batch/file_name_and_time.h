@@ -16,6 +16,8 @@ public:
 
     // By folder (the text before the last backslash, case ignored), then by time.
     bool operator<(const CFileNameAndTime& other) const;
+    // The same path, byte for byte; times and types do not count.
+    bool operator==(const CFileNameAndTime& other) const;
 
     const CQzString& GetPath() const { return path_; }
     uint32_t GetTimeLow() const { return timeLow_; }

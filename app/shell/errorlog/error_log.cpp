@@ -76,7 +76,9 @@ void ClearErrorLog()
     state.attempted = 0;
     state.saved = 0;
     state.summaryShown = false;
-    port::FileUnlink(GetErrorLogPath().c_str());
+    const std::string path = GetErrorLogPath();
+    if (!path.empty())
+        port::FileUnlink(path.c_str());
 }
 
 void WriteErrorLog(const char* message)
@@ -148,7 +150,11 @@ void SetErrorLogPath(const std::string& path)
 std::string GetErrorLogPath()
 {
     const std::string& path = State().path;
-    return path.empty() ? GetProgramFolder() + "ErrorLog.txt" : path;
+    if (!path.empty())
+        return path;
+    // Without the program's folder the log would land in whatever folder is current.
+    const std::string& folder = GetProgramFolder();
+    return folder.empty() ? std::string() : folder + "ErrorLog.txt";
 }
 
 void SetErrorLogStamp(ErrorLogStamp stamp)
@@ -163,6 +169,8 @@ std::string FormatErrorLogLine(const std::string& date, const std::string& time,
 
 bool AppendErrorLogLine(const std::string& path, const std::string& line)
 {
+    if (path.empty())
+        return false;
     const int fd = OpenForAppend(path.c_str());
     if (fd < 0)
         return false;

@@ -26,7 +26,8 @@ void SetErrorSummaryShown();
 void SetErrorLogging(bool on);
 bool IsErrorLogging();
 
-// The log file; empty restores "ErrorLog.txt" in the program's folder.
+// The log file; empty restores "ErrorLog.txt" in the program's folder. The
+// path is "" (nothing is written) when the program's folder is unknown.
 void SetErrorLogPath(const std::string& path);
 std::string GetErrorLogPath();
 

@@ -1,7 +1,8 @@
 #include "app/shell/settings/recent_file_list.h"
 
-#include <cstdio>
+#include <string>
 
+#include "app/core/text/string_resource.h"
 #include "app/shell/settings/registry_store.h"
 #include "app/shell/settings/setting_table.h"
 
@@ -9,32 +10,46 @@ namespace shell {
 
 namespace {
 
-constexpr char kSection[] = "Recent File List";
-
-void EntryName(int32_t index, char (&name)[16])
+// The table's text, whole, or the fallback.
+CString TextOr(uint32_t id, const char* fallback)
 {
-    std::snprintf(name, sizeof name, "File%d", static_cast<int>(index + 1));
+    char text[256];
+    const int32_t length = qz::LoadStringResource(nullptr, id, text, sizeof text);
+    return length > 0 && length < static_cast<int32_t>(sizeof text) - 1 ? CString(text) : CString(fallback);
 }
 
 }  // namespace
 
-void ReadRecentFiles(CQzString (&entries)[kRecentFileCount])
+CRecentFileListReg::CRecentFileListReg(UINT start, uint32_t sectionId, uint32_t entryFormatId, int size,
+                                       int maxDisplayLength)
+    : CRecentFileList(start, TextOr(sectionId, "Recent File List"), TextOr(entryFormatId, "File%d"), size,
+                      maxDisplayLength)
 {
-    for (int32_t i = 0; i < kRecentFileCount; ++i) {
-        char name[16];
-        EntryName(i, name);
-        entries[i] = GetRegistryStore().GetString(kScopeUser, kSection, name, "");
-    }
 }
 
-void WriteRecentFiles(const CQzString (&entries)[kRecentFileCount])
+// The format is a table text: its "%d" is replaced by hand, never handed to printf.
+CString CRecentFileListReg::EntryName(int index) const
 {
-    for (int32_t i = 0; i < kRecentFileCount; ++i) {
-        if (entries[i].IsEmpty())
-            continue;
-        char name[16];
-        EntryName(i, name);
-        GetRegistryStore().SetString(kScopeUser, kSection, name, entries[i]);
+    std::string name = m_strEntryFormat.str();
+    const size_t at = name.find("%d");
+    if (at != std::string::npos)
+        name.replace(at, 2, std::to_string(index + 1));
+    return CString(name);
+}
+
+void CRecentFileListReg::ReadList()
+{
+    for (int i = 0; i < m_nSize; ++i)
+        m_arrNames[static_cast<size_t>(i)] =
+            static_cast<const char*>(GetRegistryStore().GetString(kScopeUser, m_strSectionName, EntryName(i), ""));
+}
+
+void CRecentFileListReg::WriteList()
+{
+    for (int i = 0; i < m_nSize; ++i) {
+        const CString& entry = m_arrNames[static_cast<size_t>(i)];
+        if (!entry.IsEmpty())
+            GetRegistryStore().SetString(kScopeUser, m_strSectionName, EntryName(i), entry);
     }
 }
 

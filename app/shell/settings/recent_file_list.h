@@ -1,19 +1,33 @@
-// The recent-file list's storage: "Recent File List" under the version key,
-// values "File1" to "File4" in the user's hive. The list class of the
-// program reads and writes its entries through these.
+// The recent-file list kept in the registry: "Recent File List" directly
+// under the version key, values "File1" to "File4" in the user's hive. It
+// replaces the class library's profile-based storage of the list.
 #pragma once
 
 #include <cstdint>
 
-#include "app/core/text/qz_string.h"
+#include "clx/recentfiles.h"
 
 namespace shell {
 
+// String-table ids of the list's section and of its entries' name format.
+constexpr uint32_t kRecentFileSectionId = 1027;
+constexpr uint32_t kRecentFileEntryFormatId = 1028;
 constexpr int32_t kRecentFileCount = 4;
+constexpr int32_t kRecentFileDisplayLength = 30;
 
-// Each entry the stored text, or "" when absent.
-void ReadRecentFiles(CQzString (&entries)[kRecentFileCount]);
-// Writes each non-empty entry; the names of empty ones are neither written nor deleted.
-void WriteRecentFiles(const CQzString (&entries)[kRecentFileCount]);
+class CRecentFileListReg : public CRecentFileList {
+public:
+    // The section and entry format are string-table ids; a missing text
+    // stands as "Recent File List" and "File%d".
+    CRecentFileListReg(UINT start, uint32_t sectionId, uint32_t entryFormatId, int size, int maxDisplayLength);
+
+    // Each entry the stored text, or "" when absent.
+    void ReadList() override;
+    // Writes each non-empty entry; the names of empty ones are neither written nor deleted.
+    void WriteList() override;
+
+    // The value name of entry `index` (from 0): the format's "%d" is the index + 1.
+    CString EntryName(int index) const;
+};
 
 }  // namespace shell

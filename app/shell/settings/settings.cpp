@@ -43,11 +43,13 @@ std::string DocumentsFolder()
     return path;
 }
 
-// The string-table text when the table has it, else the text itself.
+// The string-table text when the table has it whole, else the text itself.
 std::string DefaultText(const StringSetting& setting)
 {
     char loaded[256];
-    if (setting.textId != 0 && qz::LoadStringResource(nullptr, setting.textId, loaded, sizeof loaded) > 0)
+    const int32_t length =
+        setting.textId != 0 ? qz::LoadStringResource(nullptr, setting.textId, loaded, sizeof loaded) : 0;
+    if (length > 0 && length < static_cast<int32_t>(sizeof loaded) - 1)
         return loaded;
     return setting.text;
 }

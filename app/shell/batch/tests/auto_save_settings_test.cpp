@@ -35,6 +35,8 @@ TEST(AutoSaveSettings, StartsAsAFolderRunSavingTiffRgb)
     EXPECT_EQ(record.jpegListPosition, 2);
     EXPECT_EQ(record.bitDepth, 0);
     EXPECT_EQ(record.addToCatalogue, 0);
+    EXPECT_EQ(record.shotCount + record.interval + record.autofocus, 0);
+    EXPECT_EQ(record.dialog, nullptr);
     EXPECT_EQ(record.GetFormatCode(), 0x1);
 }
 

@@ -33,6 +33,9 @@ TEST(FileNameAndTime, EqualTimesInOneFolderAreEquivalent)
     const CFileNameAndTime b("d:\\in\\two.xqv", 100, 2, 1);
     EXPECT_FALSE(a < b);
     EXPECT_FALSE(b < a);
+    // Equivalent for sorting, yet not the same file; equality is byte for byte.
+    EXPECT_FALSE(a == b);
+    EXPECT_TRUE(a == CFileNameAndTime("D:\\In\\one.xqv", 7, 7, 3));
     // Without a backslash the folder is empty.
     const CFileNameAndTime bare("name.jpg", 0, 0, 3);
     EXPECT_TRUE(bare < a);

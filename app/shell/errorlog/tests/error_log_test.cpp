@@ -85,6 +85,8 @@ TEST_F(ErrorLog, AFileThatCannotBeOpenedChangesNoMark)
     shell::WriteErrorLog("Error loading x.");
     EXPECT_TRUE(shell::IsErrorLogEmpty());
     EXPECT_TRUE(shell::IsErrorSummaryShown());
+    // No path (the program's folder unknown) is no file in the current folder.
+    EXPECT_FALSE(shell::AppendErrorLogLine("", "x\r\n"));
 }
 
 TEST_F(ErrorLog, CountsImagesUntilCleared)

@@ -177,6 +177,18 @@ TEST_F(RegistrySettings, ClampsAfterReadingAndBeforeWriting)
     }
 }
 
+TEST_F(RegistrySettings, EveryIntegerSettingIsADwordOfItsSection)
+{
+    for (const shell::IntSetting* s = shell::IntSettingsBegin(); s != shell::IntSettingsEnd(); ++s) {
+        const char* section = shell::SectionName(s->section);
+        int32_t value = 12345;
+        EXPECT_TRUE(shell::GetIntSetting(s->id, &value)) << s->name;
+        EXPECT_EQ(value, shell::ClampSetting(*s, s->defaultValue)) << section << "\\" << s->name;
+        EXPECT_TRUE(shell::SetIntSetting(s->id, 2));
+        EXPECT_EQ(ReadRawInt(section, s->name), shell::ClampSetting(*s, 2)) << section << "\\" << s->name;
+    }
+}
+
 TEST_F(RegistrySettings, ReadingCreatesTheSectionAndGivesTheDefault)
 {
     EXPECT_FALSE(KeyExists(SectionKey("TimedExposure")));
@@ -333,9 +345,11 @@ TEST_F(RegistrySettings, ExportShowsEachTypeInItsSection)
     shell::SetIntSetting(1061, 25);
     shell::SetStringSetting(1154, "Shot");
     shell::SetStringSetting(1186, "Final");
-    uint8_t bytes[shell::kWindowPositionBytes];
-    shell::PackWindowPosition({1, 2, 300, 200, 3}, bytes);
-    WriteRaw("WindowPositions", "Main", REG_BINARY, bytes, sizeof bytes);
+    const HWND window = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 1, 2, 300, 200, nullptr, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    shell::SaveWindowPosition(1121, window);
+    DestroyWindow(window);
 
     const std::vector<std::string> lines = ExportedLines();
     EXPECT_TRUE(Contains(ExportedSection(lines, "General"), "\"CursorMode\"=dword:00000003"));
@@ -343,7 +357,7 @@ TEST_F(RegistrySettings, ExportShowsEachTypeInItsSection)
     EXPECT_TRUE(Contains(ExportedSection(lines, "AutoSave"), "\"Prefix\"=\"Shot\""));
     EXPECT_TRUE(Contains(ExportedSection(lines, "SaveFinal"), "\"Prefix\"=\"Final\""));
     EXPECT_TRUE(Contains(ExportedSection(lines, "WindowPositions"),
-                         "\"Main\"=hex:01,00,00,00,02,00,00,00,2c,01,00,00,c8,00,00,00,03,00,00,00"));
+                         "\"Main\"=hex:01,00,00,00,02,00,00,00,2c,01,00,00,c8,00,00,00,01,00,00,00"));
     EXPECT_FALSE(Contains(ExportedSection(lines, "General"), "\"Prefix\"=\"Shot\""));
 }
 
@@ -401,23 +415,32 @@ TEST_F(RegistrySettings, AutoSaveRecordLoadsFromItsSection)
 
 TEST_F(RegistrySettings, RecentFilesKeepTheNamesOfEmptyEntries)
 {
-    const CQzString first[shell::kRecentFileCount] = {"C:\\a.xqv", "C:\\b.jpg", "C:\\c.tif", "C:\\d.bmp"};
-    shell::WriteRecentFiles(first);
-    const CQzString second[shell::kRecentFileCount] = {"C:\\e.xqv", "", "C:\\f.tif", ""};
-    shell::WriteRecentFiles(second);
+    // As the application makes it; this program's string table lacks both
+    // texts, so the list falls back to the same names.
+    shell::CRecentFileListReg list(0, shell::kRecentFileSectionId, shell::kRecentFileEntryFormatId,
+                                   shell::kRecentFileCount, shell::kRecentFileDisplayLength);
+    EXPECT_STREQ(list.EntryName(3), "File4");
+    for (const char* path : {"C:\\d.bmp", "C:\\c.tif", "C:\\b.jpg", "C:\\a.xqv"})
+        list.Add(path);
+    list.WriteList();
+    list.Remove(3);  // d.bmp
+    list.Remove(1);  // b.jpg
+    list.Add("C:\\e.xqv");
+    list.WriteList();  // e.xqv, a.xqv, c.tif, ""
 
-    CQzString read[shell::kRecentFileCount];
-    shell::ReadRecentFiles(read);
-    const char* expected[] = {"C:\\e.xqv", "C:\\b.jpg", "C:\\f.tif", "C:\\d.bmp"};
+    shell::CRecentFileListReg read(0, shell::kRecentFileSectionId, shell::kRecentFileEntryFormatId,
+                                   shell::kRecentFileCount, shell::kRecentFileDisplayLength);
+    read.ReadList();
+    const char* expected[] = {"C:\\e.xqv", "C:\\a.xqv", "C:\\c.tif", "C:\\d.bmp"};
     for (int i = 0; i < shell::kRecentFileCount; ++i)
         EXPECT_STREQ(read[i], expected[i]) << i;
     const std::string key = std::string(kVersionKey) + "\\Recent File List";
     EXPECT_TRUE(KeyExists(key));
 
     SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    shell::ReadRecentFiles(read);
-    for (const CQzString& entry : read)
-        EXPECT_STREQ(entry, "");
+    read.ReadList();
+    for (int i = 0; i < shell::kRecentFileCount; ++i)
+        EXPECT_STREQ(read[i], "") << i;
 }
 
 }  // namespace
