@@ -1,5 +1,7 @@
 #include "app/camera/queue/command_queue.h"
 
+#include <algorithm>
+
 #include "app/camera/queue/queue_manager.h"
 #include "app/camera/tree/kavo_base.h"
 
@@ -9,13 +11,18 @@ uint32_t gQueueSerials = 0;
 
 }  // namespace
 
-CCommandQueue::CCommandQueue(uint32_t ownerId) : ownerId_(ownerId), serial_(++gQueueSerials) {}
+CCommandQueue::CCommandQueue(uint32_t ownerId) : ownerId_(ownerId), serial_(++gQueueSerials)
+{
+    CCommandQueueManager::AllQueues().push_back(this);
+}
 
 CCommandQueue::~CCommandQueue()
 {
     // Nothing may find the queue any more; what the module still owes it is
     // then ignored.
     CCommandQueueManager::GetInstance().Forget(this);
+    auto& all = CCommandQueueManager::AllQueues();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
     if (count_ == 0)
         return;
     for (const CommandQueueRecord& record : records_)

@@ -32,6 +32,12 @@ CCommandQueueManager& CCommandQueueManager::GetInstance()
 
 CCommandQueueManager::~CCommandQueueManager() = default;
 
+std::vector<CCommandQueue*>& CCommandQueueManager::AllQueues()
+{
+    static std::vector<CCommandQueue*> queues;
+    return queues;
+}
+
 void CCommandQueueManager::Add(CCommandQueue* queue)
 {
     if (queue->state_ != kQueueFilled)
@@ -74,8 +80,11 @@ int32_t KAVO_CALL CCommandQueueManager::QueueCompletion(KavoObjectRecord* object
         return 0;
     for (size_t i = 0; i < queue->records_.size(); ++i) {
         const CommandQueueRecord& record = queue->records_[i];
+        // The target of a finished command may be gone: never touched.
+        if (!IsUnfinished(record))
+            continue;
         const KavoObjectRecord* targetRecord = record.target ? record.target->GetObjectRecord() : nullptr;
-        if (IsUnfinished(record) && targetRecord == object && record.command == command && record.param == param &&
+        if (targetRecord == object && record.command == command && record.param == param &&
             record.dataType == dataType && record.data == data) {
             manager.CompleteRecord(queue, i, result);
             return 0;
@@ -153,6 +162,34 @@ void CCommandQueueManager::DropObject(CKavoBase* object)
         // The object is about to close: what it still owes will never come.
         if (CCommandQueue* queue = FindQueue(serial))
             CompleteSentLocally(queue, object);
+    }
+    // A queue filled but not submitted must not send to the object later.
+    const std::vector<CCommandQueue*> all = AllQueues();
+    for (CCommandQueue* queue : all)
+        if (std::find(AllQueues().begin(), AllQueues().end(), queue) != AllQueues().end() &&
+            queue->state_ == kQueueFilled)
+            CancelUnsubmitted(queue, object);
+}
+
+void CCommandQueueManager::CancelUnsubmitted(CCommandQueue* queue, CKavoBase* object)
+{
+    for (size_t i = 0; i < queue->records_.size(); ++i) {
+        const CommandQueueRecord record = queue->records_[i];
+        if (record.state != kRecordWaiting || !RecordConcerns(record, object))
+            continue;
+        queue->records_[i].state = kRecordCompleted;
+        --queue->count_;
+        if (record.completion)
+            record.completion(record.target ? record.target->GetObjectRecord() : nullptr, record.command, record.param,
+                              record.dataType, record.data, record.reference, kKavoCancelled);
+        // The caller's procedure may have destroyed or refilled the queue.
+        if (std::find(AllQueues().begin(), AllQueues().end(), queue) == AllQueues().end() ||
+            queue->state_ != kQueueFilled)
+            return;
+    }
+    if (queue->count_ == 0) {
+        queue->records_.clear();
+        queue->state_ = kQueueIdle;
     }
 }
 

@@ -73,8 +73,13 @@ public:
     // with -123 (all of them with a null object).
     void CompleteSentLocally(CCommandQueue* queue, CKavoBase* object);
 
+    // Every queue of the process, submitted or not.
+    static std::vector<CCommandQueue*>& AllQueues();
+
 private:
     CCommandQueueManager() = default;
+    // A filled queue not yet submitted loses the commands for the object.
+    void CancelUnsubmitted(CCommandQueue* queue, CKavoBase* object);
 
     std::vector<CCommandQueuePtrWrapper> queues_;
     std::vector<CommandQueueTimer> timers_;

@@ -232,6 +232,28 @@ TEST(CommandQueue, RemovingAnObjectCancelsItsCommandsThatTheModuleWillNeverCompl
     EXPECT_GT(TraceIndex(t.sim, {"call src1/item1 close"}), abort);
 }
 
+TEST(CommandQueue, AQueueNotYetSubmittedLosesTheCommandsForARemovedObject)
+{
+    SimTree<> t("items 1\n");
+    CKavoSource* source = t.OpenSource();
+    ASSERT_NE(nullptr, source);
+    CKavoBase* item = nullptr;
+    ASSERT_EQ(0, source->CreateChild(1, &item));
+    Completed().clear();
+    CCommandQueue mixed, only;
+    uint32_t values[3] = {};
+    AddRead(&mixed, item, &values[0], 1, kKavoCapDataSize);
+    AddRead(&mixed, source, &values[1], 2);
+    AddRead(&only, item, &values[2], 3, kKavoCapDataSize);
+    EXPECT_EQ(0, source->RemoveChild(item));
+    EXPECT_EQ((std::vector<std::pair<int, int32_t>>{{1, kKavoCancelled}, {3, kKavoCancelled}}), Completed());
+    EXPECT_TRUE(only.IsIdle());
+    EXPECT_EQ(0, WaitForCommandQueue(&only));
+    EXPECT_EQ(0, WaitForCommandQueue(&mixed));
+    EXPECT_EQ(3u, values[1]);
+    EXPECT_EQ(0u, TraceCount(t.sim, {"call src1/item1 get"}));
+}
+
 TEST(CommandQueue, AWaiterGivesUpOnAModuleThatStopsAnsweringAfterAMinute)
 {
     SimTree<> t("complete default never\n");
