@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/engine/color_engine_pool.h"
+#include "app/core/engine/pool/color_engine_pool.h"
 #include "app/core/engine/develop_engine.h"
 #include "app/core/engine/image_open.h"
 #include "app/core/engine/sample_color.h"

@@ -8,9 +8,9 @@
 #include <new>
 #include <string>
 
-#include "app/core/engine/color_engine_pool.h"
-#include "app/core/engine/debug_settings.h"
-#include "app/core/engine/engine_lock.h"
+#include "app/core/engine/pool/color_engine_pool.h"
+#include "app/core/engine/seams/debug_settings.h"
+#include "app/core/engine/seams/engine_lock.h"
 
 namespace {
 

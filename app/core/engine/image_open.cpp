@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/core/engine/develop_engine.h"
-#include "app/core/engine/engine_lock.h"
+#include "app/core/engine/seams/engine_lock.h"
 #include "app/core/settings/exposure_adjustment.h"
 #include "app/core/settings/wb_adjustment.h"
 

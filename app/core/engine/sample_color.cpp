@@ -6,7 +6,7 @@
 #include "app/core/curves/tone_table.h"
 #include "app/core/demosaic/map_point.h"
 #include "app/core/engine/develop_engine.h"
-#include "app/core/engine/engine_lock.h"
+#include "app/core/engine/seams/engine_lock.h"
 #include "app/core/engine/tone_tables.h"
 #include "app/core/engine/white_balance.h"
 

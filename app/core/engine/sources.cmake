@@ -3,10 +3,10 @@
 # the colour engine pool. The platform seams have a Windows and a native side.
 target_sources(TessalineCore PRIVATE
     engine/develop_engine.cpp
-    engine/debug_settings.cpp
-    engine/progress_sink.cpp
-    engine/camera_curve.cpp
-    engine/color_engine_pool.cpp
+    engine/seams/debug_settings.cpp
+    engine/seams/progress_sink.cpp
+    engine/seams/camera_curve.cpp
+    engine/pool/color_engine_pool.cpp
     engine/image_open.cpp
     engine/tone_tables.cpp
     engine/white_balance.cpp
@@ -14,14 +14,14 @@ target_sources(TessalineCore PRIVATE
     engine/sample_color.cpp)
 if(WIN32)
     target_sources(TessalineCore PRIVATE
-        engine/platform/engine_lock_win.cpp
-        engine/platform/debug_settings_win.cpp
-        engine/platform/lut_resources_win.cpp
-        engine/platform/progress_sink_win.cpp)
+        engine/seams/engine_lock_win.cpp
+        engine/seams/debug_settings_win.cpp
+        engine/seams/lut_resources_win.cpp
+        engine/seams/progress_sink_win.cpp)
 else()
     target_sources(TessalineCore PRIVATE
-        engine/platform/engine_lock_posix.cpp
-        engine/platform/lut_resources_posix.cpp)
+        engine/seams/engine_lock_posix.cpp
+        engine/seams/lut_resources_posix.cpp)
 endif()
 target_link_libraries(TessalineCore PUBLIC Quarnite)
 

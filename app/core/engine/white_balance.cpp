@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/core/engine/engine_lock.h"
+#include "app/core/engine/seams/engine_lock.h"
 #include "app/core/engine/image_open.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/engine/color_engine_pool.h"
+#include "app/core/engine/pool/color_engine_pool.h"
 #include "app/core/engine/tests/engine_test_util.h"
 
 using namespace engine_test;

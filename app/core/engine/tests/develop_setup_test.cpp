@@ -5,7 +5,7 @@
 #include "app/core/demosaic/debayer_single.h"
 #include "app/core/engine/develop_setup.h"
 #include "app/core/engine/image_open.h"
-#include "app/core/engine/progress_sink.h"
+#include "app/core/engine/seams/progress_sink.h"
 #include "app/core/engine/tests/engine_test_util.h"
 #include "app/core/settings/exposure_adjustment.h"
 #include "app/core/settings/usm.h"

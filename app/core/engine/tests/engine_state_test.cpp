@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/core/engine/color_engine_pool.h"
-#include "app/core/engine/debug_settings.h"
+#include "app/core/engine/pool/color_engine_pool.h"
+#include "app/core/engine/seams/debug_settings.h"
 #include "app/core/engine/develop_engine.h"
-#include "app/core/engine/engine_lock.h"
-#include "app/core/engine/progress_sink.h"
+#include "app/core/engine/seams/engine_lock.h"
+#include "app/core/engine/seams/progress_sink.h"
 #include "app/core/engine/tests/engine_test_util.h"
 
 using namespace engine_test;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,11 +28,13 @@ inline int32_t Deepest(IVorlatError* err)
 
 #define ENGINE_OK(call) ASSERT_EQ(::engine_test::Deepest(call), 0) << #call
 
+// Unique within the process and across runs, so that runs never share a file.
 inline std::string ScratchPath(const std::string& stem)
 {
+    static const long long run = static_cast<long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     static std::atomic<int> counter{0};
-    return std::string(TESS_SCRATCH_DIR) + "/engine_" + stem + "_" +
-           std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + std::to_string(counter++);
+    return std::string(TESS_SCRATCH_DIR) + "/engine_" + stem + "_" + std::to_string(run) + "_" +
+           std::to_string(counter++);
 }
 
 inline _VorlatFile FileName(const std::string& path)

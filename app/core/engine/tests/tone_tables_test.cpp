@@ -3,9 +3,9 @@
 
 #include "app/core/curves/lut_group.h"
 #include "app/core/curves/tone_table.h"
-#include "app/core/engine/camera_curve.h"
+#include "app/core/engine/seams/camera_curve.h"
 #include "app/core/engine/image_open.h"
-#include "app/core/engine/lut_resources.h"
+#include "app/core/engine/seams/lut_resources.h"
 #include "app/core/engine/tests/engine_test_util.h"
 #include "app/core/engine/tone_tables.h"
 #include "app/core/settings/exposure_adjustment.h"

@@ -1,4 +1,4 @@
-#include "app/core/engine/progress_sink.h"
+#include "app/core/engine/seams/progress_sink.h"
 
 namespace {
 

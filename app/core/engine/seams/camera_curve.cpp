@@ -1,4 +1,4 @@
-#include "app/core/engine/camera_curve.h"
+#include "app/core/engine/seams/camera_curve.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/core/engine/debug_settings.h"
+#include "app/core/engine/seams/debug_settings.h"
 
 #include <windows.h>
 

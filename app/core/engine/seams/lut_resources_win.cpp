@@ -1,4 +1,4 @@
-#include "app/core/engine/lut_resources.h"
+#include "app/core/engine/seams/lut_resources.h"
 
 #include <cstring>
 

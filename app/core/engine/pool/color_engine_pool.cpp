@@ -1,11 +1,11 @@
-#include "app/core/engine/color_engine_pool.h"
+#include "app/core/engine/pool/color_engine_pool.h"
 
 #include <cstring>
 #include <new>
 #include <string>
 
 #include "app/core/engine/develop_engine.h"
-#include "app/core/engine/engine_lock.h"
+#include "app/core/engine/seams/engine_lock.h"
 #include "app/core/engine/image_open.h"
 
 namespace {

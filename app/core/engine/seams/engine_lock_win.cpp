@@ -1,4 +1,4 @@
-#include "app/core/engine/engine_lock.h"
+#include "app/core/engine/seams/engine_lock.h"
 
 #include <windows.h>
 
