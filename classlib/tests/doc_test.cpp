@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "clx/recentfiles.h"
 #include "clx/scrollview.h"
@@ -299,13 +299,17 @@ public:
   explicit FileDialogScript(std::string path) : m_path(std::move(path)) {
     s_script = this;
     m_hook = ::SetWindowsHookExA(WH_CBT, &Proc, nullptr, ::GetCurrentThreadId());
+    m_readHook = ::SetWindowsHookExA(WH_GETMESSAGE, &ReadTypes, nullptr, ::GetCurrentThreadId());
   }
   ~FileDialogScript() {
+    ::UnhookWindowsHookEx(m_readHook);
     ::UnhookWindowsHookEx(m_hook);
     s_script = nullptr;
     EXPECT_EQ(answered, 1);
   }
   int answered = 0;
+  std::vector<std::string> types;  // the dialog's file types, in order
+  int typeShown = -1;              // the one it showed first
 
 private:
   static LRESULT CALLBACK Proc(int code, WPARAM w, LPARAM l) {
@@ -313,6 +317,7 @@ private:
     if (code == HCBT_ACTIVATE && self && CWindow(reinterpret_cast<HWND>(w)).GetClassName() == "#32770") {
       HWND dialog = reinterpret_cast<HWND>(w);
       if (self->answered++ == 0 && ::GetDlgItem(dialog, clx::FileNameControlId(dialog))) {
+        self->m_dialog = dialog;
         ::SetDlgItemTextA(dialog, clx::FileNameControlId(dialog), self->m_path.c_str());
         ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       } else {
@@ -323,9 +328,31 @@ private:
     }
     return ::CallNextHookEx(self ? self->m_hook : nullptr, code, w, l);
   }
+  // The type list is read as the answer arrives: the dialog fills it after
+  // it is first activated and empties it before it goes.
+  static LRESULT CALLBACK ReadTypes(int code, WPARAM w, LPARAM l) {
+    FileDialogScript* self = s_script;
+    const auto* msg = reinterpret_cast<const MSG*>(l);
+    if (code == HC_ACTION && self && self->m_dialog && msg->hwnd == self->m_dialog && msg->message == WM_COMMAND &&
+        LOWORD(msg->wParam) == IDOK) {
+      const int typeList = 1136;  // cmb1
+      HWND dialog = self->m_dialog;
+      for (int i = 0, n = static_cast<int>(::SendDlgItemMessageA(dialog, typeList, CB_GETCOUNT, 0, 0)); i < n; ++i) {
+        char text[256] = "";
+        if (::SendDlgItemMessageA(dialog, typeList, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) < 256)
+          ::SendDlgItemMessageA(dialog, typeList, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        self->types.emplace_back(text);
+      }
+      self->typeShown = static_cast<int>(::SendDlgItemMessageA(dialog, typeList, CB_GETCURSEL, 0, 0));
+      self->m_dialog = nullptr;
+    }
+    return ::CallNextHookEx(self ? self->m_readHook : nullptr, code, w, l);
+  }
   static inline FileDialogScript* s_script = nullptr;
   std::string m_path;
   HHOOK m_hook = nullptr;
+  HHOOK m_readHook = nullptr;
+  HWND m_dialog = nullptr;
 };
 
 TEST_F(GuiTest, FileOpenTakesTheNameFromTheFileDialog) {
@@ -343,6 +370,10 @@ TEST_F(GuiTest, FileOpenTakesTheNameFromTheFileDialog) {
   {
     FileDialogScript dialog(path);
     main->SendMessage(WM_COMMAND, ID_FILE_OPEN);
+    // Every template's type, then all files; the first is shown.
+    EXPECT_EQ(dialog.types,
+              (std::vector<std::string>{"Picture Files (*.pic)", "Note Files (*.note)", "All Files (*.*)"}));
+    EXPECT_EQ(dialog.typeShown, 0);
   }
   ASSERT_TRUE(PumpUntilIdle());
   auto* doc = static_cast<StubDoc*>(main->GetActiveDocument());
@@ -358,23 +389,23 @@ TEST_F(GuiTest, SaveAsTakesTheNewNameFromTheFileDialog) {
   MainFrame* main = NewMainFrame();
   ASSERT_NE(main, nullptr);
   MainWindowScope scope(main);
-  main->SendMessage(WM_COMMAND, ID_FILE_NEW);
-  auto* doc = static_cast<StubDoc*>(main->GetActiveDocument());
+  auto* doc = static_cast<StubDoc*>(documents.note->OpenDocumentFile(nullptr));  // a new note
   ASSERT_NE(doc, nullptr);
   doc->SetModifiedFlag();
   char folder[MAX_PATH] = "";
   ::GetTempPathA(MAX_PATH, folder);
-  std::string path = std::string(folder) + "clx_saved.pic";
+  std::string path = std::string(folder) + "clx_saved.note";
   {
     FileDialogScript dialog(path);
     main->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS);
+    EXPECT_EQ(dialog.typeShown, 1);  // the document's own type
   }
   ASSERT_TRUE(PumpUntilIdle());
   EXPECT_EQ(doc->saves, 1);
   EXPECT_FALSE(doc->IsModified());
   EXPECT_EQ(doc->GetPathName().CompareNoCase(path.c_str()), 0);
-  EXPECT_EQ(doc->GetTitle(), "clx_saved.pic");
-  EXPECT_EQ(FrameOf(doc)->GetWindowText(), "clx_saved.pic");
+  EXPECT_EQ(doc->GetTitle(), "clx_saved.note");
+  EXPECT_EQ(FrameOf(doc)->GetWindowText(), "clx_saved.note");
   EXPECT_EQ((*App().m_pRecentFileList)[0].CompareNoCase(path.c_str()), 0);
   CloseMain(main);
 }
@@ -481,6 +512,14 @@ TEST_F(GuiTest, ScrollViewPositionsGoBeyondSixteenBits) {
 
 // ---------------------------------------------------------------- the whole program
 
+// Taken while the current folder is still the repo root: the file dialogs of
+// the tests before move it.
+const std::string kShotPath = [] {
+  char full[MAX_PATH] = "";
+  ::GetFullPathNameA(TESS_SCRATCH_DIR "/mdi_program.bmp", MAX_PATH, full, nullptr);
+  return std::string(full);
+}();
+
 TEST_F(GuiTest, MdiProgramWithBarsTemplatesAndThreeDocumentsIsRoutedUpdatedAndDrawn) {
   DocumentsScope documents;
   MainFrame* main = NewMainFrame();
@@ -522,7 +561,8 @@ TEST_F(GuiTest, MdiProgramWithBarsTemplatesAndThreeDocumentsIsRoutedUpdatedAndDr
 
   // The picture through the frame's own DC: caption, bars, and each child's view.
   clx::test::Image shot = clx::test::CaptureWindow(*main, true);
-  if (const char* dir = std::getenv("CLX_SHOT_DIR")) shot.SaveBmp(std::string(dir) + "\\mdi_program.bmp");
+  // Kept in the build tree for people to look at.
+  EXPECT_TRUE(shot.SaveBmp(kShotPath)) << kShotPath;
   CRect window = main->GetWindowRect();
   auto pixelAt = [&](HWND child, CPoint clientPoint) {
     CWindow(child).ClientToScreen(&clientPoint);

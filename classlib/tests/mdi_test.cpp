@@ -132,6 +132,39 @@ TEST_F(GuiTest, MenuBarFollowsTheActiveChildsSharedMenu) {
   EXPECT_TRUE(::IsMenu(picture));  // the shared menu outlives the frame that showed it
 }
 
+TEST_F(GuiTest, FrameTitleNamesTheActiveDocumentFromTheNextIdlePass) {
+  auto* main = new MainFrame;
+  ASSERT_TRUE(main->LoadFrame(IDR_TEST_FRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
+  main->SetWindowPos(nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_SHOWWINDOW);
+  MainWindowScope scope(main);
+  EXPECT_EQ(main->GetWindowText(), "Frame Test");
+  EXPECT_FALSE(main->GetStyle() & FWS_ADDTOTITLE);
+  LogChild *a = nullptr, *b = nullptr;
+  StubDoc* alpha = OpenStub(main, "alpha", nullptr, &a);
+  OpenStub(main, "beta", nullptr, &b);
+  ASSERT_NE(b, nullptr);
+  ASSERT_TRUE(PumpUntilIdle());
+  EXPECT_EQ(main->GetWindowText(), "Frame Test - beta");
+  EXPECT_EQ(a->GetWindowText(), "alpha");
+
+  a->MDIActivate();
+  EXPECT_EQ(main->GetWindowText(), "Frame Test - beta");  // not before the next idle pass
+  ASSERT_TRUE(PumpUntilIdle());
+  EXPECT_EQ(main->GetWindowText(), "Frame Test - alpha");
+  alpha->SetTitle("renamed");  // a new document title shows at once
+  EXPECT_EQ(a->GetWindowText(), "renamed");
+  EXPECT_EQ(main->GetWindowText(), "Frame Test - renamed");
+
+  a->DestroyWindow();
+  b->DestroyWindow();
+  ASSERT_TRUE(PumpUntilIdle());
+  EXPECT_EQ(main->GetWindowText(), "Frame Test");
+  EXPECT_EQ(StubDoc::live, 0);
+  main->DestroyWindow();
+  ASSERT_TRUE(PumpUntilIdle());
+  TakeQuit();
+}
+
 class ScrollingMainFrame : public MainFrame {
 public:
   BOOL PreCreateWindow(CREATESTRUCT& cs) override {
