@@ -197,7 +197,7 @@ TEST_F(GuiTest, FolderBrowserStartsAtTheGivenFolderAndReturnsIt) {
     EXPECT_NE(std::find(script.texts.begin(), script.texts.end(), "Select a folder to hold thumbnail data:"),
               script.texts.end());
   }
-  EXPECT_EQ(chosen.CompareNoCase(start.c_str()), 0);
+  EXPECT_EQ(chosen.CompareNoCase(start.c_str()), 0) << chosen.str() << " for " << start;
   {
     BrowserScript script(IDCANCEL);
     CString untouched = "unchanged";
