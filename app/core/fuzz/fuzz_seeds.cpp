@@ -1,12 +1,14 @@
 // Writes the seeds of the core's fuzz targets: the blobs of every settings
-// class, the curve channels and curve groups, and settings containers, each
-// in a folder named after its target under the folder given.
+// class, the curve channels and curve groups, settings containers and
+// adjustment clipboard blocks, each in a folder named after its target under
+// the folder given.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "app/core/clipboard/adjustment_block.h"
 #include "app/core/curves/hue_channel.h"
 #include "app/core/curves/lut_group.h"
 #include "app/core/procset/record_settings.h"
@@ -18,14 +20,27 @@
 
 namespace {
 
-bool Write(const std::filesystem::path& folder, const std::string& name, const IQzState& state)
+bool WriteBytes(const std::filesystem::path& folder, const std::string& name, const std::vector<uint8_t>& blob)
 {
-    std::vector<uint8_t> blob(static_cast<size_t>(state.GetSize()));
-    state.GetData(blob.data(), static_cast<int32_t>(blob.size()));
     std::filesystem::create_directories(folder);
     std::ofstream out(folder / name, std::ios::binary);
     out.write(reinterpret_cast<const char*>(blob.data()), static_cast<std::streamsize>(blob.size()));
     return static_cast<bool>(out);
+}
+
+bool Write(const std::filesystem::path& folder, const std::string& name, const IQzState& state)
+{
+    std::vector<uint8_t> blob(static_cast<size_t>(state.GetSize()));
+    state.GetData(blob.data(), static_cast<int32_t>(blob.size()));
+    return WriteBytes(folder, name, blob);
+}
+
+bool WriteBlock(const std::filesystem::path& folder, const std::string& name, const CQzRecordSettings& record,
+                uint32_t mask)
+{
+    std::vector<uint8_t> block(static_cast<size_t>(qz::MeasureAdjustmentBlock(record, mask)));
+    qz::WriteAdjustmentBlock(record, mask, block.data(), static_cast<int64_t>(block.size()));
+    return WriteBytes(folder, name, block);
 }
 
 }  // namespace
@@ -87,5 +102,9 @@ int main(int argc, char** argv)
     record.FillProcSet(full);
     ok &= Write(containers, "record", full);
     ok &= Write(containers, "empty", CQzImageProcSet());
+
+    const std::filesystem::path clipboard = root / "clipboard";
+    ok &= WriteBlock(clipboard, "all", record, qz::kAdjustAll);
+    ok &= WriteBlock(clipboard, "curves", record, qz::kAdjustCurves);
     return ok ? 0 : 1;
 }
