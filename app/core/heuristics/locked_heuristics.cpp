@@ -337,6 +337,22 @@ int32_t CHLockCrop::SetPixelArea(double area)
 
 // ---- "Size": the output pixel size leads
 
+CHLockSize::CHLockSize(const CHeuristic& other)
+{
+    Assign(other);
+    const double k = std::max(1.0 / pixelWidth_, 1.0 / pixelHeight_);
+    if (!(k > 1.0))
+        return;
+    Edit edit(*this);
+    pixelWidth_ *= k;
+    pixelHeight_ *= k;
+    HoldPixelSize();
+    pixelArea_ = pixelWidth_ * pixelHeight_;
+    resolution_ = QzMeasure{resolution_.value * k, 1};
+    HoldResolution();
+    reference_ = QzMeasure{reference_.value * k, 1};
+}
+
 double CHLockSize::GetLowestScale() const
 {
     const double f = reference_.value;
@@ -348,6 +364,30 @@ void CHLockSize::ClampReferenceOwn(double& value) const
     const double limit = std::min(bounds_.Width() / outputWidth_.value, bounds_.Height() / outputHeight_.value);
     if (value > limit)
         value = limit;
+    // Below a pixel the crop's width is lost to rounding far from the origin.
+    else if (value < LeastReference())
+        value = LeastReference();
+}
+
+double CHLockSize::LeastReference() const
+{
+    return std::max(1.0 / outputWidth_.value, 1.0 / outputHeight_.value);
+}
+
+void CHLockSize::HoldPixelSize()
+{
+    pixelWidth_ = std::min(std::max(pixelWidth_, 1.0), bounds_.Width());
+    pixelHeight_ = std::min(std::max(pixelHeight_, 1.0), bounds_.Height());
+}
+
+void CHLockSize::HoldResolution()
+{
+    resolution_.value = std::min(std::max(resolution_.value, L()), U());
+}
+
+int32_t CHLockSize::ClampOutputAspect(double& value, double other, double extent, double otherExtent) const
+{
+    return Clamp(value, other / otherExtent, other * extent);
 }
 
 int32_t CHLockSize::ConstrainCropSize(double& width, double& height, uint32_t mode)
@@ -390,19 +430,23 @@ int32_t CHLockSize::ConstrainCropSize(double& width, double& height, uint32_t mo
         }
         width = a * height;
     }
+    // The aspect and the pixel sizes agree only to rounding: the side that
+    // follows may not pass the bounds by it.
+    width = std::min(width, bw);
+    height = std::min(height, bh);
     return result;
 }
 
 void CHLockSize::RefitCrop()
 {
     const double r = resolution_.value;
-    const double cw = U() * pixelWidth_ / r;
+    const double cw = std::min(U() * pixelWidth_ / r, bounds_.Width());
     crop_.right = crop_.left + cw;
     if (bounds_.right - cw < crop_.left) {
         crop_.left = bounds_.right - cw;
         crop_.right = bounds_.right;
     }
-    const double ch = U() * pixelHeight_ / r;
+    const double ch = std::min(U() * pixelHeight_ / r, bounds_.Height());
     crop_.bottom = crop_.top + ch;
     if (bounds_.bottom - ch < crop_.top) {
         crop_.top = bounds_.bottom - ch;
@@ -416,7 +460,10 @@ int32_t CHLockSize::PlaceCrop(const QzDblRect& rect, uint32_t mode)
     double w = rect.Width();
     double h = rect.Height();
     int32_t result = 0;
-    if (w != remembered_.Width() || h != remembered_.Height())
+    // The remembered size is taken as it is only while it is still the
+    // crop's: once the pixel size moved it no longer fits the rules.
+    const bool remembered = w == remembered_.Width() && h == remembered_.Height();
+    if (!remembered || w != crop_.Width() || h != crop_.Height())
         result = ConstrainCropSize(w, h, mode);
     double left = (mode & kCropRightHolds) ? rect.right - w : rect.left;
     double top = (mode & kCropBottomHolds) ? rect.bottom - h : rect.top;
@@ -434,6 +481,7 @@ int32_t CHLockSize::PlaceCrop(const QzDblRect& rect, uint32_t mode)
         left = bounds_.right - w;
     crop_ = QzDblRect{left, top, left + w, top + h};
     resolution_ = QzMeasure{U() * pixelWidth_ / crop_.Width(), 1};
+    HoldResolution();
     scale_ = resolution_.value / reference_.value;
     return result;
 }
@@ -446,12 +494,14 @@ int32_t CHLockSize::SetCropSize(double width, double height, uint32_t mode)
     crop_.bottom = crop_.top + height;
     HoldRightBottom(crop_, bounds_);
     resolution_ = QzMeasure{U() * pixelWidth_ / crop_.Width(), 1};
+    HoldResolution();
     scale_ = resolution_.value / reference_.value;
     return result;
 }
 
 void CHLockSize::FollowPixelSize()
 {
+    HoldPixelSize();
     const double f = reference_.value;
     const double r = std::min(
         U(), std::max({L(), f * scale_, U() * pixelWidth_ / bounds_.Width(), U() * pixelHeight_ / bounds_.Height()}));
@@ -467,9 +517,12 @@ int32_t CHLockSize::SetOutputWidth(const QzMeasure& measure)
 {
     Edit edit(*this);
     QzMeasure m = measure;
-    const int32_t result = ClampOutputMeasure(m);
+    int32_t result = ClampOutputMeasure(m);
+    // Both pixel sizes must stay between 1 and the bounds: that limits the aspect.
+    result |= ClampOutputAspect(m.value, outputHeight_.value, bounds_.Width(), bounds_.Height());
     outputWidth_ = m;
-    pixelWidth_ = std::min(outputWidth_.value * reference_.value, bounds_.Width());
+    const double least = std::max(1.0, outputWidth_.value / outputHeight_.value);
+    pixelWidth_ = std::max(std::min(outputWidth_.value * reference_.value, bounds_.Width()), least);
     reference_ = QzMeasure{pixelWidth_ / outputWidth_.value, 1};
     pixelHeight_ = reference_.value * outputHeight_.value;
     FollowPixelSize();
@@ -480,9 +533,11 @@ int32_t CHLockSize::SetOutputHeight(const QzMeasure& measure)
 {
     Edit edit(*this);
     QzMeasure m = measure;
-    const int32_t result = ClampOutputMeasure(m);
+    int32_t result = ClampOutputMeasure(m);
+    result |= ClampOutputAspect(m.value, outputWidth_.value, bounds_.Height(), bounds_.Width());
     outputHeight_ = m;
-    pixelHeight_ = std::min(outputHeight_.value * reference_.value, bounds_.Height());
+    const double least = std::max(1.0, outputHeight_.value / outputWidth_.value);
+    pixelHeight_ = std::max(std::min(outputHeight_.value * reference_.value, bounds_.Height()), least);
     reference_ = QzMeasure{pixelHeight_ / outputHeight_.value, 1};
     pixelWidth_ = outputWidth_.value * reference_.value;
     FollowPixelSize();
@@ -493,7 +548,14 @@ int32_t CHLockSize::SetResolution(const QzMeasure& measure)
 {
     Edit edit(*this);
     QzMeasure m = measure;
-    const int32_t result = ClampResolution(m);
+    int32_t result = ClampResolution(m);
+    // A resolution so low that the crop could only hold less than a pixel is raised.
+    const double least = U() * LeastReference() *
+                         std::max(outputWidth_.value / bounds_.Width(), outputHeight_.value / bounds_.Height());
+    if (m.value < least) {
+        m = QzMeasure{std::min(least, U()), 1};
+        result = 1;
+    }
     resolution_ = m;
     const double r = resolution_.value;
     const double f = std::min({reference_.value, bounds_.Width() * r / U() / outputWidth_.value,
@@ -501,6 +563,7 @@ int32_t CHLockSize::SetResolution(const QzMeasure& measure)
     reference_ = QzMeasure{f, 1};
     pixelWidth_ = f * outputWidth_.value;
     pixelHeight_ = f * outputHeight_.value;
+    HoldPixelSize();
     scale_ = r / f;
     RefitCrop();
     pixelArea_ = pixelWidth_ * pixelHeight_;
@@ -521,6 +584,7 @@ int32_t CHLockSize::SetReferenceResolution(const QzMeasure& measure)
     } else {
         pixelWidth_ = outputWidth_.value * f;
         pixelHeight_ = outputHeight_.value * f;
+        HoldPixelSize();
         resolution_ = QzMeasure{std::min(U(), std::max(L(), f * scale_)), 1};
         scale_ = resolution_.value / f;
         RefitCrop();
@@ -535,6 +599,7 @@ int32_t CHLockSize::SetScale(double scale)
     const int32_t result = ClampScale(scale);
     scale_ = scale;
     resolution_ = QzMeasure{reference_.value * scale_, 1};
+    HoldResolution();
     RefitCrop();
     return result;
 }
@@ -551,7 +616,10 @@ int32_t CHLockSize::SetPixelWidth(double pixels)
     crop_.left = left;
     crop_.right = left + cw;
     resolution_ = QzMeasure{U() * pixelWidth_ / cw, 1};
-    crop_.bottom = crop_.top + U() * pixelHeight_ / resolution_.value;
+    HoldResolution();
+    // The height follows from values that agree only to rounding: keep it inside.
+    crop_.bottom = crop_.top + std::min(U() * pixelHeight_ / resolution_.value, bounds_.Height());
+    HoldRightBottom(crop_, bounds_);
     scale_ = resolution_.value / f;
     pixelArea_ = pixelWidth_ * pixelHeight_;
     aspect_ = outputWidth_.value / outputHeight_.value;
@@ -571,7 +639,9 @@ int32_t CHLockSize::SetPixelHeight(double pixels)
     crop_.top = top;
     crop_.bottom = top + ch;
     resolution_ = QzMeasure{U() * pixelHeight_ / ch, 1};
-    crop_.right = crop_.left + U() * pixelWidth_ / resolution_.value;
+    HoldResolution();
+    crop_.right = crop_.left + std::min(U() * pixelWidth_ / resolution_.value, bounds_.Width());
+    HoldRightBottom(crop_, bounds_);
     scale_ = resolution_.value / f;
     pixelArea_ = pixelWidth_ * pixelHeight_;
     aspect_ = outputWidth_.value / outputHeight_.value;
@@ -582,12 +652,20 @@ int32_t CHLockSize::SetPixelHeight(double pixels)
 int32_t CHLockSize::SetPixelArea(double area)
 {
     Edit edit(*this);
-    const int32_t result = ClampArea(area);
+    int32_t result = ClampArea(area);
+    // Neither pixel size below 1.
+    const double least = std::max(aspect_, 1.0 / aspect_);
+    if (area < least) {
+        area = least;
+        result = 1;
+    }
     pixelArea_ = area;
     pixelWidth_ = std::sqrt(pixelArea_ * aspect_);
     pixelHeight_ = std::sqrt(pixelArea_ / aspect_);
+    HoldPixelSize();
     reference_ = QzMeasure{pixelWidth_ / outputWidth_.value, 1};
     resolution_ = QzMeasure{reference_.value * scale_, 1};
+    HoldResolution();
     return result;
 }
 

@@ -97,7 +97,10 @@ private:
 class CHLockSize : public CHLockedBase {
 public:
     CHLockSize() = default;
-    explicit CHLockSize(const CHeuristic& other) { Assign(other); }
+    // Pixel sizes below one pixel (other kinds allow them) are raised, with
+    // the resolution and the reference, so that the crop, the output size and
+    // the scale stay.
+    explicit CHLockSize(const CHeuristic& other);
 
     int32_t ConstrainCropSize(double& width, double& height, uint32_t mode) override;
     uint32_t GetType() const override { return kHeuristicSize; }
@@ -123,6 +126,14 @@ protected:
 private:
     // The crop follows the output pixel size at the resolution, inside the bounds.
     void RefitCrop();
+    // The least reference resolution that gives both pixel sizes at least 1.
+    double LeastReference() const;
+    // Rounding guards: pixel sizes within 1 and the bounds, resolution within L and U.
+    void HoldPixelSize();
+    void HoldResolution();
+    // An output width or height with which both pixel sizes fit between 1
+    // and the bounds (`extent` along the value, `otherExtent` along `other`).
+    int32_t ClampOutputAspect(double& value, double other, double extent, double otherExtent) const;
     // From the pixel sizes on: resolution, crop, scale, area, aspect.
     void FollowPixelSize();
 };

@@ -8,5 +8,6 @@ tess_test(NAME core_heuristics_tests
     SOURCES
         heuristics/tests/heuristic_test.cpp
         heuristics/tests/heuristic_property_test.cpp
+        heuristics/tests/lock_size_range_test.cpp
         heuristics/tests/size_res_test.cpp
     LINK TessalineCore)

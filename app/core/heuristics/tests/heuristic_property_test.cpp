@@ -1,10 +1,12 @@
 // Random edits of the "Crop" and "Size" kinds: after every setter, whatever
-// the value, the state is consistent and the change bits say exactly what
-// moved.
+// the value, the state is consistent, the change bits say exactly what moved,
+// and the "Size" kind keeps its resolution within the bounds and both pixel
+// sizes between 1 and the bounds.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -99,6 +101,14 @@ std::vector<Operation> Operations()
     };
     return {
         {"PlaceCrop", [=](CHeuristic& h, Random& r) { h.PlaceCrop(rect(h, r), r.Mode()); }},
+        // A move of the remembered rectangle: its size is taken as it is.
+        {"PlaceRemembered",
+         [](CHeuristic& h, Random& r) {
+             QzDblRect q = h.GetRemembered();
+             const double dx = r.Around(h.GetBounds().Width()) - q.left;
+             const double dy = r.Around(h.GetBounds().Height()) - q.top;
+             h.PlaceCrop(QzDblRect{q.left + dx, q.top + dy, q.right + dx, q.bottom + dy}, r.Mode());
+         }},
         {"SetCropRect", [=](CHeuristic& h, Random& r) { h.SetCropRect(rect(h, r), r.Mode()); }},
         {"SetCropSize",
          [](CHeuristic& h, Random& r) {
@@ -109,7 +119,7 @@ std::vector<Operation> Operations()
         {"RememberCrop", [](CHeuristic& h, Random&) { h.RememberCrop(); }},
         {"SetOutputWidth", [](CHeuristic& h, Random& r) { h.SetOutputWidth({r.Wide(), 0}); }},
         {"SetOutputHeight", [](CHeuristic& h, Random& r) { h.SetOutputHeight({r.Wide(), 0}); }},
-        {"SetResolution", [](CHeuristic& h, Random& r) { h.SetResolution(kPpi(r.Uniform(-10, 1000))); }},
+        {"SetResolution", [](CHeuristic& h, Random& r) { h.SetResolution(kPpi(r.Uniform(-10, 3000))); }},
         {"SetReferenceResolution", [](CHeuristic& h, Random& r) { h.SetReferenceResolution(kPpi(r.Wide())); }},
         {"SetScale", [](CHeuristic& h, Random& r) { h.SetScale(r.Wide()); }},
         {"SetPixelWidth", [](CHeuristic& h, Random& r) { h.SetPixelWidth(r.Around(h.GetBounds().Width())); }},
@@ -121,16 +131,53 @@ std::vector<Operation> Operations()
     };
 }
 
-void Exercise(int32_t (*make)(CHeuristic**), const char* kind, bool consistent, const double (&spread)[2])
+struct Walk {
+    int32_t (*make)(CHeuristic**);
+    const char* kind;
+    double spread[2];
+    // Random resolution bounds and resolution instead of 300 within 1 to 600.
+    bool variedSetUp;
+};
+
+// Where the kind's own range goes beyond the consistency check: the "Size"
+// kind holds R within L and U and both pixel sizes within 1 and the bounds.
+std::string OutOfSizeRange(const CHeuristic& h)
+{
+    const double r = h.GetResolution().value;
+    if (!(h.GetLowerResolution().value <= r && r <= h.GetUpperResolution().value))
+        return "resolution";
+    if (!(1.0 <= h.GetPixelWidth() && h.GetPixelWidth() <= h.GetBounds().Width()))
+        return "pixel width";
+    if (!(1.0 <= h.GetPixelHeight() && h.GetPixelHeight() <= h.GetBounds().Height()))
+        return "pixel height";
+    return "";
+}
+
+void Exercise(const Walk& run, uint32_t seed)
 {
     const std::vector<Operation> operations = Operations();
-    Random random(20261211);
-    random.SetSpread(spread[0], spread[1]);
-    for (int setup = 0; setup < 60; ++setup) {
+    const bool sizeKind = run.make == MakeLockSize;
+    Random random(seed);
+    random.SetSpread(run.spread[0], run.spread[1]);
+    for (int setup = 0; setup < 30; ++setup) {
         const double width = std::floor(random.Uniform(2, 9000));
         const double height = std::floor(random.Uniform(2, 9000));
-        auto h = Made(width, height, make);
-        ASSERT_EQ(h->CheckConsistency(true), 0);
+        std::unique_ptr<CHeuristic> h;
+        if (run.variedSetUp) {
+            const double lower = random.Uniform(1, 300);
+            const double upper = random.Uniform(lower, 2400);
+            CHeuristic* made = new CHDevSetup(width, height, kPpi(random.Uniform(lower, upper)), kPpi(lower),
+                                              kPpi(upper));
+            run.make(&made);
+            made->ClearFlags(0xFFF);
+            h.reset(made);
+        } else {
+            h = Made(width, height, run.make);
+        }
+        ASSERT_EQ(h->CheckConsistency(true), 0) << run.kind << " seed " << seed;
+        if (sizeKind) {
+            ASSERT_EQ(OutOfSizeRange(*h), "") << "seed " << seed << " set-up " << Describe(*h);
+        }
         std::string trail;
         for (int step = 0; step < 150; ++step) {
             const Operation& op = operations[static_cast<size_t>(random.Pick(static_cast<int>(operations.size())))];
@@ -140,35 +187,45 @@ void Exercise(int32_t (*make)(CHeuristic**), const char* kind, bool consistent, 
             const std::string state = Describe(*h);
             op.apply(*h, random);
             const Values after(*h);
-            if (consistent) {
-                for (double v : {after.crop.left, after.crop.top, after.crop.right, after.crop.bottom, after.w, after.h,
-                                 after.r, after.f, after.s, after.pw, after.ph, after.area})
-                    ASSERT_TRUE(std::isfinite(v)) << kind << " after" << trail << "\nfrom " << state << "\nto   "
-                                                  << Describe(*h);
-            }
-            const int32_t code = h->CheckConsistency(true);
-            if (consistent) {
-                ASSERT_EQ(code, 0) << kind << " " << width << "x" << height << " after" << trail << "\nfrom "
-                               << state << "\nto   " << Describe(*h);
+            const auto where = [&] {
+                return std::string(run.kind) + " seed " + std::to_string(seed) + " " + std::to_string(width) + "x" +
+                       std::to_string(height) + " after" + trail + "\nfrom " + state + "\nto   " + Describe(*h);
+            };
+            for (double v : {after.crop.left, after.crop.top, after.crop.right, after.crop.bottom, after.w, after.h,
+                             after.r, after.f, after.s, after.pw, after.ph, after.area})
+                ASSERT_TRUE(std::isfinite(v)) << where();
+            ASSERT_EQ(h->CheckConsistency(true), 0) << where();
+            if (sizeKind) {
+                ASSERT_EQ(OutOfSizeRange(*h), "") << where();
             }
             // Remembering the crop is no edit: it sets no bit.
             const uint32_t expected = std::string(op.name) == "RememberCrop" ? 0u : Difference(before, after);
-            ASSERT_EQ(h->GetFlags() & 0xFFF, expected) << kind << " after" << trail;
+            ASSERT_EQ(h->GetFlags() & 0xFFF, expected) << where();
         }
     }
 }
 
+constexpr uint32_t kSeeds[] = {20261211, 1, 2, 3, 4, 5};
+
 TEST(HeuristicProperties, CropKindStaysConsistentAndReportsEveryChange)
 {
-    Exercise(MakeLockCrop, "Crop", true, {-3.0, 6.0});
+    for (uint32_t seed : kSeeds)
+        Exercise({MakeLockCrop, "Crop", {-3.0, 6.0}, false}, seed);
 }
 
-// The size kind's rules let a pixel size shrink below what the bounds and the
-// resolution limits hold (the crop then leaves its range, and a long walk
-// can end in a degenerate state): only the change bits are held to here.
-TEST(HeuristicProperties, SizeKindReportsEveryChange)
+TEST(HeuristicProperties, SizeKindStaysInRangeAndReportsEveryChange)
 {
-    Exercise(MakeLockSize, "Size", false, {-1.0, 3.0});
+    // Values near the usual ones, then over twenty orders of magnitude down
+    // to the output clamps, from the usual set-up and from random ones.
+    const Walk runs[] = {
+        {MakeLockSize, "Size", {-1.0, 3.0}, false},
+        {MakeLockSize, "Size", {-10.0, 10.0}, false},
+        {MakeLockSize, "Size", {-3.0, 6.0}, true},
+    };
+    for (const Walk& run : runs) {
+        for (uint32_t seed : kSeeds)
+            Exercise(run, seed);
+    }
 }
 
 }  // namespace
