@@ -1,3 +1,4 @@
+#include "app/camera/tests/module_files.h"
 #include "app/camera/tests/picture_fixtures.h"
 #include "app/camera/tests/sim_host.h"
 
@@ -15,26 +16,8 @@ namespace {
 using camera_test::CountLines;
 using camera_test::SimHost;
 
-// The module files are built beside the test program.
-std::string BesideProgram(const std::string& name)
-{
-#if defined(_WIN32)
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return (std::filesystem::path(path).parent_path() / name).string();
-#else
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
-#endif
-}
-
-void SetScenarioFile(const std::string& path)
-{
-#if defined(_WIN32)
-    _putenv_s("KAVO_SIM_SCENARIO", path.c_str());
-#else
-    setenv("KAVO_SIM_SCENARIO", path.c_str(), 1);
-#endif
-}
+using camera_test::BesideProgram;
+using camera_test::SetScenarioFile;
 
 TEST(KavoLibrary, LoadsTheModuleFileAndRefusesWhatItCannotUse)
 {
