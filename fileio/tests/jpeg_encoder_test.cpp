@@ -341,6 +341,16 @@ TEST(JpegEncoder, WritesTheSameBytesAsEver)
         {"extremes grey 96x64", MakeExtremes(96, 64, 1),
          {0xb9b59b32e291c05bull, 0x3dcb26f886832524ull, 0x53ab63bd76956feaull,
           0x7ab033b2401532beull, 0x30aad125d71efce6ull}},
+        // Several bands, a short last one, and more bytes than one write buffer holds.
+        {"noise colour 517x300", MakeNoise(517, 300, 3, 9),
+         {0x32b2aafb7219b0bcull, 0xfb4a76054db0edcfull, 0x78ae3d290b6a94c3ull,
+          0x4139efd24b95ff30ull, 0x38cc77d7a7cfddbcull}},
+        {"noisy grey 1203x261", MakePicture(1203, 261, 1, 10, 40),
+         {0xfd92f5fecf330b30ull, 0x5269e6234cb5b4aeull, 0x0c0dbaebe220122eull,
+          0x3c4ff473b90f8fa9ull, 0xe61717584bbb09f2ull}},
+        {"photo colour 2001x140", MakePhoto(2001, 140, 3, 11),
+         {0x656a4a37d81cb182ull, 0xbd54da591368a1efull, 0x60de9108810d1acaull,
+          0xba99a9579d3df7dfull, 0x76e6850905fe3065ull}},
     };
     for (const Case& c : cases)
         for (int level = 1; level <= 5; ++level) {
