@@ -1,0 +1,61 @@
+#include "app/core/view_model/frame_layout.h"
+
+#include <algorithm>
+
+namespace qz {
+
+int32_t GetInfoPaneHeight(int32_t lineHeight, int32_t horizontalScrollBarHeight)
+{
+    return 6 * lineHeight + horizontalScrollBarHeight + 26;
+}
+
+int32_t GetInfoPaneContentWidth(const int32_t columnWidths[4], int32_t charWidth, int32_t titleExtent)
+{
+    int64_t table = int64_t{7} * charWidth + 5;
+    for (int i = 0; i < 4; ++i) {
+        table += columnWidths[i];
+    }
+    const int64_t title = int64_t{titleExtent} + 19;
+    return static_cast<int32_t>(std::clamp<int64_t>(std::max(table, title), INT32_MIN, INT32_MAX));
+}
+
+int32_t ScrollInfoPanePosition(int32_t code, int32_t position, int32_t trackPosition, int32_t page, int32_t limit)
+{
+    constexpr int32_t kLine = 10;
+    int64_t next = position;
+    switch (code) {
+    case 0:  // line left
+        next -= kLine;
+        break;
+    case 1:  // line right
+        next += kLine;
+        break;
+    case 2:  // page left
+        next -= page;
+        break;
+    case 3:  // page right
+        next += page;
+        break;
+    case 4:  // thumb position
+    case 5:  // thumb track
+        next = trackPosition;
+        break;
+    case 6:  // left end
+        next = 0;
+        break;
+    case 7:  // right end
+        next = limit;
+        break;
+    default:
+        return position;
+    }
+    return static_cast<int32_t>(std::clamp<int64_t>(next, 0, std::max(limit, 0)));
+}
+
+SectionButtonPlaces PlaceSectionButtons(int32_t barWidth, int32_t buttonWidth)
+{
+    return {barWidth - 7 * buttonWidth, barWidth - 5 * buttonWidth,
+            barWidth - static_cast<int32_t>(3.75 * buttonWidth)};
+}
+
+}  // namespace qz

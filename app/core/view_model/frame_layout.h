@@ -1,0 +1,31 @@
+// The measures of the image frames' shooting-data pane and section bar
+// that need no window: the pane's height and content width, where its
+// scroll codes lead, and where the section bar puts its buttons.
+#pragma once
+
+#include <cstdint>
+
+namespace qz {
+
+// Six UI lines, the horizontal scroll bar and a 26-pixel margin.
+int32_t GetInfoPaneHeight(int32_t lineHeight, int32_t horizontalScrollBarHeight);
+
+// The wider of the table (four columns, seven character widths and 5
+// pixels) and the title line (its extent and 19 pixels).
+int32_t GetInfoPaneContentWidth(const int32_t columnWidths[4], int32_t charWidth, int32_t titleExtent);
+
+// The pane's scroll position after a horizontal scroll code (SB_LINELEFT
+// 0 to SB_RIGHT 7; SB_ENDSCROLL and unknown codes keep it): lines of 10
+// pixels, pages of the client width, limited to 0 and the scroll limit.
+int32_t ScrollInfoPanePosition(int32_t code, int32_t position, int32_t trackPosition, int32_t page, int32_t limit);
+
+struct SectionButtonPlaces {
+    int32_t deleteX;
+    int32_t previousX;
+    int32_t nextX;
+};
+
+// The section bar's buttons sit 7, 5 and 3.75 button widths from its right end.
+SectionButtonPlaces PlaceSectionButtons(int32_t barWidth, int32_t buttonWidth);
+
+}  // namespace qz

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/core/view_model/frame_layout.h"
+#include "app/core/view_model/open_dialog.h"
+
+using namespace qz;
+
+namespace {
+
+TEST(FrameLayout, InfoPaneMeasures)
+{
+    EXPECT_EQ(GetInfoPaneHeight(16, 17), 6 * 16 + 17 + 26);
+    const int32_t columns[4] = {100, 80, 60, 40};
+    EXPECT_EQ(GetInfoPaneContentWidth(columns, 7, 200), 280 + 49 + 5);  // the table is wider
+    EXPECT_EQ(GetInfoPaneContentWidth(columns, 7, 400), 419);           // the title is wider
+    const int32_t empty[4] = {0, 0, 0, 0};
+    EXPECT_EQ(GetInfoPaneContentWidth(empty, 7, 300), 319);  // a table without rows
+}
+
+TEST(FrameLayout, InfoPaneScrollCodes)
+{
+    struct Case {
+        int32_t code, position, track;
+        int32_t expected;
+    };
+    // Page 300, limit 500.
+    const Case cases[] = {
+        {0, 50, 0, 40},   {0, 5, 0, 0},      {1, 50, 0, 60},    {1, 500, 0, 500},  // line right at the limit
+        {2, 350, 0, 50},  {2, 100, 0, 0},    {3, 100, 0, 400},  {3, 400, 0, 500},
+        {4, 0, 321, 321}, {5, 0, 9999, 500}, {6, 321, 0, 0},    {7, 0, 0, 500},
+        {8, 123, 0, 123}, {99, 123, 0, 123},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ScrollInfoPanePosition(c.code, c.position, c.track, 300, 500), c.expected)
+            << c.code << " from " << c.position;
+    }
+    // Nothing to scroll.
+    EXPECT_EQ(ScrollInfoPanePosition(1, 0, 0, 300, 0), 0);
+    EXPECT_EQ(ScrollInfoPanePosition(7, 0, 0, 300, -20), 0);
+}
+
+TEST(FrameLayout, SectionButtonsFromTheRightEnd)
+{
+    const SectionButtonPlaces p = PlaceSectionButtons(400, 19);
+    EXPECT_EQ(p.deleteX, 400 - 133);
+    EXPECT_EQ(p.previousX, 400 - 95);
+    EXPECT_EQ(p.nextX, 400 - 71);  // 3.75 x 19 = 71.25, truncated
+}
+
+TEST(OpenDialog, StartFolderAndResultSplit)
+{
+    EXPECT_EQ(GetOpenStartFolder("  C:\\Photos\\  ", "D:\\work"), "C:\\Photos\\");
+    EXPECT_EQ(GetOpenStartFolder("", "D:\\work"), "D:\\work");
+    EXPECT_EQ(GetOpenStartFolder("   ", "D:\\work"), "D:\\work");
+
+    const auto isFolder = [](const std::string& path) { return path == "C:\\Photos" || path == "C:\\"; };
+    struct Case {
+        std::string result;
+        uint32_t version;
+        std::string folder;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        // Three files selected: the folder, then the names.
+        {std::string("C:\\Photos\0a.xqv\0b.jpg\0c.tif\0\0", 30), 4, "C:\\Photos\\", {"a.xqv", "b.jpg", "c.tif"}},
+        {std::string("C:\\\0a.xqv\0\0", 11), 5, "C:\\", {"a.xqv"}},
+        // One file: a full path.
+        {std::string("C:\\Photos\\a.xqv\0\0", 17), 4, "C:\\Photos\\", {"a.xqv"}},
+        {std::string("C:\\Photos\\a.xqv", 15), 4, "C:\\Photos\\", {"a.xqv"}},
+        // The old form separates with blanks.
+        {"C:\\Photos a.xqv b.jpg", 3, "C:\\Photos\\", {"a.xqv", "b.jpg"}},
+        {"C:\\Photos\\a.xqv", 3, "C:\\Photos\\", {"a.xqv"}},
+        {"a.xqv", 4, "", {"a.xqv"}},
+        {"", 4, "", {}},
+    };
+    for (const Case& c : cases) {
+        const OpenSelection s = SplitOpenResult(c.result, c.version, isFolder);
+        EXPECT_EQ(s.folder, c.folder) << c.result;
+        EXPECT_EQ(s.names, c.names) << c.result;
+    }
+}
+
+}  // namespace
