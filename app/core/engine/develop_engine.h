@@ -8,6 +8,7 @@
 
 #include "Vorlat/Vorlat.h"
 
+class CImageRecord;
 class CQzExposureAdjustment;
 class CQzLutGroup;
 class CQzNoiseReduction;
@@ -42,6 +43,12 @@ inline constexpr int32_t kToneTableEntries = 4096;
 
 // What a caller hands the engine about one image; never kept past the call.
 struct CDevelopParams {
+    CDevelopParams() = default;
+    // Everything the engine needs of a record, size and resolution applied,
+    // the debug switches read now. Points into the record: build it where
+    // the record outlives the call.
+    explicit CDevelopParams(CImageRecord& record);
+
     int32_t usmOn = 0;
     CQzUSMList* usmList = nullptr;
     int32_t curves1On = 0;

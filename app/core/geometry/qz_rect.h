@@ -8,13 +8,9 @@
 #if defined(_WIN32)
 struct tagRECT;
 #else
-// The platform rectangle's layout (left, top, right, bottom) for the native build.
-struct tagRECT {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
+// The pipeline's stand-in for the platform rectangle, so that both headers
+// can meet in one file of the native build.
+#include "Vorlat/VorlatTypes.h"
 #endif
 
 class CQzRect;

@@ -1,6 +1,6 @@
 // The settings objects of an image record with their on/off flags, and the
-// container filled from them. Stands for the image record's fields until the
-// record itself takes them over.
+// container filled from them: the half of CImageRecord that the clipboard,
+// the settings files and the private settings tag work on.
 #pragma once
 
 #include <cstdint>
