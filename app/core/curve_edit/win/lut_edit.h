@@ -81,6 +81,9 @@ public:
     uint32_t GetLastHit() const { return lastHit_; }
     uint32_t GetDragCode() const { return dragCode_; }
 
+    // The static layout table: margins, strips and handle sizes, the handle hit radius.
+    static const qz::LutEditMetrics& GetMetrics() { return qz::GetLutEditMetrics(); }
+
     // CQzLutViewer
     const LutViewerGeometry& GetGeometry() const override { return geometry_; }
     void DragBegan(uint32_t code) override;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/core/curve_edit/win/lut_edit.h"
+#include "app/core/curves/hue_channel.h"
 #include "app/core/curves/lut_group.h"
 #include "clx/app.h"
 #include "testing/gui_test.h"
@@ -181,6 +182,38 @@ TEST_F(LutEditTest, NoPlotMeansNoHitsBelowASideOfTwo)
     EXPECT_EQ(editor_.GetDragCode(), 0u);
 }
 
+TEST_F(LutEditTest, TheCursorFollowsThePartUnderTheMouse)
+{
+    const POINT inputBlack{kPlotLeft, kPlotBottom + 1 + 3 + 1 + 3};
+    const POINT inputWhite{kPlotLeft + kSide - 1, kPlotBottom + 1 + 3 + 1 + 3};
+    const POINT outputWhite{3, kPlotTop};
+    const POINT onCurve = PlotPoint(0.5, 0.5);
+    struct Case {
+        POINT at;
+        bool swapped;
+        uint32_t hit;
+        int cursor;
+    } cases[] = {
+        {inputBlack, false, kLutInputBlack, 211}, {inputBlack, true, kLutInputBlack, 216},
+        {inputWhite, false, kLutInputWhite, 216}, {inputWhite, true, kLutInputWhite, 211},
+        {outputWhite, false, kLutOutputWhite, 260}, {outputWhite, true, kLutOutputWhite, 259},
+        {onCurve, false, kLutOnCurve, 213},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.at.x << ", " << c.at.y << (c.swapped ? " swapped" : ""));
+        spy_.style.swapBlackWhite = c.swapped;
+        POINT screen = c.at;
+        ::ClientToScreen(Editor(), &screen);
+        ::SendMessageA(Editor(), WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
+        EXPECT_EQ(editor_.GetLastHit(), c.hit);
+        ::SendMessageA(Editor(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Editor()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        HCURSOR expected = ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.cursor));
+        ASSERT_NE(expected, nullptr);
+        EXPECT_EQ(::GetCursor(), expected);
+    }
+    EXPECT_TRUE(spy_.calls.empty()) << "pointing changes nothing";
+}
+
 // Renders the client through WM_PRINTCLIENT into a 32-bit bitmap off screen.
 std::vector<uint32_t> PrintClient(HWND wnd, int width, int height)
 {
@@ -253,6 +286,60 @@ TEST_F(LutEditTest, RenderShowsTheDiagonalTheHistogramColumnsAndTheCappedSpike)
             EXPECT_NE(at(kPlotLeft + k, kPlotBottom - 2 - k), kCurve) << "one dot, not a band";
         }
     }
+}
+
+// A group of the master and a hue channel (id 1), the hue channel current.
+void MakeHueGroup(CQzLutGroup& group)
+{
+    CQzLutGroup master;
+    std::vector<uint8_t> blob(static_cast<size_t>(master.GetSize()));
+    master.GetData(blob.data(), static_cast<int32_t>(blob.size()));
+    const CQzHueChannel hue(1);
+    std::vector<uint8_t> hueBlob(static_cast<size_t>(hue.GetSize()));
+    hue.GetData(hueBlob.data(), static_cast<int32_t>(hueBlob.size()));
+    blob.insert(blob.end(), hueBlob.begin(), hueBlob.end());
+    blob[23] = 2;  // the channel count
+    const uint32_t length = static_cast<uint32_t>(blob.size() - 18);
+    for (int i = 0; i < 4; ++i)
+        blob[18 + i] = static_cast<uint8_t>(length >> (8 * i));
+    ASSERT_GT(group.SetData(blob.data(), static_cast<int32_t>(blob.size())), 0);
+    ASSERT_EQ(group.SelectChannel(1), 1);
+}
+
+TEST_F(LutEditTest, AHueChannelIsEditedThroughTheSamePlaces)
+{
+    CQzLutGroup hueGroup;
+    MakeHueGroup(hueGroup);
+    editor_.SetLutGroup(&hueGroup);
+    auto& hue = static_cast<CQzHueChannel&>(*hueGroup.GetChannel(-1));
+    ASSERT_TRUE(hue.IsHueChannel());
+
+    ::PostMessageA(Editor(), WM_KEYDOWN, VK_PRIOR, 2);
+    PumpUntilIdle();
+    EXPECT_DOUBLE_EQ(hue.GetOffset(), 2.0 / 180);
+    EXPECT_EQ(spy_.calls, (std::vector<std::string>{"show 128", "changing 128", "changed 128"}));
+
+    spy_.calls.clear();
+    ::PostMessageA(Editor(), WM_CHAR, '3', 1);
+    PumpUntilIdle();
+    EXPECT_EQ(hue.GetVerticalRange(), 3);
+    EXPECT_EQ(spy_.Count("changed 512"), 1);
+
+    // The range box sits under the offset column, left of the width strip;
+    // a click there cycles the range.
+    spy_.calls.clear();
+    Click(Editor(), POINT{3, kPlotBottom + 6});
+    EXPECT_EQ(hue.GetVerticalRange(), 1);
+    EXPECT_EQ(spy_.Count("changed 512"), 1);
+
+    // A press on the empty plot adds a point there and drags it.
+    spy_.calls.clear();
+    Click(Editor(), POINT{kPlotLeft + kSide / 4, kPlotTop + kSide / 4});
+    EXPECT_EQ(hue.GetPointCount(), 1);
+    EXPECT_EQ(spy_.Count("changed 4"), 1);
+    EXPECT_GT(hue.GetPoints()[0].amount, 0.0);
+
+    editor_.SetLutGroup(&group_);
 }
 
 }  // namespace
