@@ -3,6 +3,8 @@
 // its bar drawn to the width rule.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -17,6 +19,8 @@ namespace {
 constexpr uint16_t kLoadingImage = 10016;  // "Loading image" in this program's string table
 constexpr uint16_t kTiny = 10090;          // "ab"
 constexpr RECT kPane{10, 5, 390, 27};
+// Names the window for a copy of this program that sends to it from another process.
+constexpr char kTargetVariable[] = "TESS_PROGRESS_TARGET";
 
 class HostWindow : public CWnd {};
 
@@ -125,6 +129,54 @@ TEST_F(ProgressWindowTest, PlainNumberCommandsWorkFromAnyThreadAndOthersAreIgnor
   EXPECT_EQ(RectInHost().left, 11) << "the window stayed where it was";
   EXPECT_EQ(Send(shell::kProgressStep, 0), 0);
   EXPECT_FALSE(Visible()) << "the step with high bits counted as the first step";
+}
+
+// Runs this program again, only the sender below, with the window's handle.
+DWORD RunSenderProcess(HWND target) {
+  char exe[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string command = std::string("\"") + exe + "\" --gtest_filter=ProgressSender.*";
+  char value[32];
+  std::snprintf(value, sizeof value, "%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(target)));
+  // Its results must not replace this program's; its output goes nowhere.
+  char results[MAX_PATH] = {};
+  DWORD kept = ::GetEnvironmentVariableA("GTEST_OUTPUT", results, MAX_PATH);
+  ::SetEnvironmentVariableA("GTEST_OUTPUT", nullptr);
+  ::SetEnvironmentVariableA(kTargetVariable, value);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  PROCESS_INFORMATION process{};
+  BOOL started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                  nullptr, &startup, &process);
+  ::SetEnvironmentVariableA(kTargetVariable, nullptr);
+  if (kept) ::SetEnvironmentVariableA("GTEST_OUTPUT", results);
+  if (!started) return 1000;
+  DWORD code = 1001;
+  if (clx::WaitServicingSent(process.hProcess, 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return code;
+}
+
+// The sender half: runs only when started by the test above.
+TEST(ProgressSender, SendsPlainNumberCommandsToTheNamedWindow) {
+  const char* target = std::getenv(kTargetVariable);
+  if (!target) GTEST_SKIP() << "started only by the cross-process test";
+  auto window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(target, nullptr, 16)));
+  ASSERT_TRUE(::IsWindow(window));
+  ::SendMessageA(window, shell::kProgressMessage, shell::kProgressBegin, shell::MakeProgressBegin(2, kLoadingImage));
+  ::SendMessageA(window, shell::kProgressMessage, shell::kProgressSetFraction, 9999);
+  ::SendMessageA(window, shell::kProgressMessage, shell::kProgressStep, 0);
+}
+
+TEST_F(ProgressWindowTest, PlainNumberCommandsWorkFromAnotherProcess) {
+  Place();
+  ASSERT_EQ(RunSenderProcess(progress), 0u);
+  ASSERT_TRUE(Visible()) << "begun with two steps, one done";
+  Send(shell::kProgressSetFraction, 5000);
+  Send(shell::kProgressStep, 0);
+  EXPECT_FALSE(Visible()) << "the second step ended the run";
 }
 
 TEST_F(ProgressWindowTest, BarWidthFollowsTheCaptionAndDoneShareIsWholePercent) {
