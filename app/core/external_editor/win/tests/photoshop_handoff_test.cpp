@@ -42,6 +42,7 @@ struct Editor {
     bool failOpen = false;
     bool failDuplicate = false;
     HRESULT refuseCreation = S_OK;
+    int made = 0;  // instances the factory made
 
     std::vector<std::string> log;
     bool visible = true;
@@ -205,6 +206,7 @@ public:
         if (FAILED(editor_.refuseCreation))
             return editor_.refuseCreation;
         auto* app = new FakeObject(editor_, "app");
+        ++editor_.made;
         const HRESULT hr = app->QueryInterface(iid, out);
         app->Release();
         return hr;
@@ -322,6 +324,7 @@ TEST_F(PhotoshopHandoffTest, HandsTheDevelopedFileOverInTheEditorsOrderAndDelete
 {
     ASSERT_TRUE(OpenInPhotoshop(host_));
     EXPECT_TRUE(host_.messages.empty());
+    EXPECT_EQ(editor_.made, 1) << "none was running";
     const std::vector<std::string> expected = {
         "app.SetVisible(false)",
         "app.GetVersion",
@@ -343,6 +346,20 @@ TEST_F(PhotoshopHandoffTest, HandsTheDevelopedFileOverInTheEditorsOrderAndDelete
     EXPECT_TRUE(editor_.openedReadOnly) << "the editor gets the file read-only";
     EXPECT_EQ(host_.progress, 0) << "the progress window was ended";
     EXPECT_FALSE(TransferFileExists());
+}
+
+TEST_F(PhotoshopHandoffTest, AttachesToARunningEditorInsteadOfStartingOne)
+{
+    auto* running = new FakeObject(editor_, "app");
+    DWORD activeCookie = 0;
+    const HRESULT registered = ::RegisterActiveObject(running, kFakeEditorClsid, ACTIVEOBJECT_STRONG, &activeCookie);
+    ASSERT_EQ(registered, S_OK) << std::hex << registered;
+    EXPECT_TRUE(OpenInPhotoshop(host_));
+    EXPECT_EQ(editor_.made, 0) << "no second editor";
+    ASSERT_FALSE(editor_.log.empty());
+    EXPECT_EQ(editor_.log.back(), "document.Close");
+    EXPECT_EQ(::RevokeActiveObject(activeCookie, nullptr), S_OK);
+    running->Release();
 }
 
 TEST_F(PhotoshopHandoffTest, DrivesOnlyEditorsFromVersionFive)
