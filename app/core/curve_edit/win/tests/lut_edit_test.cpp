@@ -288,6 +288,34 @@ TEST_F(LutEditTest, RenderShowsTheDiagonalTheHistogramColumnsAndTheCappedSpike)
     }
 }
 
+TEST_F(LutEditTest, ADragRedrawsItsPartsOverTheCachedBackground)
+{
+    const int handleTop = kPlotBottom + 1 + 3 + 1;
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, POINT{kPlotLeft, handleTop + 3});
+    Post(WM_MOUSEMOVE, MK_LBUTTON, POINT{kPlotLeft + 64, handleTop + 3});
+    PumpUntilIdle();
+    ASSERT_EQ(editor_.GetDragCode(), kLutInputBlack);
+    int32_t columns[3];
+    Master().GetInputHandlePositions(LutRect{kPlotLeft, kPlotTop, kPlotLeft + kSide, kPlotBottom}, columns);
+    ASSERT_GT(columns[0], kPlotLeft + 32);
+
+    const std::vector<uint32_t> pixels = PrintClient(Editor(), kClientWidth, kClientHeight);
+    ASSERT_FALSE(pixels.empty());
+    const auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * kClientWidth + x]; };
+    // The handle's widest row, at its new column and not at its old one.
+    EXPECT_EQ(at(columns[0], handleTop + 5), 0u);
+    EXPECT_EQ(at(kPlotLeft, handleTop + 5), 0xC0C0C0u) << "the background was cached without the handle";
+    EXPECT_EQ(at(columns[0], kPlotTop), 0u) << "the guide line";
+    // The curve moved with the black point: flat at the bottom left of the handle.
+    EXPECT_EQ(at(kPlotLeft + 16, kPlotBottom - 1), 0u);
+    EXPECT_NE(at(kPlotLeft + 16, kPlotBottom - 1 - 16), 0u);
+
+    Post(WM_LBUTTONUP, 0, POINT{kPlotLeft + 64, handleTop + 3});
+    PumpUntilIdle();
+    EXPECT_EQ(spy_.Count("changed 16"), 1);
+    EXPECT_EQ(editor_.GetDragCode(), 0u);
+}
+
 // A group of the master and a hue channel (id 1), the hue channel current.
 void MakeHueGroup(CQzLutGroup& group)
 {
