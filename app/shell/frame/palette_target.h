@@ -1,0 +1,31 @@
+// The palette target: what the active image window hands to the palettes.
+// Kinds: 0 no image, 1 one image (with its record), 2 or more several
+// selected thumbnails.
+#pragma once
+
+#include <cstdint>
+
+class CImageRecord;
+
+using PaletteTargetKind = int32_t;
+
+constexpr PaletteTargetKind kTargetNone = 0;
+constexpr PaletteTargetKind kTargetOne = 1;
+constexpr PaletteTargetKind kTargetSeveral = 2;
+
+// Implemented by the documents whose windows give the palettes a target
+// (image documents and camera image documents); the frame asks the active
+// MDI child's document through it.
+class IPaletteTargetSource {
+public:
+    virtual ~IPaletteTargetSource() = default;
+    virtual void GetPaletteTarget(PaletteTargetKind* kind, CImageRecord** record) = 0;
+    // The n-th (from 0) selected thumbnail's record (byIndex false) or the
+    // record of item n of the list (byIndex true); false when there is none.
+    virtual bool GetSelectedImageSettings(int n, CImageRecord** record, bool byIndex) = 0;
+};
+
+// What the frame reads of a record. The record's layout belongs to the
+// image documents; until they arrive these answer for an opaque record.
+bool ImageRecordHasMainImage(const CImageRecord* record);
+bool ImageRecordGridLines(const CImageRecord* record);
