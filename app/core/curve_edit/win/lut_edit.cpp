@@ -629,7 +629,8 @@ void CQzLutEdit::PaintTone(Image& image, uint32_t parts, const LutEditStyle& sty
                             pixel);
             }
         }
-        const int32_t divisions = style.gridDivisions;
+        // More divisions than pixels would only fill the plot with grid.
+        const int32_t divisions = std::min(style.gridDivisions, side);
         for (int32_t k = 1; k < divisions; ++k) {
             const int32_t offset = static_cast<int32_t>(static_cast<int64_t>(k) * side / divisions);
             canvas.Fill(LutRect{plot.left + offset, plot.top, plot.left + offset + 1, plot.bottom},

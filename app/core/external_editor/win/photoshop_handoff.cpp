@@ -123,6 +123,8 @@ bool OpenInPhotoshop(IPhotoshopHandoffHost& host)
 
     bool failed = false;
     const bool placed = file.Build(host.GetTempFolder());
+    // A read-only file left by an earlier run must not stand in the develop's way.
+    file.Remove();
     host.ShowProgress(true);
     if (!placed || host.DevelopToTiff(file.Path()) != 0) {
         host.ShowMessage(kMsgPhotoshopPrepareFailed, MB_OK);

@@ -263,9 +263,13 @@ public:
     void SetFirstUseWarningDone() override { warningDone = true; }
     std::string GetTempFolder() override { return folder; }
     void ShowProgress(bool show) override { progress += show ? 1 : -1; }
+    bool failIfExists = false;  // as a save that cannot replace a read-only file
+
     int32_t DevelopToTiff(const char* path) override
     {
         developedPath = path;
+        if (failIfExists && ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            return -236;
         // A failed develop may still leave a file behind.
         HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
@@ -345,6 +349,16 @@ TEST_F(PhotoshopHandoffTest, HandsTheDevelopedFileOverInTheEditorsOrderAndDelete
     EXPECT_EQ(editor_.openedPath, transferPath_);
     EXPECT_TRUE(editor_.openedReadOnly) << "the editor gets the file read-only";
     EXPECT_EQ(host_.progress, 0) << "the progress window was ended";
+    EXPECT_FALSE(TransferFileExists());
+
+    // A read-only transfer file left behind by an earlier run does not block the next.
+    HANDLE stale = ::CreateFileA(transferPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_READONLY, nullptr);
+    ASSERT_NE(stale, INVALID_HANDLE_VALUE);
+    ::CloseHandle(stale);
+    host_.failIfExists = true;
+    EXPECT_TRUE(OpenInPhotoshop(host_));
+    EXPECT_TRUE(host_.messages.empty());
     EXPECT_FALSE(TransferFileExists());
 }
 
