@@ -9,6 +9,7 @@
 #include "app/shell/settings/settings.h"
 #include "clx/app.h"
 #include "clx/document.h"
+#include "clx/messages.h"
 #include "clx/view.h"
 
 namespace {
@@ -63,6 +64,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_MESSAGE(WM_PREFERENCES_CHANGED, OnPreferencesChanged)
     ON_MESSAGE(WM_SET_PALETTE_TARGET, OnSetPaletteTarget)
     ON_MESSAGE(WM_GET_ADJUSTMENT_PANEL, OnGetAdjustmentPanel)
+    ON_MESSAGE(WM_COMMANDHELP, OnCommandHelp)
+    ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
     ON_MESSAGE(WM_TRANSFER_REQUEST, OnTransferRequest)
     ON_MESSAGE(WM_CHECK_DISK_SPACE, OnCheckDiskSpace)
     ON_MESSAGE(WM_SHOW_DISK_STATUS, OnShowDiskStatus)
@@ -114,6 +117,9 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_HORZ, OnUpdateAlwaysEnabled)
     ON_COMMAND_EX(ID_VIEW_STATUS_BAR, OnStatusBarToggle)
     ON_COMMAND(ID_SHOW_THUMBNAIL, OnShowThumbnail)
+    // Help Topics and the default help open the help file's start page.
+    ON_COMMAND(ID_HELP_FINDER, OnHelpFinder)
+    ON_COMMAND(ID_DEFAULT_HELP, OnHelpFinder)
     // Settings files of the palettes
     ON_SETTINGS_FILE(ID_SETTINGS_USM_LOAD)
     ON_SETTINGS_FILE(ID_SETTINGS_USM_SAVE)

@@ -77,6 +77,8 @@ public:
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     BOOL PreTranslateMessage(MSG* msg) override;
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* handlerInfo) override;
+    // Every help request of the class library ends here.
+    void WinHelp(DWORD_PTR data, UINT cmd = HELP_CONTEXT) override;
 
 protected:
     int OnCreate(CREATESTRUCT* cs);
@@ -93,6 +95,9 @@ protected:
     LRESULT OnPreferencesChanged(WPARAM, LPARAM);
     LRESULT OnSetPaletteTarget(WPARAM kind, LPARAM record);
     LRESULT OnGetAdjustmentPanel(WPARAM, LPARAM);
+    LRESULT OnCommandHelp(WPARAM, LPARAM helpId);
+    void OnHelpFinder();
+    LRESULT OnHelpHitTest(WPARAM, LPARAM point);
     // The handlers of the received files, transfers and storage watch.
     LRESULT OnTransferRequest(WPARAM item, LPARAM);
     LRESULT OnCheckDiskSpace(WPARAM, LPARAM);

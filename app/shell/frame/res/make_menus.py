@@ -3,11 +3,208 @@
 camera image documents (129, 130, identical), which share their Edit, View,
 Camera, Settings and Help menus. Run from this folder; the output is committed."""
 
-SHARED = {'FRAME_EDIT_MENU': '  POPUP "&Edit"\n  BEGIN\n    MENUITEM "&Undo\\tCtrl+Z", ID_EDIT_UNDO\n    MENUITEM SEPARATOR\n    MENUITEM "Cu&t\\tCtrl+X", ID_EDIT_CUT\n    MENUITEM "&Copy\\tCtrl+C", ID_EDIT_COPY\n    MENUITEM "Copy Image &Adjustments...", ID_EDIT_COPY_ADJUSTMENTS\n    MENUITEM "Copy All Image Ad&justments\\tCtrl+Shift+C", ID_EDIT_COPY_ALL_ADJUSTMENTS\n    MENUITEM "&Paste\\tCtrl+V", ID_EDIT_PASTE\n    MENUITEM "Cle&ar\\tDelete", ID_EDIT_CLEAR\n  END', 'FRAME_VIEW_MENU': '  POPUP "&View"\n  BEGIN\n    MENUITEM "View &Entire Image", ID_VIEW_ENTIRE_IMAGE\n    MENUITEM "&Fit Window to Image", ID_VIEW_FIT_WINDOW\n    MENUITEM "A&uto Fit Window to Image", ID_VIEW_AUTO_FIT\n    MENUITEM SEPARATOR\n    MENUITEM "Se&lection Cursor\\tCtrl+8", ID_VIEW_SELECTION_CURSOR\n    MENUITEM "&Zoom Cursor\\tCtrl+9", ID_VIEW_ZOOM_CURSOR\n    MENUITEM "&Grab Cursor\\tCtrl+0", ID_VIEW_GRAB_CURSOR\n    MENUITEM SEPARATOR\n    MENUITEM "Zoom &In\\tCtrl++", ID_VIEW_ZOOM_IN\n    MENUITEM "Zoom &Out\\tCtrl+-", ID_VIEW_ZOOM_OUT\n    MENUITEM SEPARATOR\n    MENUITEM "&Camera Image", ID_VIEW_CAMERA_IMAGE\n    MENUITEM "Shooting &Data Section", ID_VIEW_SHOOTING_DATA\n    MENUITEM "T&humbnails Section", ID_VIEW_THUMBNAILS\n    MENUITEM SEPARATOR\n    MENUITEM "Camera Co&ntrol\\tAlt+1", ID_VIEW_CAMERA_CONTROL\n    MENUITEM "Image Ad&justment Control Panel\\tAlt+2", ID_VIEW_IMAGE_ENHANCEMENTS\n    MENUITEM SEPARATOR\n    MENUITEM "&White Balance\\tAlt+3", ID_VIEW_WHITE_BALANCE\n    MENUITEM "Advanced &RAW\\tAlt+4", ID_VIEW_ADVANCED_RAW\n    MENUITEM "Cur&ves\\tAlt+5", ID_VIEW_CURVES\n    MENUITEM "Color &Balance\\tAlt+6", ID_VIEW_COLOR_BALANCE\n    MENUITEM "&Unsharp Mask\\tAlt+7", ID_VIEW_UNSHARP_MASK\n    MENUITEM "&Size / Resolution\\tAlt+8", ID_VIEW_SIZE_RES\n    MENUITEM SEPARATOR\n    MENUITEM "Bird\'s E&ye\\tCtrl+B", ID_VIEW_BIRDS_EYE\n    MENUITEM "In&formation\\tCtrl+I", ID_VIEW_INFORMATION\n    MENUITEM "&Toolbar", ID_VIEW_TOOLBAR\n    MENUITEM "Status Ba&r", ID_VIEW_STATUS_BAR\n  END', 'FRAME_CAMERA_MENU': '  POPUP "&Camera"\n  BEGIN\n    MENUITEM "&Custom Settings...", ID_CAMERA_CUSTOM_SETTINGS\n    MENUITEM "Set &Date and Time...", ID_CAMERA_DATE_TIME\n    MENUITEM "Edit Camera C&urves...", ID_CAMERA_CURVES\n    MENUITEM "&Time Lapse Photography...", ID_CAMERA_TIME_LAPSE\n    MENUITEM "&Measure White Balance...", ID_CAMERA_MEASURE_WB\n    MENUITEM "Edit Camera &ID...", ID_CAMERA_EDIT_ID\n  END', 'FRAME_SETTINGS_MENU': '  POPUP "&Settings"\n  BEGIN\n    POPUP "&Camera Control"\n    BEGIN\n      MENUITEM "&Load...", ID_SETTINGS_CAMERA_LOAD\n      MENUITEM "&Save...", ID_SETTINGS_CAMERA_SAVE\n    END\n    POPUP "&Image Adjustments"\n    BEGIN\n      MENUITEM "&Load...", ID_SETTINGS_ENHANCE_LOAD\n      MENUITEM "&Save...", ID_SETTINGS_ENHANCE_SAVE\n    END\n    POPUP "&White Balance"\n    BEGIN\n      MENUITEM "&Load...", ID_SETTINGS_WB_LOAD\n      MENUITEM "&Save...", ID_SETTINGS_WB_SAVE\n      MENUITEM "&Reset to Recorded Value", ID_SETTINGS_WB_RESET\n    END\n    POPUP "&Advanced RAW"\n    BEGIN\n      MENUITEM "&Load...", ID_SETTINGS_RAW_LOAD\n      MENUITEM "&Save...", ID_SETTINGS_RAW_SAVE\n      MENUITEM "&Reset to Neutral", ID_SETTINGS_RAW_RESET\n    END\n    POPUP "C&urves"\n    BEGIN\n      MENUITEM "&Load...", ID_SETTINGS_CURVES_LOAD\n      MENUITEM "&Save...", ID_SETTINGS_CURVES_SAVE\n      MENUITEM "&Reset to Neutral", ID_SETTINGS_CURVES_RESET\n    END\n    POPUP "C&olor Balance"\n    BEGIN\n      MENUITEM "&Load...", ID_SETTINGS_COLOR_LOAD\n      MENUITEM "&Save...", ID_SETTINGS_COLOR_SAVE\n      MENUITEM "&Reset to Neutral", ID_SETTINGS_COLOR_RESET\n    END\n    POPUP "U&nsharp Mask"\n    BEGIN\n      MENUITEM "&Load...", ID_SETTINGS_USM_LOAD\n      MENUITEM "&Save...", ID_SETTINGS_USM_SAVE\n      MENUITEM "&Reset to Neutral", ID_SETTINGS_USM_RESET\n    END\n    POPUP "Si&ze / Resolution"\n    BEGIN\n      MENUITEM "&Load...", ID_SETTINGS_SIZE_LOAD\n      MENUITEM "&Save...", ID_SETTINGS_SIZE_SAVE\n      MENUITEM "&Reset to 100%", ID_SETTINGS_SIZE_RESET\n    END\n  END', 'FRAME_HELP_MENU': '  POPUP "&Help"\n  BEGIN\n    MENUITEM "&Help Topics", ID_HELP_FINDER\n    MENUITEM SEPARATOR\n    MENUITEM "&About Tessaline...", ID_APP_ABOUT\n  END'}
+SHARED = {
+    "FRAME_EDIT_MENU": r"""
+  POPUP "&Edit"
+  BEGIN
+    MENUITEM "&Undo\tCtrl+Z", ID_EDIT_UNDO
+    MENUITEM SEPARATOR
+    MENUITEM "Cu&t\tCtrl+X", ID_EDIT_CUT
+    MENUITEM "&Copy\tCtrl+C", ID_EDIT_COPY
+    MENUITEM "Copy Image &Adjustments...", ID_EDIT_COPY_ADJUSTMENTS
+    MENUITEM "Copy All Image Ad&justments\tCtrl+Shift+C", ID_EDIT_COPY_ALL_ADJUSTMENTS
+    MENUITEM "&Paste\tCtrl+V", ID_EDIT_PASTE
+    MENUITEM "Cle&ar\tDelete", ID_EDIT_CLEAR
+  END""",
+    "FRAME_VIEW_MENU": r"""
+  POPUP "&View"
+  BEGIN
+    MENUITEM "View &Entire Image", ID_VIEW_ENTIRE_IMAGE
+    MENUITEM "&Fit Window to Image", ID_VIEW_FIT_WINDOW
+    MENUITEM "A&uto Fit Window to Image", ID_VIEW_AUTO_FIT
+    MENUITEM SEPARATOR
+    MENUITEM "Se&lection Cursor\tCtrl+8", ID_VIEW_SELECTION_CURSOR
+    MENUITEM "&Zoom Cursor\tCtrl+9", ID_VIEW_ZOOM_CURSOR
+    MENUITEM "&Grab Cursor\tCtrl+0", ID_VIEW_GRAB_CURSOR
+    MENUITEM SEPARATOR
+    MENUITEM "Zoom &In\tCtrl++", ID_VIEW_ZOOM_IN
+    MENUITEM "Zoom &Out\tCtrl+-", ID_VIEW_ZOOM_OUT
+    MENUITEM SEPARATOR
+    MENUITEM "&Camera Image", ID_VIEW_CAMERA_IMAGE
+    MENUITEM "Shooting &Data Section", ID_VIEW_SHOOTING_DATA
+    MENUITEM "T&humbnails Section", ID_VIEW_THUMBNAILS
+    MENUITEM SEPARATOR
+    MENUITEM "Camera Co&ntrol\tAlt+1", ID_VIEW_CAMERA_CONTROL
+    MENUITEM "Image Ad&justment Control Panel\tAlt+2", ID_VIEW_IMAGE_ENHANCEMENTS
+    MENUITEM SEPARATOR
+    MENUITEM "&White Balance\tAlt+3", ID_VIEW_WHITE_BALANCE
+    MENUITEM "Advanced &RAW\tAlt+4", ID_VIEW_ADVANCED_RAW
+    MENUITEM "Cur&ves\tAlt+5", ID_VIEW_CURVES
+    MENUITEM "Color &Balance\tAlt+6", ID_VIEW_COLOR_BALANCE
+    MENUITEM "&Unsharp Mask\tAlt+7", ID_VIEW_UNSHARP_MASK
+    MENUITEM "&Size / Resolution\tAlt+8", ID_VIEW_SIZE_RES
+    MENUITEM SEPARATOR
+    MENUITEM "Bird's E&ye\tCtrl+B", ID_VIEW_BIRDS_EYE
+    MENUITEM "In&formation\tCtrl+I", ID_VIEW_INFORMATION
+    MENUITEM "&Toolbar", ID_VIEW_TOOLBAR
+    MENUITEM "Status Ba&r", ID_VIEW_STATUS_BAR
+  END""",
+    "FRAME_CAMERA_MENU": r"""
+  POPUP "&Camera"
+  BEGIN
+    MENUITEM "&Custom Settings...", ID_CAMERA_CUSTOM_SETTINGS
+    MENUITEM "Set &Date and Time...", ID_CAMERA_DATE_TIME
+    MENUITEM "Edit Camera C&urves...", ID_CAMERA_CURVES
+    MENUITEM "&Time Lapse Photography...", ID_CAMERA_TIME_LAPSE
+    MENUITEM "&Measure White Balance...", ID_CAMERA_MEASURE_WB
+    MENUITEM "Edit Camera &ID...", ID_CAMERA_EDIT_ID
+  END""",
+    "FRAME_SETTINGS_MENU": r"""
+  POPUP "&Settings"
+  BEGIN
+    POPUP "&Camera Control"
+    BEGIN
+      MENUITEM "&Load...", ID_SETTINGS_CAMERA_LOAD
+      MENUITEM "&Save...", ID_SETTINGS_CAMERA_SAVE
+    END
+    POPUP "&Image Adjustments"
+    BEGIN
+      MENUITEM "&Load...", ID_SETTINGS_ENHANCE_LOAD
+      MENUITEM "&Save...", ID_SETTINGS_ENHANCE_SAVE
+    END
+    POPUP "&White Balance"
+    BEGIN
+      MENUITEM "&Load...", ID_SETTINGS_WB_LOAD
+      MENUITEM "&Save...", ID_SETTINGS_WB_SAVE
+      MENUITEM "&Reset to Recorded Value", ID_SETTINGS_WB_RESET
+    END
+    POPUP "&Advanced RAW"
+    BEGIN
+      MENUITEM "&Load...", ID_SETTINGS_RAW_LOAD
+      MENUITEM "&Save...", ID_SETTINGS_RAW_SAVE
+      MENUITEM "&Reset to Neutral", ID_SETTINGS_RAW_RESET
+    END
+    POPUP "C&urves"
+    BEGIN
+      MENUITEM "&Load...", ID_SETTINGS_CURVES_LOAD
+      MENUITEM "&Save...", ID_SETTINGS_CURVES_SAVE
+      MENUITEM "&Reset to Neutral", ID_SETTINGS_CURVES_RESET
+    END
+    POPUP "C&olor Balance"
+    BEGIN
+      MENUITEM "&Load...", ID_SETTINGS_COLOR_LOAD
+      MENUITEM "&Save...", ID_SETTINGS_COLOR_SAVE
+      MENUITEM "&Reset to Neutral", ID_SETTINGS_COLOR_RESET
+    END
+    POPUP "U&nsharp Mask"
+    BEGIN
+      MENUITEM "&Load...", ID_SETTINGS_USM_LOAD
+      MENUITEM "&Save...", ID_SETTINGS_USM_SAVE
+      MENUITEM "&Reset to Neutral", ID_SETTINGS_USM_RESET
+    END
+    POPUP "Si&ze / Resolution"
+    BEGIN
+      MENUITEM "&Load...", ID_SETTINGS_SIZE_LOAD
+      MENUITEM "&Save...", ID_SETTINGS_SIZE_SAVE
+      MENUITEM "&Reset to 100%", ID_SETTINGS_SIZE_RESET
+    END
+  END""",
+    "FRAME_HELP_MENU": r"""
+  POPUP "&Help"
+  BEGIN
+    MENUITEM "&Help Topics", ID_HELP_FINDER
+    MENUITEM SEPARATOR
+    MENUITEM "&About Tessaline...", ID_APP_ABOUT
+  END""",
+}
 
-MAIN = 'IDR_MAINFRAME MENU\nBEGIN\n  POPUP "&File"\n  BEGIN\n    MENUITEM "&Open...\\tCtrl+O", ID_FILE_OPEN\n    MENUITEM SEPARATOR\n    MENUITEM "&Batch...", ID_FILE_BATCH\n    MENUITEM SEPARATOR\n    MENUITEM "Pre&ferences...\\tCtrl+K", ID_FILE_PREFERENCES\n    MENUITEM SEPARATOR\n    MENUITEM "Recent File", ID_FILE_MRU_FILE1\n    MENUITEM SEPARATOR\n    MENUITEM "E&xit", ID_APP_EXIT\n  END\n  FRAME_EDIT_MENU\n  FRAME_VIEW_MENU\n  FRAME_CAMERA_MENU\n  FRAME_SETTINGS_MENU\n  FRAME_HELP_MENU\nEND\n'
+MAIN = r"""
+IDR_MAINFRAME MENU
+BEGIN
+  POPUP "&File"
+  BEGIN
+    MENUITEM "&Open...\tCtrl+O", ID_FILE_OPEN
+    MENUITEM SEPARATOR
+    MENUITEM "&Batch...", ID_FILE_BATCH
+    MENUITEM SEPARATOR
+    MENUITEM "Pre&ferences...\tCtrl+K", ID_FILE_PREFERENCES
+    MENUITEM SEPARATOR
+    MENUITEM "Recent File", ID_FILE_MRU_FILE1
+    MENUITEM SEPARATOR
+    MENUITEM "E&xit", ID_APP_EXIT
+  END
+  FRAME_EDIT_MENU
+  FRAME_VIEW_MENU
+  FRAME_CAMERA_MENU
+  FRAME_SETTINGS_MENU
+  FRAME_HELP_MENU
+END
+"""
 
-DOC = 'FRAME_DOC_MENU MENU\nBEGIN\n  POPUP "&File"\n  BEGIN\n    MENUITEM "&Open...\\tCtrl+O", ID_FILE_OPEN\n    MENUITEM "&Close", ID_FILE_CLOSE\n    MENUITEM SEPARATOR\n    MENUITEM "&Save\\tCtrl+S", ID_FILE_SAVE\n    MENUITEM "Save &As...", ID_FILE_SAVE_AS\n    MENUITEM "Create Cop&y", ID_FILE_CREATE_COPY\n    MENUITEM SEPARATOR\n    MENUITEM "&Batch...", ID_FILE_BATCH\n    MENUITEM SEPARATOR\n    MENUITEM "Pre&ferences...\\tCtrl+K", ID_FILE_PREFERENCES\n    MENUITEM SEPARATOR\n    MENUITEM "Recent File", ID_FILE_MRU_FILE1\n    MENUITEM SEPARATOR\n    MENUITEM "E&xit", ID_APP_EXIT\n  END\n  FRAME_EDIT_MENU\n  FRAME_VIEW_MENU\n  POPUP "&Image"\n  BEGIN\n    MENUITEM "Open in &Photoshop", ID_IMAGE_OPEN_EXTERNAL\n    MENUITEM SEPARATOR\n    MENUITEM "Select &Entire Image", ID_IMAGE_SELECT_ALL\n    MENUITEM SEPARATOR\n    POPUP "&Flip"\n    BEGIN\n      MENUITEM "&Horizontal", ID_IMAGE_FLIP_H\n      MENUITEM "&Vertical", ID_IMAGE_FLIP_V\n    END\n    POPUP "&Rotate"\n    BEGIN\n      MENUITEM "&180 degrees", ID_IMAGE_ROTATE_180\n      MENUITEM "&90 degrees CW", ID_IMAGE_ROTATE_CW\n      MENUITEM "90 degrees CC&W", ID_IMAGE_ROTATE_CCW\n    END\n    MENUITEM SEPARATOR\n    MENUITEM "Show &Grid Lines\\tCtrl+G", ID_IMAGE_SHOW_GRID\n    MENUITEM "Use for Camera &Curves Sample", ID_IMAGE_CURVES_SAMPLE\n    MENUITEM SEPARATOR\n    MENUITEM "Select &All Thumbnails\\tCtrl+A", ID_IMAGE_SELECT_ALL_THUMBNAILS\n    MENUITEM "&Deselect All Thumbnails\\tCtrl+D", ID_IMAGE_DESELECT_THUMBNAILS\n    MENUITEM "Remove &Selected Thumbnails\\tCtrl+Delete", ID_IMAGE_REMOVE_THUMBNAILS\n    MENUITEM "Remove All &Thumbnails", ID_IMAGE_REMOVE_ALL_THUMBNAILS\n  END\n  FRAME_CAMERA_MENU\n  FRAME_SETTINGS_MENU\n  POPUP "&Window"\n  BEGIN\n    MENUITEM "&Cascade", ID_WINDOW_CASCADE\n    MENUITEM "&Tile", ID_WINDOW_TILE_HORZ\n    MENUITEM "&Arrange Icons", ID_WINDOW_ARRANGE\n  END\n  FRAME_HELP_MENU\nEND\n'
+DOC = r"""
+FRAME_DOC_MENU MENU
+BEGIN
+  POPUP "&File"
+  BEGIN
+    MENUITEM "&Open...\tCtrl+O", ID_FILE_OPEN
+    MENUITEM "&Close", ID_FILE_CLOSE
+    MENUITEM SEPARATOR
+    MENUITEM "&Save\tCtrl+S", ID_FILE_SAVE
+    MENUITEM "Save &As...", ID_FILE_SAVE_AS
+    MENUITEM "Create Cop&y", ID_FILE_CREATE_COPY
+    MENUITEM SEPARATOR
+    MENUITEM "&Batch...", ID_FILE_BATCH
+    MENUITEM SEPARATOR
+    MENUITEM "Pre&ferences...\tCtrl+K", ID_FILE_PREFERENCES
+    MENUITEM SEPARATOR
+    MENUITEM "Recent File", ID_FILE_MRU_FILE1
+    MENUITEM SEPARATOR
+    MENUITEM "E&xit", ID_APP_EXIT
+  END
+  FRAME_EDIT_MENU
+  FRAME_VIEW_MENU
+  POPUP "&Image"
+  BEGIN
+    MENUITEM "Open in &Photoshop", ID_IMAGE_OPEN_EXTERNAL
+    MENUITEM SEPARATOR
+    MENUITEM "Select &Entire Image", ID_IMAGE_SELECT_ALL
+    MENUITEM SEPARATOR
+    POPUP "&Flip"
+    BEGIN
+      MENUITEM "&Horizontal", ID_IMAGE_FLIP_H
+      MENUITEM "&Vertical", ID_IMAGE_FLIP_V
+    END
+    POPUP "&Rotate"
+    BEGIN
+      MENUITEM "&180 degrees", ID_IMAGE_ROTATE_180
+      MENUITEM "&90 degrees CW", ID_IMAGE_ROTATE_CW
+      MENUITEM "90 degrees CC&W", ID_IMAGE_ROTATE_CCW
+    END
+    MENUITEM SEPARATOR
+    MENUITEM "Show &Grid Lines\tCtrl+G", ID_IMAGE_SHOW_GRID
+    MENUITEM "Use for Camera &Curves Sample", ID_IMAGE_CURVES_SAMPLE
+    MENUITEM SEPARATOR
+    MENUITEM "Select &All Thumbnails\tCtrl+A", ID_IMAGE_SELECT_ALL_THUMBNAILS
+    MENUITEM "&Deselect All Thumbnails\tCtrl+D", ID_IMAGE_DESELECT_THUMBNAILS
+    MENUITEM "Remove &Selected Thumbnails\tCtrl+Delete", ID_IMAGE_REMOVE_THUMBNAILS
+    MENUITEM "Remove All &Thumbnails", ID_IMAGE_REMOVE_ALL_THUMBNAILS
+  END
+  FRAME_CAMERA_MENU
+  FRAME_SETTINGS_MENU
+  POPUP "&Window"
+  BEGIN
+    MENUITEM "&Cascade", ID_WINDOW_CASCADE
+    MENUITEM "&Tile", ID_WINDOW_TILE_HORZ
+    MENUITEM "&Arrange Icons", ID_WINDOW_ARRANGE
+  END
+  FRAME_HELP_MENU
+END
+"""
+
+# Each text starts on the line after its opening quotes.
+SHARED = {name: text.lstrip("\n") for name, text in SHARED.items()}
+MAIN = MAIN.lstrip("\n")
+DOC = DOC.lstrip("\n")
 
 
 def expand(text):

@@ -12,6 +12,9 @@
 
 #include <shlwapi.h>
 
+#include "clx/help.h"
+#include "clx/messages.h"
+
 using frametest::FrameTest;
 using frametest::Host;
 
@@ -652,4 +655,46 @@ TEST_F(FrameTest, ClosingStoresWhichPalettesAreOpenAndThePosition)
     EXPECT_EQ(10, main[1]);
     EXPECT_EQ(600, main[2]);
     EXPECT_EQ(450, main[3]);
+}
+
+namespace {
+
+std::vector<std::string> g_helpTopics;
+
+HWND RecordHtmlHelp(HWND, const char* topic)
+{
+    g_helpTopics.push_back(topic);
+    return ::GetDesktopWindow();
+}
+
+bool RecordWinHelp(HWND, const char*, UINT, DWORD_PTR)
+{
+    return true;
+}
+
+}  // namespace
+
+TEST_F(FrameTest, HelpRequestsOpenTheirTopicAndTheFrameNamesWhatIsUnderThePointer)
+{
+    MakeFrame();
+    clx::SetHelpHandlers(&RecordHtmlHelp, &RecordWinHelp);
+    g_helpTopics.clear();
+    // Help Topics opens the start page; F1 on a tool bar button its anchor.
+    frame->SendMessage(WM_COMMAND, ID_HELP_FINDER);
+    frame->WinHelp(0x80000000u + ID_VIEW_CAMERA_IMAGE, HELP_CONTEXT);
+    clx::SetHelpHandlers(nullptr, nullptr);
+    ASSERT_EQ(2u, g_helpTopics.size());
+    EXPECT_NE(std::string::npos, g_helpTopics[0].find("Tessaline.chm::/index.html>mainwin")) << g_helpTopics[0];
+    EXPECT_NE(std::string::npos, g_helpTopics[1].find("::/toolbar.html#View_CameraImage>mainwin"))
+        << g_helpTopics[1];
+
+    // Help mode over the client area: the MDI client inside the last prompt.
+    frame->m_nIDLastMessage = ID_VIEW_CURVES;
+    const CRect client = frame->GetMDIClient().GetWindowRect();
+    CPoint inside = client.CenterPoint();
+    frame->ScreenToClient(&inside);
+    EXPECT_EQ(((ID_VIEW_CURVES + 0x3000u) << 16) + AFX_IDW_PANE_FIRST,
+              static_cast<uint32_t>(frame->SendMessage(WM_HELPHITTEST, 0, MAKELPARAM(inside.x, inside.y))));
+    frame->m_nIDLastMessage = 0;
+    EXPECT_EQ(0u, static_cast<uint32_t>(frame->SendMessage(WM_HELPHITTEST, 0, MAKELPARAM(inside.x, inside.y))));
 }
