@@ -12,6 +12,7 @@
 #include "app/core/engine/tests/engine_test_util.h"
 #include "app/core/record/image_record.h"
 #include "filters/UnsharpMaskFilter.h"
+#include "filters/VorlatFilterGrid.h"
 #include "filters/VorlatFilterBase.h"
 #include "filters/VorlatFilterQRV.h"
 #include "filters/VorlatFilterTransform.h"
@@ -50,7 +51,7 @@ struct RecordingSink : IDisplayChainSink {
     void AddIdleClient(CVorlatFilterHistogram*) override { ++idleClients; }
     void RemoveIdleClient(CVorlatFilterHistogram*) override { --idleClients; }
     void UpdateAllViews() override {}
-    DisplayGridSettings GetGridSettings() const override { return {0x0000FF, 100, 1, 2}; }
+    DisplayGridSettings GetGridSettings() const override { return grid; }
 
     int32_t rects = 0, invalidations = 0, scrollSizes = 0, histograms = 0, rotations = 0, captions = 0;
     int32_t idleClients = 0;
@@ -59,6 +60,7 @@ struct RecordingSink : IDisplayChainSink {
     RECT lastRect{};
     int32_t scrollWidth = 0, scrollHeight = 0;
     std::vector<int32_t> messages;
+    DisplayGridSettings grid = {0x0000FF, 100, 1, 2};
 };
 
 std::string CodeText(int32_t code)
@@ -550,4 +552,100 @@ TEST_F(DisplayChain, RebuildAfterTheRecordWasReplacedShowsTheNewImage)
     ASSERT_EQ(0, Deepest(view->GetChain()->GetSize(&width, &height)));
     EXPECT_EQ(width, 40);
     EXPECT_EQ(height, 30);
+}
+
+TEST_F(DisplayChain, GridFollowsThePreferencesAndTheOutputSize)
+{
+    CImageRecord record;
+    Load(record, false, 64, 48);
+    record.gridOn = 1;
+    record.sizeRes = CQzSizeRes(64, 48);
+    auto view = Show(record);
+    auto* grid = static_cast<CVorlatFilterGrid*>(view->GetMember(CImageDisplayChain::kGrid));
+    ASSERT_TRUE(grid->IsEnabled());
+
+    const struct {
+        DisplayGridSettings settings;
+        double spacing;
+        int32_t unit;
+    } cases[] = {
+        {{0x00204080, 250, 1, 4}, 2.5, CVorlatFilterGrid::kInches},
+        {{0x00204080, 250, 2, 4}, 2.5, CVorlatFilterGrid::kMillimetres},
+        {{0x00204080, 250, 3, 4}, 2.5, CVorlatFilterGrid::kCentimetres},
+        {{0x00204080, 1200, 4, 4}, 12.0, CVorlatFilterGrid::kPicas},
+        {{0x00204080, 7200, 5, 4}, 72.0, CVorlatFilterGrid::kPoints},
+        {{0x00204080, 40, 0, 2}, 40.0, CVorlatFilterGrid::kPixels},
+        {{0x00204080, 40, 9, 2}, 40.0, CVorlatFilterGrid::kPixels},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings.units);
+        sink.grid = c.settings;
+        sink.scrollSizes = 0;
+        EXPECT_EQ(view->OnSettingsChanged(), 0);
+        double spacing = 0.0;
+        int32_t unit = -1, divisions = 0;
+        grid->GetGridInterval(&spacing, &unit, &divisions);
+        EXPECT_DOUBLE_EQ(spacing, c.spacing);
+        EXPECT_EQ(unit, c.unit);
+        EXPECT_EQ(divisions, c.settings.divisions);
+        unsigned char red = 0, green = 0, blue = 0;
+        grid->GetGridColor(&red, &green, &blue);
+        EXPECT_EQ(red, 0x80);
+        EXPECT_EQ(green, 0x40);
+        EXPECT_EQ(blue, 0x20);
+        EXPECT_GE(sink.scrollSizes, 1);  // forced: the view redraws the grid
+    }
+
+    // A new output size reaches the grid and redraws it; the same size does not.
+    ASSERT_EQ(record.sizeRes.SetPixelWidth(32), 0);
+    sink.scrollSizes = 0;
+    view->UpdateAdjustments(kHintSizeRes, false, nullptr);
+    int32_t width = 0, height = 0;
+    double resolution = 0.0;
+    grid->GetAssumedImageSize(&width, &height, &resolution);
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(height, 24);
+    EXPECT_EQ(sink.scrollSizes, 1);
+    sink.scrollSizes = 0;
+    view->UpdateAdjustments(kHintSizeRes, false, nullptr);
+    EXPECT_EQ(sink.scrollSizes, 0);
+
+    // Switched off by the record, at the next build.
+    record.gridOn = 0;
+    view->BuildPipeline(kHintGrid, 0.0);
+    EXPECT_FALSE(grid->IsEnabled());
+}
+
+TEST_F(DisplayChain, WhiteBalanceOfRawFilesReachesBothInputColourFilters)
+{
+    const auto inputTables = [](CVorlatFilterBase* filter) {
+        int32_t count = 0;
+        EXPECT_EQ(0, Deepest(static_cast<CVorlatFilterQRV*>(filter)->GetLUTInfo(false, nullptr, nullptr, nullptr,
+                                                                                  &count)));
+        return count;
+    };
+    for (const bool raw : {false, true}) {
+        SCOPED_TRACE(raw);
+        CImageRecord record;
+        Load(record, raw, raw ? 4028 : 64, raw ? 24 : 48);
+        record.whiteBalanceOn = 1;
+        record.whiteBalance.gain1 = 1.5;
+        auto view = Show(record);
+        EXPECT_EQ(inputTables(view->GetMember(CImageDisplayChain::kDirectColor)), raw ? 3 : 0);
+        EXPECT_EQ(inputTables(view->GetMember(CImageDisplayChain::kLightnessColor)), raw ? 3 : 0);
+        EXPECT_NE(static_cast<CVorlatFilterQRV*>(view->GetMember(CImageDisplayChain::kLightnessColor))->GetQRVEngine(),
+                  nullptr);
+
+        // A colour mode whose camera profile is missing: the engines cannot
+        // be fetched again, the message shows and the enabling stays as it was.
+        record.exposureOn = 1;
+        record.exposure.colourMode = 2;
+        AddEntries(record, 1);
+        view->UpdateAdjustments(kHintExposure | kHintUnsharpMask, false, nullptr);
+        EXPECT_EQ(sink.messages, std::vector<int32_t>{kMessageEngineFailed});
+        EXPECT_TRUE(view->GetMember(CImageDisplayChain::kDirectColor)->IsEnabled());
+        EXPECT_FALSE(view->GetMember(CImageDisplayChain::kLightnessColor)->IsEnabled());
+        sink.messages.clear();
+        view.reset();
+    }
 }
