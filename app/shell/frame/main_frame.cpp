@@ -514,6 +514,17 @@ void CMainFrame::SetCameraImageView(CView* view)
     m_hCameraImageView = view ? view->m_hWnd : nullptr;
 }
 
+void RedrawWindowNow(CWnd* window)
+{
+    if (!window || !window->m_hWnd)
+        return;
+    IMainFrameHost* host = GetMainFrameHost();
+    const bool previous = host ? host->SetSynchronousPainting(true) : false;
+    window->RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (host)
+        host->SetSynchronousPainting(previous);
+}
+
 void CMainFrame::RunIdleWork(bool mergeCameraTimer)
 {
     IMainFrameHost* host = GetMainFrameHost();

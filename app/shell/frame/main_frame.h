@@ -27,6 +27,11 @@ constexpr int32_t kCameraNone = 0;
 constexpr int32_t kCameraUnknown = 1;
 constexpr int32_t kCameraConnected = 2;
 
+// Makes `window` and all its descendants paint at once whatever of them is
+// already invalid (nothing new is invalidated), with the application's
+// synchronous-painting mark set meanwhile.
+void RedrawWindowNow(CWnd* window);
+
 class CMainFrame : public CMDIFrameWnd {
 public:
     CMainFrame();

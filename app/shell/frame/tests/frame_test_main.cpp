@@ -31,6 +31,25 @@ void HostApp::Reset()
     gridLinesCalls = 0;
     gridLines = false;
     progress = nullptr;
+    progressThread = nullptr;
+    synchronousPainting = false;
+    paintingMarks.clear();
+}
+
+bool HostApp::SetSynchronousPainting(bool on)
+{
+    const bool previous = synchronousPainting;
+    synchronousPainting = on;
+    paintingMarks.push_back(on);
+    return previous;
+}
+
+CWinThread* HostApp::TakeProgressThread()
+{
+    CWinThread* thread = progressThread;
+    progressThread = nullptr;
+    progress = nullptr;
+    return thread;
 }
 
 bool HostApp::HasKavoSource(bool open)

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/shell/frame/main_frame.h"
 #include "app/shell/frame/main_frame_host.h"
@@ -24,6 +25,9 @@ public:
     int gridLinesCalls = 0;
     bool gridLines = false;
     HWND progress = nullptr;
+    CWinThread* progressThread = nullptr;
+    bool synchronousPainting = false;
+    std::vector<bool> paintingMarks;  // every value the mark was set to
 
     void Reset();
 
@@ -34,10 +38,10 @@ public:
     UINT_PTR GetCameraTimerId() const override { return timerId; }
     UINT GetCameraTimerInterval() const override { return timerInterval; }
     void ForgetCameraTimer() override { timerId = 0; }
-    bool SetSynchronousPainting(bool) override { return false; }
+    bool SetSynchronousPainting(bool on) override;
     void SetDefaultGridLines(bool on) override;
     HWND GetProgressWindow() const override { return progress; }
-    CWinThread* TakeProgressThread() override { return nullptr; }
+    CWinThread* TakeProgressThread() override;
 };
 
 HostApp& Host();

@@ -14,6 +14,7 @@
 
 #include "clx/help.h"
 #include "clx/messages.h"
+#include "clx/thread.h"
 
 using frametest::FrameTest;
 using frametest::Host;
@@ -697,4 +698,76 @@ TEST_F(FrameTest, HelpRequestsOpenTheirTopicAndTheFrameNamesWhatIsUnderThePointe
               static_cast<uint32_t>(frame->SendMessage(WM_HELPHITTEST, 0, MAKELPARAM(inside.x, inside.y))));
     frame->m_nIDLastMessage = 0;
     EXPECT_EQ(0u, static_cast<uint32_t>(frame->SendMessage(WM_HELPHITTEST, 0, MAKELPARAM(inside.x, inside.y))));
+}
+
+namespace {
+
+// The progress thread's window: closing it ends the thread's loop.
+LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == WM_DESTROY)
+        ::PostQuitMessage(0);
+    return ::DefWindowProcA(hwnd, msg, w, l);
+}
+
+struct ProgressStart {
+    HANDLE ready = nullptr;
+    HWND parent = nullptr;
+    HWND window = nullptr;
+};
+
+UINT ProgressThread(void* param)
+{
+    auto* start = static_cast<ProgressStart*>(param);
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = ProgressProc;
+    cls.hInstance = ::GetModuleHandleA(nullptr);
+    cls.lpszClassName = "FrameTestProgress";
+    ::RegisterClassA(&cls);
+    start->window = ::CreateWindowExA(0, "FrameTestProgress", "Progress", WS_CHILD, 0, 0, 10, 10, start->parent,
+                                      nullptr, cls.hInstance, nullptr);
+    ::SetEvent(start->ready);
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageA(&msg);
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(FrameTest, DestroyingTheFrameEndsTheProgressThreadAndForgetsTheCameraTimer)
+{
+    MakeFrame();
+    ProgressStart start;
+    start.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    start.parent = frame->m_hWnd;
+    CWinThread* thread = AfxBeginThread(&ProgressThread, &start, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(nullptr, thread);
+    thread->m_bAutoDelete = false;
+    thread->ResumeThread();
+    ASSERT_EQ(WAIT_OBJECT_0, clx::WaitServicingSent(start.ready, 10000));
+    ::CloseHandle(start.ready);
+    ASSERT_NE(nullptr, start.window);
+    Host().progress = start.window;
+    Host().progressThread = thread;
+    Host().timerId = kCameraTimerId;
+    Host().timerInterval = 2000;
+    frame->SetTimer(kCameraTimerId, 2000, nullptr);
+
+    DestroyFrame();
+    EXPECT_EQ(nullptr, Host().progressThread) << "the frame took the thread and deleted it";
+    EXPECT_FALSE(::IsWindow(start.window));
+    EXPECT_EQ(0u, Host().timerId);
+}
+
+TEST_F(FrameTest, RedrawWindowNowPaintsWithTheSynchronousMarkAndRestoresIt)
+{
+    MakeFrame();
+    Host().synchronousPainting = false;
+    RedrawWindowNow(frame);
+    EXPECT_EQ(std::vector<bool>({true, false}), Host().paintingMarks);
+    Host().synchronousPainting = true;
+    Host().paintingMarks.clear();
+    RedrawWindowNow(frame);
+    EXPECT_EQ(std::vector<bool>({true, true}), Host().paintingMarks) << "a mark already set stays set";
 }
