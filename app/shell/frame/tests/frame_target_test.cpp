@@ -8,6 +8,7 @@
 #include "clx/docmanager.h"
 #include "clx/doctemplate.h"
 #include "clx/document.h"
+#include "clx/msgmap.h"
 #include "clx/view.h"
 
 using frametest::FrameTest;
@@ -49,12 +50,39 @@ IMPLEMENT_DYNCREATE(TargetDoc, CDocument)
 PaletteTargetKind TargetDoc::nextKind = kTargetOne;
 CImageRecord* TargetDoc::nextRecord = Record(0x40);
 
-class PlainView : public CView {
+// A view that shows its image with or without adjustments, and records it.
+class PlainView : public CView, public IShowOriginalTarget {
     DECLARE_DYNCREATE(PlainView)
 public:
+    static bool showOriginalEnabled;
+    static bool autoFit;
+    static std::vector<int> showOriginal;  // the flags it was given, in order
+    static std::vector<LPARAM> hints;      // update hints, in order
+
     void OnDraw(CDC*) override {}
+    void OnUpdate(CView*, LPARAM hint, CObject*) override { hints.push_back(hint); }
+    void UpdateAdjustments(unsigned allHints, bool on) override
+    {
+        EXPECT_EQ(32767u, allHints);
+        showOriginal.push_back(on ? 1 : 0);
+    }
+    bool IsAutoFit() const override { return autoFit; }
+
+protected:
+    void OnUpdateShowOriginal(CCmdUI* ui) { ui->Enable(showOriginalEnabled); }
+    void OnShowOriginal() {}
+    DECLARE_MESSAGE_MAP()
 };
 IMPLEMENT_DYNCREATE(PlainView, CView)
+bool PlainView::showOriginalEnabled = true;
+bool PlainView::autoFit = false;
+std::vector<int> PlainView::showOriginal;
+std::vector<LPARAM> PlainView::hints;
+
+BEGIN_MESSAGE_MAP(PlainView, CView)
+    ON_COMMAND(ID_SHOW_ORIGINAL, OnShowOriginal)
+    ON_UPDATE_COMMAND_UI(ID_SHOW_ORIGINAL, OnUpdateShowOriginal)
+END_MESSAGE_MAP()
 
 class TargetTest : public FrameTest {
 protected:
@@ -67,6 +95,10 @@ protected:
                                              RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(PlainView));
         AfxGetApp()->AddDocTemplate(images);
         AfxGetApp()->AddDocTemplate(cameraImages);
+        PlainView::showOriginal.clear();
+        PlainView::hints.clear();
+        PlainView::showOriginalEnabled = true;
+        PlainView::autoFit = false;
         MakeFrame();
     }
     void TearDown() override
@@ -141,4 +173,50 @@ TEST_F(TargetTest, CameraImageCommandOpensAndClosesItsWindowAndGivesTheSelectedR
     clx::StateCmdUI after(ID_VIEW_CAMERA_IMAGE);
     after.DoUpdate(frame, true);
     EXPECT_EQ(0, after.m_nCheck);
+}
+
+namespace {
+
+CPoint ButtonCentre(CMyToolBar& bar, int index)
+{
+    CRect button;
+    bar.GetItemRect(index, &button);
+    return button.CenterPoint();
+}
+
+}  // namespace
+
+TEST_F(TargetTest, ShowOriginalShowsTheUnadjustedImageWhileHeldAndNothingWhileDisabled)
+{
+    CMyToolBar& bar = frame->GetToolBar();
+    // No image window: the button has no handler and is disabled.
+    Click(bar.m_hWnd, ButtonCentre(bar, bar.m_nShowOriginalIndex));
+    EXPECT_TRUE(PlainView::showOriginal.empty());
+
+    ASSERT_NE(nullptr, images->OpenDocumentFile(nullptr));
+    PumpUntilIdle();
+    ASSERT_TRUE(bar.GetToolBarCtrl().IsButtonEnabled(ID_SHOW_ORIGINAL));
+    Click(bar.m_hWnd, ButtonCentre(bar, bar.m_nShowOriginalIndex));
+    EXPECT_EQ(std::vector<int>({1, 0}), PlainView::showOriginal);
+
+    PlainView::showOriginal.clear();
+    PlainView::showOriginalEnabled = false;
+    PumpUntilIdle();
+    Click(bar.m_hWnd, ButtonCentre(bar, bar.m_nShowOriginalIndex));
+    EXPECT_TRUE(PlainView::showOriginal.empty());
+}
+
+TEST_F(TargetTest, DoubleClickOnTheCursorButtonsUpdatesTheActiveImagesViews)
+{
+    CMyToolBar& bar = frame->GetToolBar();
+    // Without an image window nothing happens.
+    Click(bar.m_hWnd, ButtonCentre(bar, bar.m_nZoomCursorIndex), true);
+    ASSERT_NE(nullptr, images->OpenDocumentFile(nullptr));
+    PumpUntilIdle();
+    PlainView::hints.clear();
+    Click(bar.m_hWnd, ButtonCentre(bar, bar.m_nZoomCursorIndex), true);
+    Click(bar.m_hWnd, ButtonCentre(bar, bar.m_nGrabCursorIndex), true);
+    PlainView::autoFit = true;
+    Click(bar.m_hWnd, ButtonCentre(bar, bar.m_nZoomCursorIndex), true);
+    EXPECT_EQ(std::vector<LPARAM>({8, 1, 10}), PlainView::hints);
 }
