@@ -76,6 +76,16 @@ std::string GetProposedSaveName(std::string_view title)
     return std::string(at == std::string_view::npos ? title : title.substr(at + 1));
 }
 
+bool IsSixteenBitCapable(int32_t colorSpace)
+{
+    return colorSpace == 33 || colorSpace == 64 || colorSpace == 65;
+}
+
+bool IsRawFileKind(int32_t fileKind)
+{
+    return fileKind == 32 || fileKind == 33;
+}
+
 SaveTypeChoice GetSaveTypeChoice(int32_t defaultFormatSetting, uint32_t saveFormat, bool cmyk)
 {
     switch (defaultFormatSetting) {

@@ -24,6 +24,12 @@ uint32_t GetSaveFormatFromPath(std::string_view path);
 // Save As proposes the title without everything up to the last of "#%;/\".
 std::string GetProposedSaveName(std::string_view title);
 
+// Save As offers 16 bits per channel for 16-bit RGB and raw images (colour spaces 33, 64, 65).
+bool IsSixteenBitCapable(int32_t colorSpace);
+
+// An image document is a raw image when its file kind is 32 or 33.
+bool IsRawFileKind(int32_t fileKind);
+
 struct SaveTypeChoice {
     int32_t typeIndex;
     bool cmyk;

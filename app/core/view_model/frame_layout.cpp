@@ -52,6 +52,15 @@ int32_t ScrollInfoPanePosition(int32_t code, int32_t position, int32_t trackPosi
     return static_cast<int32_t>(std::clamp<int64_t>(next, 0, std::max(limit, 0)));
 }
 
+uint32_t GetCommandHelpContext(bool menuTracked, uint32_t trackedCommand, uint32_t lastCommand)
+{
+    const uint32_t command = menuTracked ? trackedCommand : lastCommand;
+    if (command == 0) {
+        return 0;
+    }
+    return command + (menuTracked ? 0x10000000u : 0x20000000u);
+}
+
 SectionButtonPlaces PlaceSectionButtons(int32_t barWidth, int32_t buttonWidth)
 {
     return {barWidth - 7 * buttonWidth, barWidth - 5 * buttonWidth,

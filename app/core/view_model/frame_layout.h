@@ -19,6 +19,11 @@ int32_t GetInfoPaneContentWidth(const int32_t columnWidths[4], int32_t charWidth
 // pixels, pages of the client width, limited to 0 and the scroll limit.
 int32_t ScrollInfoPanePosition(int32_t code, int32_t position, int32_t trackPosition, int32_t page, int32_t limit);
 
+// The help context of WM_COMMANDHELP: the tracked command + 0x10000000
+// while a menu is tracked, else the last command + 0x20000000; 0 (no help)
+// when that command is 0.
+uint32_t GetCommandHelpContext(bool menuTracked, uint32_t trackedCommand, uint32_t lastCommand);
+
 struct SectionButtonPlaces {
     int32_t deleteX;
     int32_t previousX;

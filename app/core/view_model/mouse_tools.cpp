@@ -296,6 +296,18 @@ CursorChoice ChooseViewCursor(const CursorSituation& situation)
     return ToolCursor(situation);
 }
 
+int32_t GetDropperSampleSide(int32_t dropperSampleSize)
+{
+    switch (dropperSampleSize) {
+    case 1:
+        return 3;
+    case 2:
+        return 5;
+    default:
+        return 1;
+    }
+}
+
 bool GetTransformStep(uint32_t commandId, TransformStep* step)
 {
     switch (commandId) {

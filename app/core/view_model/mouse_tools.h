@@ -89,6 +89,10 @@ struct CursorChoice {
 
 CursorChoice ChooseViewCursor(const CursorSituation& situation);
 
+// The side of the square the colour under the pointer is sampled from, by
+// the setting "DropperSampleSize" (0 one pixel, 1 three, 2 five).
+int32_t GetDropperSampleSide(int32_t dropperSampleSize);
+
 // The step of the flip and rotate commands, combined with the record's
 // mirrored flag and rotation by the transform filter.
 struct TransformStep {

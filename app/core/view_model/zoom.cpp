@@ -81,6 +81,25 @@ ZoomChoice ZoomForBand(int32_t bandWidth, int32_t bandHeight, int32_t clientWidt
     return {kZoomStepNone, scale};
 }
 
+int32_t FitZoomStep(double outputScale, int32_t imageWidth, int32_t imageHeight, int32_t availableWidth,
+                    int32_t availableHeight)
+{
+    int32_t step = kZoomStepCount - 1;
+    for (int32_t i = 0; i < kZoomStepCount; ++i) {
+        if (!(kZoomSteps[i] < outputScale)) {
+            step = i;
+            break;
+        }
+    }
+    const auto fits = [&](int32_t i) {
+        return imageWidth * kZoomSteps[i] <= availableWidth && imageHeight * kZoomSteps[i] <= availableHeight;
+    };
+    while (step > 0 && !fits(step)) {
+        --step;
+    }
+    return step;
+}
+
 bool IsBandTooSmall(int32_t viewWidth, int32_t viewHeight)
 {
     return viewWidth < 3 || viewHeight < 3;

@@ -35,6 +35,13 @@ struct ZoomChoice {
 // (-1) within the limits, else the end step with its exact scale.
 ZoomChoice ZoomForBand(int32_t bandWidth, int32_t bandHeight, int32_t clientWidth, int32_t clientHeight);
 
+// The step a fit to the window starts from and ends at: from the smallest
+// step not below the output scale (the last step when none reaches it), the
+// step is lowered, not below 0, until the image (developed size, turned)
+// at that step's scale fits the available width and height.
+int32_t FitZoomStep(double outputScale, int32_t imageWidth, int32_t imageHeight, int32_t availableWidth,
+                    int32_t availableHeight);
+
 // A band smaller than 3 x 3 view pixels is dropped (a click, not a band).
 bool IsBandTooSmall(int32_t viewWidth, int32_t viewHeight);
 

@@ -64,6 +64,17 @@ TEST(DocumentTitles, SaveAsProposalsAndFileTypes)
     EXPECT_EQ(GetProposedSaveName("a#b%c;d/e"), "e");
     EXPECT_EQ(GetProposedSaveName("ends\\"), "");
 
+    for (int32_t space : {33, 64, 65}) {
+        EXPECT_TRUE(IsSixteenBitCapable(space)) << space;
+    }
+    for (int32_t space : {0, 2, 32, 34, 66}) {
+        EXPECT_FALSE(IsSixteenBitCapable(space)) << space;
+    }
+    EXPECT_TRUE(IsRawFileKind(32));
+    EXPECT_TRUE(IsRawFileKind(33));
+    EXPECT_FALSE(IsRawFileKind(0x11));
+    EXPECT_FALSE(IsRawFileKind(0));
+
     struct Case {
         int32_t setting;
         uint32_t saveFormat;

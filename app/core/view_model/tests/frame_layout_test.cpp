@@ -42,6 +42,14 @@ TEST(FrameLayout, InfoPaneScrollCodes)
     EXPECT_EQ(ScrollInfoPanePosition(7, 0, 0, 300, -20), 0);
 }
 
+TEST(FrameLayout, CommandHelpContexts)
+{
+    EXPECT_EQ(GetCommandHelpContext(true, 32787, 57603), 0x10000000u + 32787);
+    EXPECT_EQ(GetCommandHelpContext(false, 32787, 57603), 0x20000000u + 57603);
+    EXPECT_EQ(GetCommandHelpContext(true, 0, 57603), 0u);
+    EXPECT_EQ(GetCommandHelpContext(false, 32787, 0), 0u);
+}
+
 TEST(FrameLayout, SectionButtonsFromTheRightEnd)
 {
     const SectionButtonPlaces p = PlaceSectionButtons(400, 19);

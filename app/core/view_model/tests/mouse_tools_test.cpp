@@ -206,6 +206,15 @@ TEST(ViewMouseTools, CursorTable)
     }
 }
 
+TEST(ViewMouseTools, DropperSampleSides)
+{
+    EXPECT_EQ(GetDropperSampleSide(0), 1);
+    EXPECT_EQ(GetDropperSampleSide(1), 3);
+    EXPECT_EQ(GetDropperSampleSide(2), 5);
+    EXPECT_EQ(GetDropperSampleSide(3), 1);
+    EXPECT_EQ(GetDropperSampleSide(-1), 1);
+}
+
 TEST(ViewMouseTools, FlipAndRotateSteps)
 {
     struct Case {

@@ -90,6 +90,30 @@ TEST(ViewZoom, BandFillsTheClientWithinTheLimits)
     EXPECT_FALSE(IsBandTooSmall(3, 3));
 }
 
+TEST(ViewZoom, FitStartsAtTheOutputScaleAndLowersUntilTheImageFits)
+{
+    struct Case {
+        double outputScale;
+        int32_t imageWidth, imageHeight, availableWidth, availableHeight;
+        int32_t step;
+    };
+    const Case cases[] = {
+        {1.0, 2000, 1312, 800, 600, 11},    // 1/3 gives 667 x 437
+        {1.0, 2000, 1312, 2000, 1312, 14},  // fits exactly at 100%
+        {1.0, 100, 100, 800, 600, 14},      // never above the output scale
+        {0.3, 100, 100, 800, 600, 11},      // the smallest step not below 0.3
+        {20.0, 10, 10, 800, 600, 23},       // no step reaches the output scale
+        {1.0, 1000000, 10, 800, 600, 0},    // not below the first step
+        {1.0, 100, 100, 0, 0, 0},
+        {1.0, 1312, 2000, 800, 600, 10},    // turned: the height decides (0.25 gives 500)
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FitZoomStep(c.outputScale, c.imageWidth, c.imageHeight, c.availableWidth, c.availableHeight), c.step)
+            << c.outputScale << " " << c.imageWidth << "x" << c.imageHeight << " in " << c.availableWidth << "x"
+            << c.availableHeight;
+    }
+}
+
 TEST(ViewZoom, CaptionShowsWholeOrTwoDecimalPercent)
 {
     struct Case {
