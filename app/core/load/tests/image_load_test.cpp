@@ -210,6 +210,34 @@ TEST_F(ImageLoad, ExposureAndWhiteBalanceFollowThisLoadsKind)
     EXPECT_EQ(record.whiteBalanceOn, 1u);
 }
 
+TEST_F(ImageLoad, DamagedSettingsTagsStillLoad)
+{
+    const std::vector<uint8_t> whole = SettingsBlob(90, true, true);
+    std::vector<uint8_t> lengthBeyondBlob = whole;
+    lengthBeyondBlob[18] = 0xFF;  // the container's length field
+    lengthBeyondBlob[19] = 0xFF;
+    const struct {
+        const char* what;
+        std::vector<uint8_t> blob;
+    } cases[] = {
+        {"junk", std::vector<uint8_t>(64, 0xFF)},
+        {"one byte", {0x42}},
+        {"cut after the header", std::vector<uint8_t>(whole.begin(), whole.begin() + 30)},
+        {"cut in the middle", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2)},
+        {"length beyond the blob", lengthBeyondBlob},
+    };
+    for (const auto& c : cases) {
+        TestFile file;
+        file.settings = c.blob;
+        const std::string path = WriteImageFile(manager, file);
+        CImageRecord record;
+        record.noiseReductionOn = 1;
+        EXPECT_EQ(LoadImageFile(&record, path.c_str(), true, 0), 0) << c.what;
+        EXPECT_EQ(SettingsTagPresent(record), 1) << c.what;
+        EXPECT_EQ(record.noiseReductionOn, 0u) << c.what;
+    }
+}
+
 TEST_F(ImageLoad, ReloadReleasesTheOldImageAndStartsFromFreshTags)
 {
     TestFile withSettings;
