@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/core/shooting/shooting_info_table.h"
+
 namespace qz {
 
 namespace {
@@ -184,6 +186,16 @@ std::string MakeCopyTitle(std::string_view title, const std::vector<std::string>
         candidate = base + std::to_string(next++);
     }
     return candidate;
+}
+
+CQzString MakeSaveCaption(const CQzString& name, bool copyShootingData, const CShootingInfoTable& shooting)
+{
+    CQzString caption(name);
+    if (copyShootingData) {
+        caption.TrimRight();
+        shooting.FormatAsText(caption);
+    }
+    return caption;
 }
 
 bool TitleBeginsWith(std::string_view windowTitle, std::string_view candidate)

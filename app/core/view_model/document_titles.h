@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/core/text/qz_string.h"
+
+class CShootingInfoTable;
+
 namespace qz {
 
 // CImageDoc::SetShortTitle's text: a path longer than 40 characters with a
@@ -52,6 +56,12 @@ std::string MakeCopyTitle(std::string_view title, const std::vector<std::string>
 
 // Whether a window title begins with a candidate, ignoring case.
 bool TitleBeginsWith(std::string_view windowTitle, std::string_view candidate);
+
+// The caption a save writes: the record's settings name, or, with setting
+// 1067 "CopyShootingData" on, a copy of it without trailing blanks followed
+// by the shooting-information table. The name itself is left alone, so a
+// second save writes the same caption.
+CQzString MakeSaveCaption(const CQzString& name, bool copyShootingData, const CShootingInfoTable& shooting);
 
 // An image frame's title: the document's title, ":n" for window numbers
 // above 0, the view's text, " *" when modified.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/shooting/shooting_info_table.h"
 #include "app/core/view_model/document_titles.h"
 
 using namespace qz;
@@ -137,6 +138,26 @@ TEST(DocumentTitles, CopyTitles)
         };
         EXPECT_EQ(MakeCopyTitle(c.title, extensions, "Copy", taken), c.copy) << c.title;
     }
+}
+
+TEST(DocumentTitles, SaveCaptionLeavesTheNameAlone)
+{
+    CShootingInfoTable shooting;
+    shooting.SetExtended(true);
+    shooting.AddField("Korva M4X", shooting.GetFieldId(0, 0));
+    shooting.AddField("1/250", shooting.GetFieldId(0, 1));
+
+    const CQzString name("Portrait  ");
+    const CQzString first = MakeSaveCaption(name, true, shooting);
+    EXPECT_STREQ(first, "Portrait\r\rKorva M4X\r1/250\r");
+    EXPECT_STREQ(name, "Portrait  ");
+    // Saving again gives the same caption, not the table twice.
+    EXPECT_STREQ(MakeSaveCaption(name, true, shooting), first);
+
+    EXPECT_STREQ(MakeSaveCaption(name, false, shooting), "Portrait  ");
+    // Without a name the table stands alone.
+    EXPECT_STREQ(MakeSaveCaption(CQzString(""), true, shooting), "Korva M4X\r1/250\r");
+    EXPECT_STREQ(MakeSaveCaption(CQzString("   "), true, shooting), "Korva M4X\r1/250\r");
 }
 
 TEST(DocumentTitles, FrameTitleAndModifiedHints)
