@@ -16,6 +16,8 @@ namespace quarnite {
 namespace {
 constexpr int32_t kSourceId = kSrcJpegEncoder;
 constexpr int32_t kBandRows = 128;
+// Written out whenever it fills: large enough for few writes, small enough to stay in the cache.
+constexpr int64_t kOutputBytes = 256 << 10;
 
 // Quantiser tables, row-major; level 5 uses 1 everywhere.
 const uint8_t kLum[4][64] = {
@@ -50,16 +52,15 @@ const uint8_t kOnes[64] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
                            1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
                            1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
 
-// Canonical codes of a table given as counts and symbols (T.81 Annex C).
-void MakeCodes(const JpegStandardHuffman& table, uint16_t* codes, uint8_t* sizes)
+// Canonical codes of a table given as counts and symbols (T.81 Annex C), each
+// as code << 8 | length.
+void MakeCodes(const JpegStandardHuffman& table, uint32_t* codeAndSize)
 {
     uint32_t code = 0;
     uint32_t k = 0;
-    for (int length = 1; length <= 16; ++length) {
-        for (uint32_t i = 0; i < table.counts[length - 1]; ++i, ++k) {
-            codes[table.symbols[k]] = static_cast<uint16_t>(code++);
-            sizes[table.symbols[k]] = static_cast<uint8_t>(length);
-        }
+    for (uint32_t length = 1; length <= 16; ++length) {
+        for (uint32_t i = 0; i < table.counts[length - 1]; ++i, ++k)
+            codeAndSize[table.symbols[k]] = code++ << 8 | length;
         code <<= 1;
     }
 }
@@ -71,7 +72,23 @@ void PutTable(std::vector<uint8_t>& out, uint8_t id, const JpegStandardHuffman& 
     out.insert(out.end(), table.symbols, table.symbols + table.symbolCount);
 }
 
-inline uint32_t Category(uint32_t magnitude) { return static_cast<uint32_t>(std::bit_width(magnitude)); }
+// Every value from -2047 to 2047 (the DC differences; AC values stay within
+// 1023) as its category in the low 4 bits and its value bits above them: its
+// low `category` bits, less one when negative. One load instead of finding both.
+struct ValueCodes {
+    static constexpr int32_t kLimit = 2047;
+    uint16_t entry[2 * kLimit + 1];
+    constexpr ValueCodes() : entry()
+    {
+        for (int32_t v = -kLimit; v <= kLimit; ++v) {
+            const uint32_t size = static_cast<uint32_t>(std::bit_width(static_cast<uint32_t>(v < 0 ? -v : v)));
+            const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << size) - 1);
+            entry[v + kLimit] = static_cast<uint16_t>(bits << 4 | size);
+        }
+    }
+    uint32_t operator[](int32_t v) const { return entry[v + kLimit]; }
+};
+constexpr ValueCodes kValueCodes{};
 
 // Y, Cb and Cr from R, G, B in 8-bit fixed point: k x v tables for k = 77, 150, 29, 43, 85, 128, 107, 21.
 struct ColorTables {
@@ -181,6 +198,12 @@ void ConvertChromaRowPortable(const uint8_t* rgb, int32_t count, int32_t step, i
     }
 }
 
+void ConvertRowPortable(const uint8_t* rgb, int32_t count, int32_t step, int16_t* luma, int16_t* cb, int16_t* cr)
+{
+    ConvertLumaRowPortable(rgb, count, luma);
+    ConvertChromaRowPortable(rgb, (count + step - 1) / step, step, cb, cr);
+}
+
 #if defined(__SSE2__)
 // Eight pixels at a time while the 28 bytes read stay inside the row.
 void ConvertLumaRowSse2(const uint8_t* rgb, int32_t count, int16_t* luma)
@@ -216,6 +239,34 @@ void ConvertChromaRowSse2(const uint8_t* rgb, int32_t count, int32_t step, int16
     }
     ConvertChromaRowPortable(rgb + 3 * i * step, count - i, step, cb + i, cr + i);
 }
+
+// Sixteen pixels at a time (eight for step 1) while the bytes read stay inside the row.
+void ConvertRowSse2(const uint8_t* rgb, int32_t count, int32_t step, int16_t* luma, int16_t* cb, int16_t* cr)
+{
+    int32_t x = 0;
+    if (step == 1) {
+        for (; x + 10 <= count; x += 8) {
+            __m128i r, g, b;
+            LoadRgb8(rgb + 3 * x, r, g, b);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(luma + x), LumaOf(r, g, b));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), ChromaOf(b, r, g, 43, 85));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cr + x), ChromaOf(r, g, b, 107, 21));
+        }
+    } else {
+        for (; x + 18 <= count; x += 16) {
+            __m128i r0, g0, b0, r1, g1, b1;
+            LoadRgb8(rgb + 3 * x, r0, g0, b0);
+            LoadRgb8(rgb + 3 * x + 24, r1, g1, b1);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(luma + x), LumaOf(r0, g0, b0));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(luma + x + 8), LumaOf(r1, g1, b1));
+            const __m128i r = EvenLanes(r0, r1), g = EvenLanes(g0, g1), b = EvenLanes(b0, b1);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x / 2), ChromaOf(b, r, g, 43, 85));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cr + x / 2), ChromaOf(r, g, b, 107, 21));
+        }
+    }
+    ConvertLumaRowSse2(rgb + 3 * x, count - x, luma + x);
+    ConvertChromaRowSse2(rgb + 3 * x, (count - x + step - 1) / step, step, cb + x / step, cr + x / step);
+}
 #endif
 
 const uint8_t* CJpegEncoder::LuminanceTable(int32_t level)
@@ -230,10 +281,10 @@ const uint8_t* CJpegEncoder::ChrominanceTable(int32_t level)
 
 CJpegEncoder::CJpegEncoder(IVorlatStream* stream) : stream_(stream)
 {
-    MakeCodes(kLuminanceDcTable, lumDc_.code, lumDc_.size);
-    MakeCodes(kLuminanceAcTable, lumAc_.code, lumAc_.size);
-    MakeCodes(kChrominanceDcTable, chromDc_.code, chromDc_.size);
-    MakeCodes(kChrominanceAcTable, chromAc_.code, chromAc_.size);
+    MakeCodes(kLuminanceDcTable, lumDc_.codeAndSize);
+    MakeCodes(kLuminanceAcTable, lumAc_.codeAndSize);
+    MakeCodes(kChrominanceDcTable, chromDc_.codeAndSize);
+    MakeCodes(kChrominanceAcTable, chromAc_.codeAndSize);
 }
 
 CJpegEncoder::~CJpegEncoder() = default;
@@ -290,18 +341,19 @@ IVorlatError* CJpegEncoder::Begin(IVorlatDataSource* source, int32_t quality)
     lumQuantizer_.Set(lumMultipliers);
     chromQuantizer_.Set(chromMultipliers);
 
-    // Worst case of one MCU: 6 blocks of a 20-bit DC and 63 26-bit AC codes, every byte stuffed.
+    // Worst case of one MCU: 6 blocks of a 22-bit DC and 63 26-bit AC codes, every byte stuffed;
+    // 8 more for the bit writer's whole-word stores.
     const int32_t blocks = grey_ ? 1 : (samplingCode_ == 0x41 ? 6 : (samplingCode_ == 0x21 ? 4 : 3));
-    worstMcu_ = static_cast<size_t>(blocks) * 2 * ((20 + 63 * 26) / 8 + 2) + 8;
+    worstMcu_ = static_cast<size_t>(blocks) * 2 * ((22 + 63 * 26) / 8 + 2) + 8;
     const int64_t rowBytes = static_cast<int64_t>(width_) * bitsPerPixel_ / 8;
     planeWidth_ = (width_ + unitWidth_ - 1) / unitWidth_ * unitWidth_;
     chromaWidth_ = samplingCode_ == 0x11 ? planeWidth_ : planeWidth_ / 2;
-    const int64_t outputBytes = std::max<int64_t>(rowBytes * 192, static_cast<int64_t>(worstMcu_) * 4);
+    const int64_t outputBytes = std::max<int64_t>(kOutputBytes, static_cast<int64_t>(worstMcu_) * 4);
     if (!TryResize(output_, static_cast<uint64_t>(outputBytes)) ||
         !TryResize(rows_, static_cast<uint64_t>(rowBytes) * kBandRows) ||
-        !TryResize(luma_, static_cast<uint64_t>(planeWidth_) * kBandRows) ||
-        (!grey_ && (!TryResize(cb_, static_cast<uint64_t>(chromaWidth_) * kBandRows) ||
-                    !TryResize(cr_, static_cast<uint64_t>(chromaWidth_) * kBandRows))))
+        !TryResize(luma_, static_cast<uint64_t>(planeWidth_) * unitHeight_) ||
+        (!grey_ && (!TryResize(cb_, static_cast<uint64_t>(chromaWidth_) * 8) ||
+                    !TryResize(cr_, static_cast<uint64_t>(chromaWidth_) * 8))))
         return QZ_FAIL(kErrAllocation);
     bitBuffer_ = 0;
     bitCount_ = 0;
@@ -380,43 +432,47 @@ IVorlatError* CJpegEncoder::FetchBand(int32_t top, int32_t rows)
                            static_cast<int64_t>(width_) * bytesPerPixel, kSrcJpegBandFetch);
 }
 
-// The band's samples as planes padded to whole MCUs: missing columns repeat
-// the last real sample of their row, missing rows the last real row.
-void CJpegEncoder::ConvertBand(int32_t rows)
+// One row of MCUs, band rows `top` on, as planes padded to whole MCUs:
+// missing columns repeat the last real sample of their row, missing rows the
+// last real row of the band (`rows` of them). The planes hold one MCU row, so
+// they stay in the cache between the conversion and the transform.
+void CJpegEncoder::ConvertUnitRow(int32_t top, int32_t rows)
 {
-    const int32_t paddedRows = (rows + unitHeight_ - 1) / unitHeight_ * unitHeight_;
     const int32_t bytesPerPixel = bitsPerPixel_ / 8;
     const int64_t rowBytes = static_cast<int64_t>(width_) * bytesPerPixel;
-    for (int32_t y = 0; y < paddedRows; ++y) {
+    const int32_t stepX = samplingCode_ == 0x11 ? 1 : 2;
+    const int32_t stepY = samplingCode_ == 0x41 ? 2 : 1;
+    const int32_t realColumns = (width_ + stepX - 1) / stepX;
+    // A unit row starts on a real row, so a missing row always has one above it.
+    for (int32_t y = 0; y < unitHeight_; ++y) {
         int16_t* dst = luma_.data() + static_cast<int64_t>(y) * planeWidth_;
-        if (y >= rows) {
+        if (top + y >= rows) {
             std::memcpy(dst, dst - planeWidth_, static_cast<size_t>(planeWidth_) * sizeof(int16_t));
             continue;
         }
-        const uint8_t* src = rows_.data() + y * rowBytes;
-        if (grey_)
+        const uint8_t* src = rows_.data() + (top + y) * rowBytes;
+        if (grey_) {
             ConvertGreyRow(src, width_, dst);
-        else
+        } else if (y % stepY == 0) {
+            // Chroma takes the pixel of every even column (and row, for 2x2), without averaging.
+            const int64_t at = static_cast<int64_t>(y / stepY) * chromaWidth_;
+            ConvertRow(src, width_, stepX, dst, cb_.data() + at, cr_.data() + at);
+        } else {
             ConvertLumaRow(src, width_, dst);
+        }
         for (int32_t x = width_; x < planeWidth_; ++x)
             dst[x] = dst[width_ - 1];
     }
     if (grey_)
         return;
-    // Chroma takes the pixel of every even column (and row, for 2x2), without averaging.
-    const int32_t stepX = samplingCode_ == 0x11 ? 1 : 2;
-    const int32_t stepY = samplingCode_ == 0x41 ? 2 : 1;
-    const int32_t realColumns = (width_ + stepX - 1) / stepX;
-    const int32_t realRows = (rows + stepY - 1) / stepY;
-    for (int32_t j = 0; j < paddedRows / stepY; ++j) {
+    for (int32_t j = 0; j < 8; ++j) {
         int16_t* cb = cb_.data() + static_cast<int64_t>(j) * chromaWidth_;
         int16_t* cr = cr_.data() + static_cast<int64_t>(j) * chromaWidth_;
-        if (j >= realRows) {
+        if (top + j * stepY >= rows) {
             std::memcpy(cb, cb - chromaWidth_, static_cast<size_t>(chromaWidth_) * sizeof(int16_t));
             std::memcpy(cr, cr - chromaWidth_, static_cast<size_t>(chromaWidth_) * sizeof(int16_t));
             continue;
         }
-        ConvertChromaRow(rows_.data() + j * stepY * rowBytes, realColumns, stepX, cb, cr);
         for (int32_t i = realColumns; i < chromaWidth_; ++i) {
             cb[i] = cb[realColumns - 1];
             cr[i] = cr[realColumns - 1];
@@ -424,27 +480,16 @@ void CJpegEncoder::ConvertBand(int32_t rows)
     }
 }
 
-// A 32-bit word with a 0xFF byte: byte by byte, each 0xFF followed by a 0.
-uint8_t* CJpegEncoder::BitWriter::StuffWord(uint8_t* out, uint32_t word)
+// The whole bytes of a buffer that holds a 0xFF byte: one by one, each 0xFF followed by a 0.
+uint8_t* CJpegEncoder::BitWriter::StuffBytes(uint8_t* out, uint64_t buffer, int whole)
 {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const uint8_t byte = static_cast<uint8_t>(word >> shift);
+    for (int i = 0; i < whole; ++i) {
+        const uint8_t byte = static_cast<uint8_t>(buffer >> (56 - 8 * i));
         *out++ = byte;
         if (byte == 0xFF)
             *out++ = 0;
     }
     return out;
-}
-
-void CJpegEncoder::BitWriter::EmitBytes()
-{
-    while (count >= 8) {
-        count -= 8;
-        const uint8_t byte = static_cast<uint8_t>(buffer >> count);
-        *out++ = byte;
-        if (byte == 0xFF)
-            *out++ = 0;
-    }
 }
 
 IVorlatError* CJpegEncoder::Flush(uint8_t* end)
@@ -464,12 +509,10 @@ void CJpegEncoder::EncodeBlock(const int16_t* samples, ptrdiff_t stride, BlockCo
     BitWriter bits = writer;
     const int32_t diff = std::clamp(coefficients[0] - coder.previousDc, -2047, 2047);
     coder.previousDc += diff;  // what the decoder will hold
-    // A value's bits: its low `size` bits, less one when negative.
-    int32_t sign = diff >> 31;
-    uint32_t size = Category(static_cast<uint32_t>((diff ^ sign) - sign));
-    bits.Put((static_cast<uint32_t>(coder.dc->code[size]) << size) |
-                 (static_cast<uint32_t>(diff + sign) & ((1u << size) - 1)),
-             coder.dc->size[size] + static_cast<int>(size));
+    uint32_t value = kValueCodes[diff];
+    uint32_t size = value & 15;
+    uint32_t code = coder.dc->codeAndSize[size];
+    bits.Put((code >> 8 << size) | value >> 4, static_cast<int>((code & 0xFF) + size));
 
     // The AC values are found by their bits in the mask, the zeros between them skipped at once.
     const HuffmanCodes& ac = *coder.ac;
@@ -481,16 +524,14 @@ void CJpegEncoder::EncodeBlock(const int16_t* samples, ptrdiff_t stride, BlockCo
         int run = k - last - 1;
         last = k;
         for (; run >= 16; run -= 16)
-            bits.Put(ac.code[0xF0], ac.size[0xF0]);
-        const int32_t v = coefficients[NaturalOrderTable[k]];
-        sign = v >> 31;
-        size = Category(static_cast<uint32_t>((v ^ sign) - sign));
-        const uint32_t symbol = static_cast<uint32_t>(run << 4) | size;
-        bits.Put((static_cast<uint32_t>(ac.code[symbol]) << size) | (static_cast<uint32_t>(v + sign) & ((1u << size) - 1)),
-                 ac.size[symbol] + static_cast<int>(size));
+            bits.Put(ac.codeAndSize[0xF0] >> 8, static_cast<int>(ac.codeAndSize[0xF0] & 0xFF));
+        value = kValueCodes[coefficients[NaturalOrderTable[k]]];
+        size = value & 15;
+        code = ac.codeAndSize[static_cast<uint32_t>(run << 4) | size];
+        bits.Put((code >> 8 << size) | value >> 4, static_cast<int>((code & 0xFF) + size));
     }
     if (last != 63)
-        bits.Put(ac.code[0], ac.size[0]);
+        bits.Put(ac.codeAndSize[0] >> 8, static_cast<int>(ac.codeAndSize[0] & 0xFF));
     writer = bits;
 }
 
@@ -503,12 +544,12 @@ IVorlatError* CJpegEncoder::Execute()
     const int32_t rows = std::min(kBandRows, height_ - rowsDone_);
     if (IVorlatError* err = FetchBand(rowsDone_, rows))
         return QZ_WRAP(err);
-    ConvertBand(rows);
 
     const int32_t paddedRows = (rows + unitHeight_ - 1) / unitHeight_ * unitHeight_;
     BitWriter bits = {bitBuffer_, bitCount_, output_.data()};
     uint8_t* const flushAt = output_.data() + output_.size() - worstMcu_;
-    for (int32_t y = 0; y < paddedRows; y += unitHeight_)
+    for (int32_t y = 0; y < paddedRows; y += unitHeight_) {
+        ConvertUnitRow(y, rows);
         for (int32_t x = 0; x < planeWidth_; x += unitWidth_) {
             if (bits.out > flushAt) {
                 if (IVorlatError* err = Flush(bits.out))
@@ -517,23 +558,20 @@ IVorlatError* CJpegEncoder::Execute()
             }
             for (int32_t by = 0; by < unitHeight_; by += 8)
                 for (int32_t bx = 0; bx < unitWidth_; bx += 8)
-                    EncodeBlock(luma_.data() + static_cast<int64_t>(y + by) * planeWidth_ + x + bx, planeWidth_,
+                    EncodeBlock(luma_.data() + static_cast<int64_t>(by) * planeWidth_ + x + bx, planeWidth_,
                                 coders_[0], bits);
             if (!grey_) {
                 const int32_t cx = samplingCode_ == 0x11 ? x : x / 2;
-                const int32_t cy = samplingCode_ == 0x41 ? y / 2 : y;
-                const int64_t at = static_cast<int64_t>(cy) * chromaWidth_ + cx;
-                EncodeBlock(cb_.data() + at, chromaWidth_, coders_[1], bits);
-                EncodeBlock(cr_.data() + at, chromaWidth_, coders_[2], bits);
+                EncodeBlock(cb_.data() + cx, chromaWidth_, coders_[1], bits);
+                EncodeBlock(cr_.data() + cx, chromaWidth_, coders_[2], bits);
             }
         }
-    bits.EmitBytes();
+    }
     rowsDone_ += rows;
     if (IsFinished()) {
         // The last byte is filled with 1 bits; then the end of image.
         if (bits.count > 0)
             bits.Put((1u << (8 - bits.count)) - 1, 8 - bits.count);
-        bits.EmitBytes();
         *bits.out++ = 0xFF;
         *bits.out++ = 0xD9;
     }

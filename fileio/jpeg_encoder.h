@@ -81,6 +81,21 @@ inline void ConvertChromaRow(const uint8_t* rgb, int32_t count, int32_t step, in
 #endif
 }
 
+// Both at once, each pixel read once: the luminance of `count` pixels and the
+// chroma of every `step`-th from the first; the same values as the two above.
+void ConvertRowPortable(const uint8_t* rgb, int32_t count, int32_t step, int16_t* luma, int16_t* cb, int16_t* cr);
+#if defined(__SSE2__)
+void ConvertRowSse2(const uint8_t* rgb, int32_t count, int32_t step, int16_t* luma, int16_t* cb, int16_t* cr);
+#endif
+inline void ConvertRow(const uint8_t* rgb, int32_t count, int32_t step, int16_t* luma, int16_t* cb, int16_t* cr)
+{
+#if defined(__SSE2__)
+    ConvertRowSse2(rgb, count, step, luma, cb, cr);
+#else
+    ConvertRowPortable(rgb, count, step, luma, cb, cr);
+#endif
+}
+
 class CJpegEncoder {
 public:
     explicit CJpegEncoder(IVorlatStream* stream);
@@ -101,9 +116,9 @@ public:
     static const uint8_t* ChrominanceTable(int32_t level);
 
 private:
+    // A symbol's code in the bits above 8, its length in the low 8: one load per symbol.
     struct HuffmanCodes {
-        uint16_t code[256];
-        uint8_t size[256];
+        uint32_t codeAndSize[256];
     };
     struct BlockCoder {
         const HuffmanCodes* dc;
@@ -111,39 +126,39 @@ private:
         const JpegQuantizer* quantizer;
         int32_t previousDc;
     };
-    // Bits go out most significant first, 32 at a time; fewer than 32 wait in
-    // the buffer between calls (a code and its value bits take at most 26).
+    // Bits go out most significant first. The pending bits sit at the top of
+    // the buffer, and every Put writes the whole bytes at once, so fewer than
+    // 8 bits wait between calls and no branch depends on how many there are.
+    // A Put takes at most 26 bits (a 16-bit code and 10 value bits; a DC code
+    // and its 11 value bits take 22).
     struct BitWriter {
         uint64_t buffer;
         int count;
-        uint8_t* out;
+        uint8_t* out;  // with room for 8 bytes more than are written
         void Put(uint32_t bits, int size)
         {
-            buffer = (buffer << size) | bits;
+            buffer |= static_cast<uint64_t>(bits) << (64 - count - size);
             count += size;
-            if (count >= 32) {
-                count -= 32;
-                const uint32_t word = static_cast<uint32_t>(buffer >> count);
-                // Any byte 0xFF needs a stuffed 0 behind it.
-                const uint32_t inverted = ~word;
-                if (((inverted - 0x01010101u) & ~inverted & 0x80808080u) != 0) {
-                    out = StuffWord(out, word);
-                } else {
-                    out[0] = static_cast<uint8_t>(word >> 24);
-                    out[1] = static_cast<uint8_t>(word >> 16);
-                    out[2] = static_cast<uint8_t>(word >> 8);
-                    out[3] = static_cast<uint8_t>(word);
-                    out += 4;
-                }
+            const int whole = count >> 3;
+            // Any byte 0xFF needs a stuffed 0 behind it. Bytes below the whole
+            // ones have zero bits at their ends, so only whole ones can be 0xFF.
+            const uint64_t inverted = ~buffer;
+            if (((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0) {
+                out = StuffBytes(out, buffer, whole);
+            } else {
+                // All eight bytes are stored; those past the whole ones are written again by the next Put.
+                for (int i = 0; i < 8; ++i)
+                    out[i] = static_cast<uint8_t>(buffer >> (56 - 8 * i));
+                out += whole;
             }
+            buffer <<= 8 * whole;
+            count &= 7;
         }
-        // The whole bytes in the buffer.
-        void EmitBytes();
-        static uint8_t* StuffWord(uint8_t* out, uint32_t word);
+        static uint8_t* StuffBytes(uint8_t* out, uint64_t buffer, int whole);
     };
 
     IVorlatError* FetchBand(int32_t top, int32_t rows);
-    void ConvertBand(int32_t rows);
+    void ConvertUnitRow(int32_t top, int32_t rows);
     void EncodeBlock(const int16_t* samples, ptrdiff_t stride, BlockCoder& coder, BitWriter& bits);
     IVorlatError* Flush(uint8_t* end);
 
@@ -189,8 +204,8 @@ private:
     size_t worstMcu_ = 0;
 
     std::vector<uint8_t, Uncleared<uint8_t>> rows_;  // one band of source rows
-    std::vector<int16_t, Uncleared<int16_t>> luma_;  // level-shifted, padded to whole MCUs
-    std::vector<int16_t, Uncleared<int16_t>> cb_, cr_;  // subsampled and padded
+    std::vector<int16_t, Uncleared<int16_t>> luma_;  // one MCU row, level-shifted, padded to whole MCUs
+    std::vector<int16_t, Uncleared<int16_t>> cb_, cr_;  // one MCU row, subsampled and padded
     int32_t planeWidth_ = 0;
     int32_t chromaWidth_ = 0;
     int32_t rowsDone_ = 0;

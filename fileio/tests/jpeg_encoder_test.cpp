@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -82,12 +83,13 @@ TEST(JpegEncoder, Sse2BlockPathEqualsThePlainOne)
 }
 
 // The SSE2 colour conversion against the tables, for every colour, in rows
-// whose lengths leave tails of every size to the plain code.
+// whose lengths leave tails of every size to the plain code; the conversion of
+// both at once against the two apart.
 TEST(JpegEncoder, Sse2ColourConversionEqualsTheTables)
 {
 #if defined(__SSE2__)
     std::vector<uint8_t> rgb(65536 * 3);
-    std::vector<int16_t> plain(65536 * 2), sse2(65536 * 2);
+    std::vector<int16_t> plain(65536 * 2), sse2(65536 * 2), luma(65536), both(65536 * 3);
     for (int red = 0; red < 256; ++red) {
         for (int i = 0; i < 65536; ++i) {
             rgb[3 * i] = static_cast<uint8_t>(red);
@@ -106,6 +108,17 @@ TEST(JpegEncoder, Sse2ColourConversionEqualsTheTables)
             ConvertChromaRowPortable(used.data(), columns, step, plain.data(), plain.data() + 65536);
             ConvertChromaRowSse2(used.data(), columns, step, sse2.data(), sse2.data() + 65536);
             ASSERT_EQ(plain, sse2) << red << " step " << step;
+
+            ConvertLumaRowPortable(row.data(), count, luma.data());
+            std::fill(both.begin(), both.end(), int16_t{-999});
+            ConvertRowSse2(row.data(), count, step, both.data(), both.data() + 65536, both.data() + 131072);
+            ASSERT_EQ(0, std::memcmp(luma.data(), both.data(), count * sizeof(int16_t))) << red;
+            ASSERT_EQ(0, std::memcmp(plain.data(), both.data() + 65536, columns * sizeof(int16_t))) << red;
+            ASSERT_EQ(0, std::memcmp(plain.data() + 65536, both.data() + 131072, columns * sizeof(int16_t))) << red;
+            // Nothing is written past the chroma of the last pixel taken.
+            if (columns < 65536) {
+                ASSERT_EQ(-999, both[65536 + columns]) << red;
+            }
         }
     }
 #else
