@@ -139,14 +139,13 @@ protected:
     void OnWindowTile();
     void OnUpdateAlwaysEnabled(CCmdUI* ui) { ui->Enable(TRUE); }
     bool OnStatusBarToggle(UINT id);
+    // Show Thumbnail reaches the frame only when no camera image window took it.
     void OnShowThumbnail() {}
     bool OnSettingsFile(UINT id);
     void OnUpdateSettingsFile(CCmdUI* ui);
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend class CMainFrameTestAccess;
-
     // Opens or closes one palette; a targeted palette gets the current target.
     void TogglePalette(CToolBase& palette, CToolTargeted* targeted);
     void OpenPalette(CToolBase& palette, CToolTargeted* targeted);

@@ -3,7 +3,6 @@
 // the frame as the application does, in a registry section of its own.
 #pragma once
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
