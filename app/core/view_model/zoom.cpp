@@ -100,6 +100,14 @@ int32_t FitZoomStep(double outputScale, int32_t imageWidth, int32_t imageHeight,
     return step;
 }
 
+uint32_t ResolveViewUpdateHint(uint32_t hint, bool fitToWindowPreference)
+{
+    if (hint != 0) {
+        return hint;
+    }
+    return fitToWindowPreference ? 3u : 1u;
+}
+
 bool IsBandTooSmall(int32_t viewWidth, int32_t viewHeight)
 {
     return viewWidth < 3 || viewHeight < 3;

@@ -42,6 +42,10 @@ ZoomChoice ZoomForBand(int32_t bandWidth, int32_t bandHeight, int32_t clientWidt
 int32_t FitZoomStep(double outputScale, int32_t imageWidth, int32_t imageHeight, int32_t availableWidth,
                     int32_t availableHeight);
 
+// A document update's hint bits: 0 stands for 3 (fit the frame and the
+// zoom) with the fit-to-window preference on, else for 1 (fit the zoom).
+uint32_t ResolveViewUpdateHint(uint32_t hint, bool fitToWindowPreference);
+
 // A band smaller than 3 x 3 view pixels is dropped (a click, not a band).
 bool IsBandTooSmall(int32_t viewWidth, int32_t viewHeight);
 

@@ -114,6 +114,14 @@ TEST(ViewZoom, FitStartsAtTheOutputScaleAndLowersUntilTheImageFits)
     }
 }
 
+TEST(ViewZoom, UpdateHintZeroFollowsTheFitPreference)
+{
+    EXPECT_EQ(ResolveViewUpdateHint(0, true), 3u);
+    EXPECT_EQ(ResolveViewUpdateHint(0, false), 1u);
+    EXPECT_EQ(ResolveViewUpdateHint(2, false), 2u);
+    EXPECT_EQ(ResolveViewUpdateHint(8, true), 8u);
+}
+
 TEST(ViewZoom, CaptionShowsWholeOrTwoDecimalPercent)
 {
     struct Case {
