@@ -1,10 +1,14 @@
-# The hand-off to the outside image editor: its rules are portable; the
-# automation sequence is Windows-only.
+# The hand-off to the outside image editor: its rules and its develop step are
+# portable; the automation sequence is Windows-only.
 target_sources(TessalineCore PRIVATE
-    external_editor/handoff_rules.cpp)
+    external_editor/handoff_rules.cpp
+    external_editor/editor_transfer_develop.cpp)
 
 tess_test(NAME core_external_editor_tests
-    SOURCES external_editor/tests/handoff_rules_test.cpp
+    SOURCES
+        external_editor/tests/handoff_rules_test.cpp
+        external_editor/tests/editor_transfer_develop_test.cpp
+        ../../QRV/tests/icc_builder.cpp
     LINK TessalineCore)
 
 if(WIN32)

@@ -1,0 +1,41 @@
+// The transfer file developed by the engine, read back through the file library.
+#include "app/core/external_editor/editor_transfer_develop.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/core/save/tests/save_test_util.h"
+
+namespace {
+
+using save_test::ReadBack;
+using save_test::Reread;
+
+class EditorTransferDevelop : public save_test::SaveFixture {};
+
+TEST_F(EditorTransferDevelop, WritesAnEightBitTiffOfTheDevelopedImage)
+{
+    CDevelopParams params;
+    OpenSource(params, "source.tif", 32, 60, 40);
+    const std::string path = At("PSXfer.tif");
+    ASSERT_EQ(0, qz::DevelopEditorTransferFile(params, "ISO 200, 1/125 s", path.c_str()));
+    const Reread back = ReadBack(manager, path);
+    ASSERT_EQ(0, back.error);
+    EXPECT_EQ(back.format & kFormatTiff, kFormatTiff);
+    EXPECT_EQ(back.format & kFormatRawTiff, 0) << "a developed file, never a raw one";
+    EXPECT_EQ(60, back.width);
+    EXPECT_EQ(40, back.height);
+    EXPECT_EQ(32, back.colorSpace) << "8 bits per channel RGB";
+    EXPECT_EQ(params.caption, nullptr) << "the caller's block is left as it was";
+}
+
+TEST_F(EditorTransferDevelop, AFailedDevelopReportsTheEnginesCode)
+{
+    CDevelopParams empty;
+    const std::string path = At("PSXfer.tif");
+    EXPECT_LT(qz::DevelopEditorTransferFile(empty, nullptr, path.c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+}  // namespace
