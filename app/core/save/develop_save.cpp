@@ -48,6 +48,16 @@ IVorlatError* MarkModelAsEdited(IVorlatTagControl* tags)
     return tags->SetTagValue(kTagModel, kTagTypeText, static_cast<uint32_t>(marked.size() + 1), marked.c_str(), 0);
 }
 
+// The developed file holds RGB or CMYK pixels: a file kind copied from a raw
+// source would have it developed as raw data again when it is opened.
+IVorlatError* ForgetRawFileKind(IVorlatTagControl* tags)
+{
+    int32_t kind = 0;
+    if (!ReadTagLong(tags, kTagFileKind, &kind) || (kind != 32 && kind != 33 && kind != 38))
+        return nullptr;
+    return tags->RemoveTag(kTagFileKind, 0);
+}
+
 // Ends the run with the code; the saver leaves an existing target as it was
 // unless the save completed.
 int32_t FinishRun(int32_t code, int32_t* done)
@@ -216,7 +226,7 @@ int32_t BeginDevelopSave(const CDevelopParams* params, const char* path, int32_t
         code = kEngineNoObject;
     if (!code && params->tags && DropChain(run.tags->CopyFrom(params->tags)))
         code = kEngineFailed;
-    if (!code && DropChain(MarkModelAsEdited(run.tags)))
+    if (!code && (DropChain(MarkModelAsEdited(run.tags)) || DropChain(ForgetRawFileKind(run.tags))))
         code = kEngineFailed;
     if (!code && params->embedProfile && SetUpExportEngines(params, mode) == kEngineOk)
         EmbedOutputProfile(run.tags, SaveEngineHolder(mode == kOutput8BitCmyk ? kEngineB : kEngineA));

@@ -107,6 +107,8 @@ TEST_F(DevelopSave, ModeAndFormatMatrixWritesWhatPeersRead)
             ASSERT_TRUE(ReadTagBytes(tags, kTagModel, kTagTypeText, sizeof model, model));
             EXPECT_STREQ("Mod KORVA M4X", model);
         }
+        // Developed pixels are no longer raw data, whatever the source was.
+        EXPECT_NE(kFileKindRaw, GetImageFileKind(tags));
         tags->Destroy();
 
 #ifndef _WIN32
