@@ -390,8 +390,6 @@ BOOL CQzLutEdit::OnSetCursor(CWindow wnd, UINT hitTest, UINT message)
         ::SetCursor(cursor ? cursor : ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */));
         return TRUE;
     }
-    if (message == WM_LBUTTONDOWN)
-        return TRUE;
     return CWnd::OnSetCursor(wnd, hitTest, message);
 }
 
