@@ -49,9 +49,17 @@ IVorlatError* MarkModelAsEdited(IVorlatTagControl* tags)
 }
 
 // The developed file holds RGB or CMYK pixels: a file kind copied from a raw
-// source would have it developed as raw data again when it is opened.
-IVorlatError* ForgetRawFileKind(IVorlatTagControl* tags)
+// source would have it developed as raw data again when it is opened, and the
+// raw file's first directory came with a reduced-resolution mark that would
+// then stand on the main image. The writer marks its thumbnails itself.
+IVorlatError* ForgetRawLayout(IVorlatTagControl* tags)
 {
+    constexpr TagId kSubfileType = 0xFE;
+    for (uint32_t group = 1; group <= 9; ++group) {
+        if (tags->IsExist(kSubfileType, group))
+            if (IVorlatError* err = tags->RemoveTag(kSubfileType, group))
+                return err;
+    }
     int32_t kind = 0;
     if (!ReadTagLong(tags, kTagFileKind, &kind) || (kind != 32 && kind != 33 && kind != 38))
         return nullptr;
@@ -226,7 +234,7 @@ int32_t BeginDevelopSave(const CDevelopParams* params, const char* path, int32_t
         code = kEngineNoObject;
     if (!code && params->tags && DropChain(run.tags->CopyFrom(params->tags)))
         code = kEngineFailed;
-    if (!code && (DropChain(MarkModelAsEdited(run.tags)) || DropChain(ForgetRawFileKind(run.tags))))
+    if (!code && (DropChain(MarkModelAsEdited(run.tags)) || DropChain(ForgetRawLayout(run.tags))))
         code = kEngineFailed;
     if (!code && params->embedProfile && SetUpExportEngines(params, mode) == kEngineOk)
         EmbedOutputProfile(run.tags, SaveEngineHolder(mode == kOutput8BitCmyk ? kEngineB : kEngineA));

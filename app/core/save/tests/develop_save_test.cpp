@@ -134,6 +134,8 @@ TEST_F(DevelopSave, ModeAndFormatMatrixWritesWhatPeersRead)
                 << info;
             EXPECT_NE(std::string::npos, info.find("Resolution: 300, 300 pixels/inch")) << info;
             EXPECT_NE(std::string::npos, info.find("Image Width: 160")) << "thumbnail\n" << info;
+            // Only the thumbnail's directory is marked as a reduced image.
+            EXPECT_GT(info.find("Subfile Type"), info.find("TIFF directory 1")) << info;
             Output("exiftool -b -ICC_Profile '" + out + "' > '" + out + ".icc'");
             EXPECT_EQ(ReadAll(c.separated ? cmyk : working), ReadAll(out + ".icc"));
         } else {
