@@ -1,0 +1,13 @@
+// The messages of camera errors and of failed shots.
+#pragma once
+
+#include <cstdint>
+
+namespace shell {
+
+// Shows the message of a camera error code; false (nothing shown) for 0.
+bool ShowCameraErrorMessage(int32_t code);
+// The string id of the message for a shooting error code.
+uint32_t GetShotErrorMessageId(int32_t code);
+
+}  // namespace shell

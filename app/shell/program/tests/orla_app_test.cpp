@@ -1,0 +1,155 @@
+// The application object in this process: start-up with its tile managers,
+// colour profiles and main frame, the messages of an engine that could not
+// start, the palettes' Tab key, and exit. Each test runs a whole start-up
+// and exit in a Wine prefix made for this program's run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/shell/frame/main_frame.h"
+#include "app/shell/program/startup_win.h"
+#include "app/shell/program/tests/program_test_app.h"
+#include "app/shell/settings/registry_store.h"
+#include "app/shell/settings/settings.h"
+#include "testing/gui_test.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr shell::SettingId kTempFolder = 1051;
+constexpr shell::SettingId kRGBProfile = 1065;
+constexpr shell::SettingId kCMYKProfile = 1047;
+constexpr shell::SettingId kMonitorProfile = 1064;
+
+std::string Absolute(const fs::path& path)
+{
+    return fs::absolute(path).make_preferred().string();
+}
+
+void Touch(const fs::path& path)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "profile";
+}
+
+// The messages that every start-up here shows: no camera module is
+// installed, and no next-image settings file exists.
+const MessageBoxScript::Box kNoCameraModule{"could not be loaded", IDOK};
+const MessageBoxScript::Box kNoSettingsFile{"settings file specified", IDOK};
+
+class OrlaAppTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        shell::GetRegistryStore().SetNames("Korva", "Tessaline", "2.0");
+        scratch = fs::absolute(fs::path(TESS_SCRATCH_DIR) / ("program_" + std::to_string(GetCurrentProcessId())));
+        fs::remove_all(scratch);
+        fs::create_directories(scratch / "temp");
+        Touch(scratch / "rgb.icm");
+        Touch(scratch / "cmyk.icm");
+        Touch(scratch / "monitor.icm");
+        Touch(fs::path(shell::GetProfileFolder()) / "QZLch2.icm");
+        shell::SetStringSetting(kTempFolder, Absolute(scratch / "temp").c_str());
+        shell::SetStringSetting(kRGBProfile, Absolute(scratch / "rgb.icm").c_str());
+        shell::SetStringSetting(kCMYKProfile, Absolute(scratch / "cmyk.icm").c_str());
+        shell::SetStringSetting(kMonitorProfile, Absolute(scratch / "monitor.icm").c_str());
+        TestApp().words.clear();
+    }
+    void TearDown() override
+    {
+        fs::remove_all(scratch);
+        GuiTest::TearDown();
+    }
+    // Start-up as the program runs it; the main window exists afterwards.
+    void Start(std::initializer_list<MessageBoxScript::Box> boxes)
+    {
+        MessageBoxScript script(boxes);
+        ASSERT_TRUE(TestApp().InitInstance());
+        PumpUntilIdle();
+        ASSERT_NE(nullptr, TestApp().m_pMainWnd);
+    }
+    // The main window closes (its own close, answering for the documents)
+    // and the application exits.
+    void Finish()
+    {
+        if (TestApp().m_pMainWnd)
+            TestApp().m_pMainWnd->DestroyWindow();
+        PumpUntilIdle();
+        TakeQuit();
+        TestApp().ExitInstance();
+    }
+
+    fs::path scratch;
+};
+
+TEST_F(OrlaAppTest, StartsTheMainWindowWithPageFilesThatGoAtExit)
+{
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    HWND main = ::FindWindowA("Tessaline1", nullptr);
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(TestApp().m_pMainWnd->m_hWnd, main);
+    EXPECT_EQ(0u, TestApp().GetStartupError());
+    EXPECT_TRUE(fs::exists(scratch / "temp" / "Tessali1.tmp"));
+    EXPECT_TRUE(fs::exists(scratch / "temp" / "Tessali2.tmp"));
+    EXPECT_NE(nullptr, TestApp().GetDrawingManager());
+    EXPECT_NE(nullptr, TestApp().GetSavingManager());
+    EXPECT_NE(nullptr, TestApp().GetProgressWindow());
+
+    // The running program as it looks, kept for review.
+    const fs::path artefacts = fs::path(TESS_SCRATCH_DIR) / ".." / "artefacts";
+    fs::create_directories(artefacts);
+    EXPECT_TRUE(clx::test::CaptureWindow(main, true).SaveBmp((artefacts / "tessaline_main_window.bmp").string()));
+
+    Finish();
+    EXPECT_EQ(nullptr, ::FindWindowA("Tessaline1", nullptr));
+    EXPECT_FALSE(fs::exists(scratch / "temp" / "Tessali1.tmp"));
+    EXPECT_FALSE(fs::exists(scratch / "temp" / "Tessali2.tmp"));
+}
+
+TEST_F(OrlaAppTest, AnEngineThatCouldNotStartRefusesEveryOpenWithItsMessage)
+{
+    struct Case {
+        const char* name;
+        shell::SettingId setting;
+        const char* fragment;
+        UINT error;
+    } cases[] = {
+        {"temporary folder", kTempFolder, "invalid \"Temporary Data\" folder", 6145},
+        {"RGB profile", kRGBProfile, "check the CMS Profiles", 6146},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shell::SetStringSetting(c.setting, Absolute(scratch / "missing" / "nothing").c_str());
+        Start({{c.fragment, IDOK}, kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+        EXPECT_EQ(c.error, TestApp().GetStartupError());
+        {
+            MessageBoxScript again{{c.fragment, IDOK}, {c.fragment, IDOK}};
+            EXPECT_EQ(nullptr, TestApp().OpenDocumentFile(Absolute(scratch / "rgb.icm").c_str()));
+            TestApp().m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+            PumpUntilIdle();
+        }
+        EXPECT_EQ(0, TestApp().GetOpenDocumentCount());
+        Finish();
+        SetUp();
+    }
+}
+
+TEST_F(OrlaAppTest, TabHidesTheOpenPalettesAndTheNextTabShowsThemAgain)
+{
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    CMainFrame* frame = CMainFrame::Get();
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(frame->m_wndCurves.IsOpen());
+    EXPECT_FALSE(frame->m_wndUnsharpMask.IsOpen());
+    PressKey(frame->m_hWnd, VK_TAB);
+    EXPECT_FALSE(frame->m_wndCurves.IsOpen());
+    PressKey(frame->m_hWnd, VK_TAB);
+    EXPECT_TRUE(frame->m_wndCurves.IsOpen());
+    EXPECT_FALSE(frame->m_wndUnsharpMask.IsOpen());
+    Finish();
+}
+
+}  // namespace
