@@ -4,7 +4,9 @@
 // automation object.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "clx/ole.h"
@@ -374,6 +376,12 @@ public:
   }
 };
 
+// Runs its action when the test leaves its scope, however it leaves.
+struct Revoker {
+  std::function<void()> action;
+  ~Revoker() { action(); }
+};
+
 // The ProgID under HKEY_CLASSES_ROOT, where CLSIDFromProgID looks (not
 // HKCU\Software\Classes), for the life of the test.
 class ProgIdRegistration {
@@ -417,6 +425,11 @@ TEST_F(OleTest, AutomationServerIsFoundByProgIdAndDrivenWhetherRunningOrNew) {
   FakeFactory factory;
   DWORD classCookie = 0;
   ASSERT_EQ(::CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &classCookie), S_OK);
+  // A failed assertion below must not leave COM holding the factory on this
+  // frame: it would call into it after the test ended.
+  Revoker revokeClass{[&] {
+    if (classCookie) ::CoRevokeClassObject(classCookie);
+  }};
 
   // A new instance, made through the ProgID.
   {
@@ -437,6 +450,9 @@ TEST_F(OleTest, AutomationServerIsFoundByProgIdAndDrivenWhetherRunningOrNew) {
   // the one attached to: no second instance is made.
   FakeDispatch* instance = factory.made[0];
   DWORD activeCookie = 0;
+  Revoker revokeActive{[&] {
+    if (activeCookie) ::RevokeActiveObject(activeCookie, nullptr);
+  }};
   ASSERT_EQ(::RegisterActiveObject(instance, clsid, ACTIVEOBJECT_STRONG, &activeCookie), S_OK);
   ASSERT_EQ(::GetActiveObject(clsid, nullptr, &running), S_OK);
   IDispatch* dispatch = nullptr;
@@ -452,8 +468,8 @@ TEST_F(OleTest, AutomationServerIsFoundByProgIdAndDrivenWhetherRunningOrNew) {
   EXPECT_EQ(Wide(instance->calls[2].args[0]), L"C:\\Images\\DSC_0001.tif");
   EXPECT_EQ(factory.made.size(), 1u);
 
-  EXPECT_EQ(::RevokeActiveObject(activeCookie, nullptr), S_OK);
-  EXPECT_EQ(::CoRevokeClassObject(classCookie), S_OK);
+  EXPECT_EQ(::RevokeActiveObject(std::exchange(activeCookie, 0), nullptr), S_OK);
+  EXPECT_EQ(::CoRevokeClassObject(std::exchange(classCookie, 0)), S_OK);
   EXPECT_EQ(instance->refs, 1) << "every reference but the factory's was released";
 }
 
