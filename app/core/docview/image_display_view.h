@@ -1,0 +1,157 @@
+// CImageDisplayView: the window that shows an image record through its
+// display chain. It paints the chain's BGR tiles straight to the screen, one
+// tile per WM_PAINT so that the message loop keeps running while tiles are
+// computed, fills the room right of and below the image with the background
+// pattern, and carries the zoom commands and the scroll sizes. The image
+// views of the documents derive from it and bind it to their record.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/core/display/display_chain.h"
+#include "clx/gdi.h"
+#include "clx/scrollview.h"
+
+class CImageRecord;
+
+// Private message to the main window: the temporary disk (page files) is full.
+inline constexpr UINT kWmTempDiskFull = 0x8019;
+
+// Commands and the resource the view answers to.
+inline constexpr UINT kCmdViewEntireImage = 32781;
+inline constexpr UINT kCmdFitWindowToImage = 32782;
+inline constexpr UINT kCmdZoomIn = 32787;
+inline constexpr UINT kCmdZoomOut = 32788;
+inline constexpr UINT kBackgroundBitmapId = 275;
+// The crop frame's animation timer.
+inline constexpr UINT_PTR kCropAnimationTimer = 1002;
+
+// What the view asks of the program around it. The application implements
+// it; until one is installed a quiet host answers (no idle work, no main
+// window, no drawing manager).
+class IImageViewHost {
+public:
+    // One slice of the application's idle work.
+    virtual void DoIdleWork() = 0;
+    // While set, views paint nothing.
+    virtual bool IsPaintSuspended() const = 0;
+    // The synchronous-painting mark: 0 off, 1 paint the whole region at
+    // once, 2 the same under the wait cursor.
+    virtual int32_t GetSynchronousPainting() const = 0;
+    virtual void SetSynchronousPainting(int32_t mark) = 0;
+    // Paints the main window and its descendants at once.
+    virtual void RedrawMainWindowNow() = 0;
+    virtual HWND GetMainWindow() const = 0;
+    // The "fit image to window" preference.
+    virtual bool GetAutoFitToWindow() const = 0;
+    // The navigator palette's frame of the visible part.
+    virtual void RefreshNavigatorFrame() = 0;
+    // The drawing tile manager on which display chains are made.
+    virtual IVorlatManager* GetDrawingManager() const = 0;
+    virtual void AddIdleClient(CVorlatFilterHistogram* histogram) = 0;
+    virtual void RemoveIdleClient(CVorlatFilterHistogram* histogram) = 0;
+    virtual DisplayGridSettings GetGridSettings() const = 0;
+    virtual void ShowMessage(int32_t id) = 0;
+    virtual void ShowSharpeningWarning(bool show) = 0;
+    // The curves palette redraws the histogram.
+    virtual void HistogramChanged() = 0;
+
+protected:
+    ~IImageViewHost() = default;
+};
+
+// Null puts back the quiet host. Not owned.
+void SetImageViewHost(IImageViewHost* host);
+IImageViewHost& GetImageViewHost();
+
+class CImageDisplayView : public CScrollView, private IDisplayChainSink {
+    DECLARE_DYNAMIC(CImageDisplayView)
+public:
+    // The chain is made on the host's drawing manager.
+    CImageDisplayView();
+    ~CImageDisplayView() override;
+
+    // The record shown; not owned. Derived views bind their document's.
+    virtual CImageRecord* GetRecord() const;
+    void SetRecord(CImageRecord* record);
+    CImageDisplayChain& GetChain() { return *chain_; }
+
+    // Scale 0.0: the record's display scale.
+    void BuildPipeline(uint32_t hints, double scale);
+    virtual void UpdateAdjustments(uint32_t hints);
+
+    // Sets the filters for the display scale (the record holds it already).
+    void SetZoom(double scale);
+    // The caption's zoom text, " @ 50%"; empty without a record.
+    std::string FormatZoomCaption() const;
+    // The part of the image in the client area, in image pixels.
+    RECT GetVisibleRect() const;
+    virtual bool ShouldFitToWindow() const;
+
+    void SetScrollSizes(int mapMode, SIZE total, const SIZE& page = sizeDefault,
+                        const SIZE& line = sizeDefault) override;
+
+    // Set by a zoom, cleared by a paint that leaves nothing invalid.
+    bool NeedsPainting() const { return needsPainting_; }
+
+    void OnInitialUpdate() override;
+    void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
+    void OnDraw(CDC* dc) override;
+    void OnActivateView(BOOL activate, CView* activateView, CView* deactiveView) override;
+
+protected:
+    // Zoom In or Zoom Out from the record's scale, keeping the image point
+    // under the client centre there.
+    void Zoom(bool zoomIn);
+    // Puts the view pixel at the client centre, within the scroll range.
+    void CenterOn(POINT viewPoint);
+
+    void OnPaint();
+    BOOL OnEraseBkgnd(CDC* dc);
+    void OnSize(UINT type, int cx, int cy);
+    void OnHScroll(UINT code, UINT pos, CWindow bar);
+    void OnVScroll(UINT code, UINT pos, CWindow bar);
+    void OnTimer(UINT_PTR id);
+    void OnDestroy();
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnUpdateZoomIn(CCmdUI* cmdUI);
+    void OnUpdateZoomOut(CCmdUI* cmdUI);
+    void OnViewEntireImage();
+    void OnFitWindowToImage();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // IDisplayChainSink
+    void InvalidateRect(const RECT& rect, bool erase) override;
+    void InvalidateAll(bool erase) override;
+    void SetScrollSizes(int32_t width, int32_t height) override;
+    void ShowMessage(int32_t id) override;
+    void ShowSharpeningWarning(bool show) override;
+    void HistogramChanged() override;
+    void RotationApplied() override;
+    void RefreshCaption() override;
+    void ShowWaitCursor(bool show) override;
+    void AddIdleClient(CVorlatFilterHistogram* histogram) override;
+    void RemoveIdleClient(CVorlatFilterHistogram* histogram) override;
+    void UpdateAllViews() override;
+    DisplayGridSettings GetGridSettings() const override;
+
+    // The pattern right of and below the image, where the update region needs it.
+    void DrawBackground(CDC& dc, const RECT& client, SIZE total, POINT scroll, HRGN update);
+    // The first tile in the update region; false when none was drawn.
+    bool DrawOneTile(CDC& dc, const RECT& client, SIZE total, POINT scroll, HRGN update);
+    // Validates everything and, for a page-file failure, tells the main window.
+    void DrawFailed(IVorlatError* err);
+    void ApplyHintScroll();
+    void FitToClient(uint32_t hint);
+
+    std::unique_ptr<CImageDisplayChain> chain_;
+    CBitmap background_;
+    SIZE backgroundSize_{};
+    bool needsPainting_ = true;
+    bool firstUpdateDone_ = false;
+    bool active_ = false;
+    int32_t antsPhase_ = 0;
+};

@@ -1,0 +1,22 @@
+# The image document's windows on the class library: the view that draws the
+# display chain tile by tile. Windows-only.
+if(WIN32)
+    add_library(TessalineDocView STATIC ${CMAKE_CURRENT_LIST_DIR}/image_display_view.cpp)
+    target_link_libraries(TessalineDocView PUBLIC TessalineCore classlib)
+
+    # The GUI test helper is defined by classlib, which is configured after
+    # this folder: register the test once the whole tree has been read.
+    function(core_docview_gui_tests)
+        set(dir ${CMAKE_SOURCE_DIR}/app/core/docview)
+        clx_gui_test(NAME core_docview_win_tests SOURCES
+            ${dir}/tests/image_display_view_test.cpp
+            ${CMAKE_SOURCE_DIR}/QRV/tests/icc_builder.cpp
+            ${dir}/docview.rc)
+        if(TARGET core_docview_win_tests)
+            target_link_libraries(core_docview_win_tests PRIVATE TessalineDocView)
+        endif()
+    endfunction()
+    if(TESS_TESTS)
+        cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL core_docview_gui_tests)
+    endif()
+endif()

@@ -1,0 +1,393 @@
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "QRV/tests/icc_builder.h"
+#include "app/core/docview/image_display_view.h"
+#include "app/core/engine/develop_engine.h"
+#include "app/core/engine/tests/engine_test_util.h"
+#include "app/core/record/image_record.h"
+#include "app/core/view_model/zoom.h"
+#include "clx/document.h"
+#include "clx/frame.h"
+#include "testing/gui_test.h"
+
+using namespace engine_test;
+
+namespace {
+
+// The record the next view shows (dynamic creation takes no arguments).
+CImageRecord* nextRecord = nullptr;
+
+class TestImageView : public CImageDisplayView {
+    DECLARE_DYNCREATE(TestImageView)
+public:
+    void OnInitialUpdate() override
+    {
+        SetRecord(nextRecord);
+        BuildPipeline(kHintBuildAll, 0.0);
+        CImageDisplayView::OnInitialUpdate();
+    }
+};
+IMPLEMENT_DYNCREATE(TestImageView, CImageDisplayView)
+
+class TestDoc : public CDocument {};
+
+// Counts what reaches the stand-in main window.
+int diskFullPosts = 0;
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == kWmTempDiskFull)
+        ++diskFullPosts;
+    return ::DefWindowProcA(hwnd, msg, w, l);
+}
+
+struct TestHost final : IImageViewHost {
+    void DoIdleWork() override { ++idleSlices; }
+    bool IsPaintSuspended() const override { return false; }
+    int32_t GetSynchronousPainting() const override { return mark; }
+    void SetSynchronousPainting(int32_t value) override { mark = value; }
+    void RedrawMainWindowNow() override {}
+    HWND GetMainWindow() const override { return main; }
+    bool GetAutoFitToWindow() const override { return false; }
+    void RefreshNavigatorFrame() override {}
+    IVorlatManager* GetDrawingManager() const override { return drawing; }
+    void AddIdleClient(CVorlatFilterHistogram*) override {}
+    void RemoveIdleClient(CVorlatFilterHistogram*) override {}
+    DisplayGridSettings GetGridSettings() const override { return {}; }
+    void ShowMessage(int32_t id) override { messages.push_back(id); }
+    void ShowSharpeningWarning(bool) override {}
+    void HistogramChanged() override {}
+
+    IVorlatManager* drawing = nullptr;
+    HWND main = nullptr;
+    int32_t mark = 0;
+    int32_t idleSlices = 0;
+    std::vector<int32_t> messages;
+};
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(file) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+// The chain's own BGR output, tile by tile, as 0x00RRGGBB rows.
+std::vector<uint32_t> RenderChain(IVorlatFilterChain* chain, int32_t width, int32_t height)
+{
+    std::vector<uint32_t> out(static_cast<size_t>(width) * height, 0xFFFFFFFF);
+    IVorlatTileGrid* grid = nullptr;
+    const RECT all = {0, 0, width, height};
+    EXPECT_EQ(0, Deepest(chain->MapRect(&grid, all)));
+    if (!grid)
+        return out;
+    for (int32_t row = 0; row < grid->GetRows(); ++row) {
+        for (int32_t column = 0; column < grid->GetColumns(); ++column) {
+            void* pixels = nullptr;
+            RECT tile{}, used{};
+            int32_t rowBytes = 0;
+            EXPECT_EQ(0, Deepest(chain->LockTile(&pixels, &tile, &used, &rowBytes, *grid, column, row, nullptr)));
+            if (!pixels)
+                continue;
+            const auto* bytes = static_cast<const uint8_t*>(pixels);
+            for (int32_t y = used.top; y < used.bottom; ++y) {
+                for (int32_t x = used.left; x < used.right; ++x) {
+                    const uint8_t* p = bytes + (y - tile.top) * rowBytes + (x - tile.left) * 3;
+                    out[static_cast<size_t>(y) * width + x] = (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+                }
+            }
+            EXPECT_EQ(0, Deepest(chain->UnlockTile(*grid, column, row)));
+        }
+    }
+    grid->Destroy();
+    return out;
+}
+
+// The committed background: 8-pixel squares of 0xCC and 0x99 grey.
+uint32_t BackgroundAt(int32_t x, int32_t y)
+{
+    return ((x % 16) / 8 + (y % 16) / 8) % 2 == 0 ? 0xCCCCCC : 0x999999;
+}
+
+class ImageViewTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        saving = MakeManager(65536);
+        CreateColorEnginePool();
+        SetImageManager(saving);
+        folder = std::filesystem::absolute(ScratchPath("docview")).string();
+        std::filesystem::create_directories(folder);
+        // The engine folder always ends in a backslash.
+        const std::vector<uint8_t> wide = qrvtest::WideRgbProfile().Build();
+        for (const char* name : {"QZM4_TIFF.icm", "QZM4_XQV.icm"})
+            WriteFile(folder + "\\" + name, wide);
+        SetEngineFolder(folder.c_str());
+        const std::string working = folder + "/working.icm", lightness = folder + "/lch.icm",
+                          monitor = folder + "/monitor.icm";
+        WriteFile(working, qrvtest::RgbMatrixProfile().Build());
+        WriteFile(lightness, qrvtest::LabIdentityProfile().Build());
+        WriteFile(monitor, qrvtest::NarrowRgbProfile().Build());
+        SetColorProfilePaths(working.c_str(), working.c_str(), lightness.c_str(), monitor.c_str());
+
+        WNDCLASSA cls{};
+        cls.lpfnWndProc = MainProc;
+        cls.hInstance = ::GetModuleHandleA(nullptr);
+        cls.lpszClassName = "TessDocViewTestMain";
+        ::RegisterClassA(&cls);
+        host.main = ::CreateWindowExA(0, cls.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, cls.hInstance,
+                                      nullptr);
+        diskFullPosts = 0;
+        SetImageViewHost(&host);
+    }
+    void TearDown() override
+    {
+        SetImageViewHost(nullptr);
+        ::DestroyWindow(host.main);
+        record.reset();
+        DestroyColorEnginePool();
+        SetImageManager(nullptr);
+        if (host.drawing)
+            host.drawing->Destroy();
+        saving->Destroy();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+        GuiTest::TearDown();
+    }
+
+    // An 8-bit RGB image with a different colour at every pixel, or raw
+    // mosaic data as a raw file gives it.
+    void MakeRecord(bool raw, int32_t width, int32_t height)
+    {
+        if (!host.drawing)
+            host.drawing = MakeManager(16384);
+        std::vector<uint8_t> bytes(static_cast<size_t>(width) * height * (raw ? 2 : 3));
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+        record = std::make_unique<CImageRecord>();
+        record->imageData = MakeImage(saving, raw ? 64 : 32, width, height, bytes);
+        AddRefImageData(record->imageData);
+        if (raw) {
+            ASSERT_EQ(0, Deepest(IVorlatTagControl::CreateTagControl(&record->tags)));
+            const int32_t kind = 32;
+            ASSERT_EQ(0, Deepest(record->tags->AddTag(0x80004)));
+            ASSERT_EQ(0, Deepest(record->tags->SetTagValue(0x80004, kTagTypeLongs, 4, &kind, 0)));
+            record->raw = 1;
+        }
+    }
+
+    // A frame whose client area is `clientWidth` x `clientHeight` around the view.
+    TestImageView* Show(int32_t clientWidth, int32_t clientHeight)
+    {
+        nextRecord = record.get();
+        auto* doc = new TestDoc;
+        CCreateContext context;
+        context.m_pNewViewClass = RUNTIME_CLASS(TestImageView);
+        context.m_pCurrentDoc = doc;
+        frame = new CFrameWnd;
+        if (!frame->LoadFrame(0, WS_OVERLAPPEDWINDOW, nullptr, &context)) {
+            ADD_FAILURE() << "no frame";
+            return nullptr;
+        }
+        RECT outer = {0, 0, clientWidth, clientHeight};
+        ::AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW, FALSE, 0);
+        frame->SetWindowPos(nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top, SWP_NOZORDER);
+        frame->InitialUpdateFrame(doc, TRUE);
+        EXPECT_TRUE(PumpUntilIdle());
+        return static_cast<TestImageView*>(frame->GetActiveView());
+    }
+    void Close()
+    {
+        frame->SendMessage(WM_CLOSE);
+        EXPECT_TRUE(PumpUntilIdle());
+        frame = nullptr;
+    }
+
+    // Every pixel of the client area: the chain's output where the image
+    // is, the background pattern (moved by the scroll position) elsewhere.
+    void ExpectPicture(TestImageView* view)
+    {
+        EXPECT_FALSE(::GetUpdateRect(view->m_hWnd, nullptr, FALSE)) << "part of the view is still unpainted";
+        const CSize total = view->GetTotalSize();
+        const CPoint scroll = view->GetScrollPosition();
+        const std::vector<uint32_t> expected = RenderChain(view->GetChain().GetChain(), total.cx, total.cy);
+        const clx::test::Image shot = clx::test::CaptureWindow(view->m_hWnd);
+        int32_t wrong = 0, imagePixels = 0, patternPixels = 0;
+        for (int32_t y = 0; y < shot.height; ++y) {
+            for (int32_t x = 0; x < shot.width; ++x) {
+                const int32_t ix = x + scroll.x, iy = y + scroll.y;
+                const bool inside = ix < total.cx && iy < total.cy;
+                const uint32_t want = inside ? expected[static_cast<size_t>(iy) * total.cx + ix] : BackgroundAt(ix, iy);
+                (inside ? imagePixels : patternPixels)++;
+                if (shot.pixels[static_cast<size_t>(y) * shot.width + x] != want && wrong++ < 5) {
+                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex
+                                  << shot.pixels[static_cast<size_t>(y) * shot.width + x] << ", expected " << want;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GT(imagePixels, 0);
+    }
+
+    TestHost host;
+    IVorlatManager* saving = nullptr;
+    std::unique_ptr<CImageRecord> record;
+    CFrameWnd* frame = nullptr;
+    std::string folder;
+};
+
+}  // namespace
+
+TEST_F(ImageViewTest, DrawsTheChainOutputAndThePatternThatMovesWithScrolling)
+{
+    struct Case {
+        const char* name;
+        bool raw;
+    } cases[] = {{"rgb", false}, {"raw", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Narrower than the client (pattern on the right), taller (scrolls down).
+        MakeRecord(c.raw, 96, 400);
+        TestImageView* view = Show(240, 160);
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(view->GetChain().IsChainReady());
+        // The chain's output size (a raw image loses the demosaic's margin).
+        int32_t width = 0, height = 0;
+        ASSERT_EQ(0, Deepest(view->GetChain().GetChain()->GetSize(&width, &height)));
+        EXPECT_EQ(view->GetTotalSize(), CSize(width, height));
+        EXPECT_EQ(width, c.raw ? 84 : 96);
+        EXPECT_FALSE(view->NeedsPainting());
+        ExpectPicture(view);
+
+        // One line and a thumb position beyond 16 bits' worth of nothing:
+        // the pattern follows the scroll position.
+        view->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0));
+        EXPECT_EQ(host.mark, 1);  // a scrolled view is painted in full
+        ASSERT_TRUE(PumpUntilIdle());
+        EXPECT_EQ(host.mark, 0);
+        EXPECT_EQ(view->GetScrollPosition(), CPoint(0, 10));
+        ExpectPicture(view);
+        view->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0));
+        ASSERT_TRUE(PumpUntilIdle());
+        EXPECT_EQ(view->GetScrollPosition().y, 10 + view->GetClientRect().Height());
+        ExpectPicture(view);
+        Close();
+    }
+}
+
+TEST_F(ImageViewTest, OnePaintDrawsOneTileAndLeavesTheRestForTheNext)
+{
+    MakeRecord(false, 300, 300);
+    TestImageView* view = Show(200, 200);
+    ASSERT_NE(view, nullptr);
+    view->Invalidate(FALSE);
+    view->SendMessage(WM_PAINT);
+    EXPECT_TRUE(::GetUpdateRect(view->m_hWnd, nullptr, FALSE));
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_GT(host.idleSlices, 1);
+    ExpectPicture(view);
+    Close();
+}
+
+TEST_F(ImageViewTest, ZoomCommandsStepThroughTheTableAroundTheCentre)
+{
+    MakeRecord(false, 120, 90);
+    record->zoomStep = 14;
+    record->displayScale = 1.0;
+    TestImageView* view = Show(160, 120);
+    ASSERT_NE(view, nullptr);
+
+    struct Step {
+        UINT command;
+        int32_t zoomStep;
+        CSize total;
+    } steps[] = {
+        {kCmdZoomOut, 13, CSize(80, 60)},   // 2/3
+        {kCmdZoomOut, 12, CSize(60, 45)},   // 1/2
+        {kCmdZoomIn, 13, CSize(80, 60)},
+        {kCmdZoomIn, 14, CSize(120, 90)},
+        {kCmdZoomIn, 15, CSize(240, 180)},  // enlarging
+        {kCmdZoomIn, 16, CSize(360, 270)},
+        {kCmdZoomOut, 15, CSize(240, 180)},
+        {kCmdZoomOut, 14, CSize(120, 90)},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.zoomStep);
+        // The image point under the client's centre, in half pixels.
+        const double before = record->displayScale;
+        const CRect oldClient = view->GetClientRect();
+        const CPoint oldScroll = view->GetScrollPosition();
+        const int32_t unitX = qz::ViewToUnit(oldScroll.x + oldClient.Width() / 2, before);
+        const int32_t unitY = qz::ViewToUnit(oldScroll.y + oldClient.Height() / 2, before);
+        view->SendMessage(WM_COMMAND, s.command);
+        EXPECT_EQ(record->zoomStep, s.zoomStep);
+        EXPECT_EQ(record->displayScale, qz::GetZoomStepScale(s.zoomStep));
+        EXPECT_TRUE(view->NeedsPainting());
+        ASSERT_TRUE(PumpUntilIdle());
+        EXPECT_FALSE(view->NeedsPainting());
+        EXPECT_EQ(view->GetTotalSize(), s.total);
+        // That point is at the centre again, as far as the scroll range allows.
+        const CRect client = view->GetClientRect();
+        const CPoint scroll = view->GetScrollPosition();
+        const double after = record->displayScale;
+        EXPECT_EQ(scroll.x, qz::CenterScroll(qz::UnitToView(unitX, after), s.total.cx, client.Width()));
+        EXPECT_EQ(scroll.y, qz::CenterScroll(qz::UnitToView(unitY, after), s.total.cy, client.Height()));
+        EXPECT_EQ(CPoint(record->scrollX, record->scrollY), scroll);
+        ExpectPicture(view);
+    }
+
+    // The ends of the table switch the commands off; a free scale keeps both on.
+    struct Enabling : CCmdUI {
+        void Enable(BOOL on) override { enabled = on != FALSE; }
+        bool enabled = false;
+    };
+    struct End {
+        int32_t zoomStep;
+        bool zoomIn, zoomOut;
+    } ends[] = {{0, true, false}, {23, false, true}, {-1, true, true}, {10, true, true}};
+    for (const End& e : ends) {
+        SCOPED_TRACE(e.zoomStep);
+        record->zoomStep = e.zoomStep;
+        Enabling in, out;
+        in.m_nID = kCmdZoomIn;
+        out.m_nID = kCmdZoomOut;
+        view->OnCmdMsg(kCmdZoomIn, CN_UPDATE_COMMAND_UI, &in, nullptr);
+        view->OnCmdMsg(kCmdZoomOut, CN_UPDATE_COMMAND_UI, &out, nullptr);
+        EXPECT_EQ(in.enabled, e.zoomIn);
+        EXPECT_EQ(out.enabled, e.zoomOut);
+    }
+    Close();
+}
+
+TEST_F(ImageViewTest, PageFileFailureWhilePaintingTellsTheMainWindowAndLeavesTheViewValid)
+{
+    // A drawing manager with room for a few tiles whose page file's folder
+    // is gone by the time the view pages.
+    const std::string pages = folder + "/pages";
+    std::filesystem::create_directories(pages);
+    ASSERT_EQ(0, Deepest(IVorlatManager::CreateManager(&host.drawing, FileName(pages + "/page.tmp"), 4 * 16384,
+                                                       16384, 0)));
+    MakeRecord(false, 400, 300);
+    std::filesystem::remove_all(pages);
+    TestImageView* view = Show(320, 240);
+    ASSERT_NE(view, nullptr);
+
+    EXPECT_GE(diskFullPosts, 1);
+    EXPECT_FALSE(::GetUpdateRect(view->m_hWnd, nullptr, FALSE));
+    // One message per failed paint, not a storm.
+    const int32_t before = diskFullPosts;
+    view->Invalidate(FALSE);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(diskFullPosts, before + 1);
+
+    // Still answers: a zoom and a close.
+    view->SendMessage(WM_COMMAND, kCmdZoomOut);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(record->zoomStep, 13);
+    Close();
+}
