@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "app/shell/frame/main_frame.h"
+#include "app/shell/frame/frame_ids.h"
+#include "app/shell/program/camera_check.h"
 #include "app/shell/program/startup_win.h"
 #include "app/shell/program/tests/program_test_app.h"
 #include "app/shell/settings/registry_store.h"
@@ -150,6 +152,72 @@ TEST_F(OrlaAppTest, TabHidesTheOpenPalettesAndTheNextTabShowsThemAgain)
     EXPECT_TRUE(frame->m_wndCurves.IsOpen());
     EXPECT_FALSE(frame->m_wndUnsharpMask.IsOpen());
     Finish();
+}
+
+// The simulated module in the place of the maker's, reading `scenario`.
+fs::path InstallCameraModule(const fs::path& scratch, const std::string& scenario)
+{
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const fs::path installed = fs::path(shell::GetCommonFilesFolder()) / "Korva" / "KavoMods" / "M4_Mod.kv3";
+    fs::create_directories(installed.parent_path());
+    fs::copy_file(fs::path(self).parent_path() / "M4_Mod.kv3", installed, fs::copy_options::overwrite_existing);
+    const fs::path file = scratch / "camera.scenario";
+    std::ofstream(file) << scenario;
+    _putenv_s("KAVO_SIM_SCENARIO", Absolute(file).c_str());
+    return installed;
+}
+
+TEST_F(OrlaAppTest, ACameraOfTheInstalledModuleIsConnectedAtStartUp)
+{
+    const fs::path installed = InstallCameraModule(scratch, "");
+    Start({kNoSettingsFile});
+    CMainFrame* frame = CMainFrame::Get();
+    ASSERT_NE(nullptr, frame);
+    EXPECT_NE(nullptr, TestApp().GetKavoSource(false));
+    EXPECT_EQ(kCameraConnected, frame->GetCameraState());
+    EXPECT_TRUE(frame->m_wndCameraControl.IsOpen());
+    Finish();
+    fs::remove(installed);
+}
+
+TEST_F(OrlaAppTest, ACameraThatComesAndGoesIsFollowedByTheCameraStateThePaletteAndThePoll)
+{
+    const fs::path inbox = scratch / "camera.inbox";
+    std::ofstream(inbox) << "";
+    const fs::path installed =
+        InstallCameraModule(scratch, "absent\npoll-interval 500\ninbox " + Absolute(inbox) + "\n");
+    Start({kNoSettingsFile});
+    CMainFrame* frame = CMainFrame::Get();
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ(nullptr, TestApp().GetKavoSource(false));
+    EXPECT_EQ(kCameraNone, frame->GetCameraState());
+    EXPECT_EQ(1004u, TestApp().GetCameraTimerId());
+    EXPECT_EQ(2000u, TestApp().GetCameraTimerInterval());
+
+    // The module is asked at once when a camera check is requested.
+    auto act = [&](const char* action) {
+        std::ofstream(inbox) << action << "\n";
+        shell::SetCameraCheckPending(true);
+        FireTimer(frame->m_hWnd, 1004);
+        PumpUntilIdle();
+    };
+    act("reconnect");
+    ASSERT_NE(nullptr, TestApp().GetKavoSource(false));
+    EXPECT_EQ(kCameraConnected, frame->GetCameraState());
+    EXPECT_EQ(500u, TestApp().GetCameraTimerInterval());
+    frame->SendMessage(WM_COMMAND, ID_VIEW_CAMERA_CONTROL, 0);
+    PumpUntilIdle();
+    ASSERT_TRUE(frame->m_wndCameraControl.IsOpen());
+
+    act("disconnect");
+    EXPECT_EQ(nullptr, TestApp().GetKavoSource(false));
+    EXPECT_EQ(kCameraNone, frame->GetCameraState());
+    EXPECT_FALSE(frame->m_wndCameraControl.IsOpen());
+    EXPECT_EQ(1004u, TestApp().GetCameraTimerId());
+    EXPECT_EQ(2000u, TestApp().GetCameraTimerInterval());
+    Finish();
+    fs::remove(installed);
 }
 
 }  // namespace
