@@ -28,6 +28,7 @@ public:
     void ShowMessage(int32_t) override {}
     void ShowSharpeningWarning(bool) override {}
     void HistogramChanged() override {}
+    int32_t GetIntSetting(uint32_t, int32_t fallback) const override { return fallback; }
 
 private:
     int32_t mark_ = 0;

@@ -56,6 +56,8 @@ public:
     virtual void ShowSharpeningWarning(bool show) = 0;
     // The curves palette redraws the histogram.
     virtual void HistogramChanged() = 0;
+    // A setting of the settings store by its number.
+    virtual int32_t GetIntSetting(uint32_t id, int32_t fallback) const = 0;
 
 protected:
     ~IImageViewHost() = default;

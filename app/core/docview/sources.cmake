@@ -1,7 +1,10 @@
 # The image document's windows on the class library: the view that draws the
-# display chain tile by tile. Windows-only.
+# display chain tile by tile, and the frame with its section bar. Windows-only.
 if(WIN32)
-    add_library(TessalineDocView STATIC ${CMAKE_CURRENT_LIST_DIR}/image_display_view.cpp)
+    add_library(TessalineDocView STATIC
+        ${CMAKE_CURRENT_LIST_DIR}/image_display_view.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/view_section.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/image_frame.cpp)
     target_link_libraries(TessalineDocView PUBLIC TessalineCore classlib)
 
     # The GUI test helper is defined by classlib, which is configured after
@@ -10,6 +13,7 @@ if(WIN32)
         set(dir ${CMAKE_SOURCE_DIR}/app/core/docview)
         clx_gui_test(NAME core_docview_win_tests SOURCES
             ${dir}/tests/image_display_view_test.cpp
+            ${dir}/tests/image_frame_test.cpp
             ${CMAKE_SOURCE_DIR}/QRV/tests/icc_builder.cpp
             ${dir}/docview.rc)
         if(TARGET core_docview_win_tests)

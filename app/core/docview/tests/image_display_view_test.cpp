@@ -60,6 +60,7 @@ struct TestHost final : IImageViewHost {
     void ShowMessage(int32_t id) override { messages.push_back(id); }
     void ShowSharpeningWarning(bool) override {}
     void HistogramChanged() override {}
+    int32_t GetIntSetting(uint32_t, int32_t fallback) const override { return fallback; }
 
     IVorlatManager* drawing = nullptr;
     HWND main = nullptr;

@@ -1,0 +1,172 @@
+#include "app/core/docview/view_section.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "clx/app.h"
+#include "clx/messages.h"
+#include "clx/msgmap.h"
+
+BEGIN_MESSAGE_MAP(CViewSection, CWnd)
+    ON_WM_CREATE()
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_VSCROLL()
+    ON_WM_CONTEXTMENU()
+    ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
+END_MESSAGE_MAP()
+
+BOOL CViewSection::Create(const char* caption, DWORD style, const RECT& rect, CWnd* parent, UINT id)
+{
+    const char* cls = AfxRegisterWndClass(0, ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */));
+    return CreateEx(0, cls, caption, style | WS_CHILD | WS_CLIPSIBLINGS, rect, parent, id);
+}
+
+int CViewSection::OnCreate(CREATESTRUCT* cs)
+{
+    if (CWnd::OnCreate(cs) == -1)
+        return -1;
+    // Two images one above the other: collapsed, then open.
+    if (header_.LoadBitmap(kSectionHeaderBitmapId)) {
+        BITMAP info{};
+        ::GetObjectA(header_.m_hObject, sizeof info, &info);
+        headerWidth_ = info.bmWidth;
+        headerHeight_ = info.bmHeight / 2;
+    }
+    openHeight_ = cs->cy;
+
+    LOGFONTA lf{};
+    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfItalic = TRUE;
+    lf.lfClipPrecision = 128;
+    lf.lfPitchAndFamily = 0x22;
+    // Two pixels smaller than the header, whichever sign the height has.
+    const int32_t size = std::clamp(headerHeight_ - 2, 1, headerHeight_);
+    lf.lfHeight = lf.lfHeight < 0 ? -size : size;
+    font_.CreateFontIndirect(&lf);
+
+    SetMode(mode_, true);
+    return 0;
+}
+
+RECT CViewSection::HeaderRect() const
+{
+    return {0, 0, headerWidth_, headerHeight_};
+}
+
+void CViewSection::SetMode(int32_t mode, bool notify)
+{
+    mode_ = mode;
+    if (!m_hWnd)
+        return;
+    HWND parent = ::GetParent(m_hWnd);
+    CRect room;
+    if (parent)
+        ::GetClientRect(parent, &room);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, room.Width(), GetModeHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (parent)
+        ::RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    if (notify && owner_)
+        owner_->OnSectionModeChanged(this, mode_);
+}
+
+void CViewSection::OnLButtonDown(UINT, CPoint point)
+{
+    const RECT header = HeaderRect();
+    if (::PtInRect(&header, point))
+        SetMode(mode_ == kOpen ? kCollapsed : kOpen, true);
+}
+
+void CViewSection::OnVScroll(UINT code, UINT position, CWindow bar)
+{
+    if (owner_)
+        owner_->OnSectionVScroll(this, code, position, bar.m_hWnd);
+}
+
+void CViewSection::OnContextMenu(CWindow window, CPoint point)
+{
+    if (owner_)
+        owner_->OnSectionContextMenu(this, window.m_hWnd, point);
+}
+
+BOOL CViewSection::OnCommand(WPARAM w, LPARAM l)
+{
+    const UINT id = LOWORD(w);
+    if (owner_ && std::find(items_.begin(), items_.end(), id) != items_.end() &&
+        owner_->OnSectionCommand(this, id, reinterpret_cast<HWND>(l)))
+        return TRUE;
+    return CWnd::OnCommand(w, l);
+}
+
+// The frame's layout: the bar takes its height at the top while it is shown.
+LRESULT CViewSection::OnSizeParent(WPARAM, LPARAM l)
+{
+    auto* params = reinterpret_cast<clx::SizeParentParams*>(l);
+    if (!(GetStyle() & WS_VISIBLE))
+        return 0;
+    const int32_t height = GetModeHeight();
+    RECT place = params->rect;
+    place.bottom = std::min<LONG>(place.top + height, params->rect.bottom);
+    clx::PlaceInLayout(params, m_hWnd, place);
+    params->rect.top = place.bottom;
+    params->sizeTotal.cy += place.bottom - place.top;
+    return 0;
+}
+
+LRESULT CViewSection::OnSetText(WPARAM, LPARAM)
+{
+    const LRESULT result = Default();
+    Invalidate(FALSE);
+    return result;
+}
+
+BOOL CViewSection::OnEraseBkgnd(CDC*)
+{
+    return TRUE;
+}
+
+void CViewSection::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC screen = ::BeginPaint(m_hWnd, &ps);
+    const CRect client = GetClientRect();
+    // Drawn off screen, so that the header never flickers.
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP canvas = ::CreateCompatibleBitmap(screen, std::max<int>(1, client.Width()), std::max<int>(1, client.Height()));
+    HGDIOBJ oldCanvas = ::SelectObject(dc, canvas);
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_3DFACE));
+
+    const RECT header = HeaderRect();
+    if (owner_)
+        owner_->DrawSection(this, dc, client, header);
+    if (header_.m_hObject) {
+        HDC images = ::CreateCompatibleDC(screen);
+        HGDIOBJ old = ::SelectObject(images, header_.m_hObject);
+        ::BitBlt(dc, 0, 0, headerWidth_, headerHeight_, images, 0, mode_ == kOpen ? headerHeight_ : 0, SRCCOPY);
+        ::SelectObject(images, old);
+        ::DeleteDC(images);
+    }
+    char text[128] = {};
+    ::GetWindowTextA(m_hWnd, text, sizeof text);
+    HGDIOBJ oldFont = ::SelectObject(dc, font_.m_hObject ? font_.m_hObject : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    RECT textRect = {headerWidth_ + 4, 0, client.right, headerHeight_};
+    ::DrawTextA(dc, text, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    ::SelectObject(dc, oldFont);
+
+    // The separator under the header: face, shadow, face.
+    const int colours[] = {COLOR_3DFACE, COLOR_3DSHADOW, COLOR_3DFACE};
+    for (int i = 0; i < 3; ++i) {
+        const RECT line = {headerWidth_ + 4, headerHeight_ - 3 + i, client.right, headerHeight_ - 2 + i};
+        ::FillRect(dc, &line, ::GetSysColorBrush(colours[i]));
+    }
+
+    ::BitBlt(screen, 0, 0, client.Width(), client.Height(), dc, 0, 0, SRCCOPY);
+    ::SelectObject(dc, oldCanvas);
+    ::DeleteObject(canvas);
+    ::DeleteDC(dc);
+    ::EndPaint(m_hWnd, &ps);
+}
