@@ -151,7 +151,37 @@ TEST_F(OrlaAppTest, TabHidesTheOpenPalettesAndTheNextTabShowsThemAgain)
     PressKey(frame->m_hWnd, VK_TAB);
     EXPECT_TRUE(frame->m_wndCurves.IsOpen());
     EXPECT_FALSE(frame->m_wndUnsharpMask.IsOpen());
+
+    // Ctrl with the key left of "1" picks the master channel of the curves;
+    // with Shift it does not.
+    frame->m_wndCurves.calls = {};
+    PressKey(frame->m_hWnd, 192, kCtrl | kShift);
+    EXPECT_EQ(0, frame->m_wndCurves.calls.selectChannel);
+    PressKey(frame->m_hWnd, 192, kCtrl);
+    EXPECT_EQ(1, frame->m_wndCurves.calls.selectChannel);
+    EXPECT_EQ(0, frame->m_wndCurves.calls.lastChannel);
     Finish();
+}
+
+TEST_F(OrlaAppTest, TheFitAndCursorChoicesAreStoredAtExit)
+{
+    constexpr shell::SettingId kAutoFitToWindow = 1095;
+    constexpr shell::SettingId kCursorMode = 1101;
+    shell::SetIntSetting(kAutoFitToWindow, 1);
+    shell::SetIntSetting(kCursorMode, 1);
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    EXPECT_TRUE(TestApp().GetAutoFitToWindow());
+    EXPECT_EQ(1, TestApp().GetCursorMode());
+    TestApp().m_pMainWnd->SendMessage(WM_COMMAND, ID_VIEW_AUTO_FIT, 0);
+    TestApp().m_pMainWnd->SendMessage(WM_COMMAND, ID_VIEW_GRAB_CURSOR, 0);
+    EXPECT_FALSE(TestApp().GetAutoFitToWindow());
+    EXPECT_EQ(3, TestApp().GetCursorMode());
+    Finish();
+    int32_t value = -1;
+    EXPECT_TRUE(shell::GetIntSetting(kAutoFitToWindow, &value));
+    EXPECT_EQ(0, value);
+    EXPECT_TRUE(shell::GetIntSetting(kCursorMode, &value));
+    EXPECT_EQ(3, value);
 }
 
 // The simulated module in the place of the maker's, reading `scenario`.
