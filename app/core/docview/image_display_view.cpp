@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/core/engine/image_open.h"
 #include "app/core/engine/seams/engine_lock.h"
 #include "app/core/record/image_record.h"
 #include "app/core/view_model/zoom.h"
+#include "clx/app.h"
 #include "clx/document.h"
 #include "filters/VorlatFilterScale.h"
 
@@ -269,6 +271,13 @@ void CImageDisplayView::OnFitWindowToImage()
         doc->UpdateAllViews(nullptr, 2);
 }
 
+BOOL CImageDisplayView::PreCreateWindow(CREATESTRUCT& cs)
+{
+    if (!cs.lpszClass)
+        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS);
+    return CScrollView::PreCreateWindow(cs);
+}
+
 void CImageDisplayView::OnInitialUpdate()
 {
     {
@@ -293,30 +302,42 @@ void CImageDisplayView::ApplyHintScroll()
         ScrollToPosition(CPoint(record->scrollX, record->scrollY));
 }
 
-// Bits 1 and 8 without the frame's room: the largest step at which the
-// turned, developed image fits the client area.
+// Bits 1 and 8: the largest zoom step, from the output scale down, at which
+// the turned, developed image fits the client area (bit 1 alone) or, with
+// bit 2, fits with the frame's border into the room of the MDI client.
 void CImageDisplayView::FitToClient(uint32_t hint)
 {
     CImageRecord* record = GetRecord();
     if (!record || !chain_->GetChain())
         return;
-    const CRect client = GetClientRect();
-    const DWORD style = GetStyle();
-    // A bar that is not shown yet would take room once the image needs it.
-    const int32_t width = client.Width() + ((style & WS_VSCROLL) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
-    const int32_t height = client.Height() + ((style & WS_HSCROLL) ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
-    const double outputScale = record->sizeRes.GetScale();
-    int32_t imageWidth = static_cast<int32_t>(std::lround(record->sizeRes.GetPixelWidth()));
-    int32_t imageHeight = static_cast<int32_t>(std::lround(record->sizeRes.GetPixelHeight()));
-    if (imageWidth <= 0 || imageHeight <= 0) {
-        // No size object yet: the chain's size at the current scale.
-        imageWidth = static_cast<int32_t>(chain_->GetDisplayWidth() / record->displayScale);
-        imageHeight = static_cast<int32_t>(chain_->GetDisplayHeight() / record->displayScale);
+    int32_t width = INT32_MAX, height = INT32_MAX;
+    if (hint & 1) {
+        const CRect client = GetClientRect();
+        const DWORD style = GetStyle();
+        // A bar that is shown now goes when the image fits.
+        width = client.Width() + ((style & WS_VSCROLL) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
+        height = client.Height() + ((style & WS_HSCROLL) ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
+        CFrameWnd* frame = GetParentFrame();
+        HWND mdiClient = frame ? ::GetParent(frame->m_hWnd) : nullptr;
+        if ((hint & 2) && frame && mdiClient && (frame->GetStyle() & WS_CHILD)) {
+            // The frame's border: its window size for a 200 x 200 client, less the 200.
+            RECT border = {0, 0, 200, 200};
+            ::AdjustWindowRectEx(&border, frame->GetStyle(), FALSE, frame->GetExStyle());
+            const CRect frameClient = frame->GetClientRect();
+            RECT room{};
+            ::GetClientRect(mdiClient, &room);
+            // What the frame keeps around the view (the section bar) counts as border too.
+            width = room.right - (border.right - border.left - 200) - (frameClient.Width() - client.Width());
+            height = room.bottom - (border.bottom - border.top - 200) - (frameClient.Height() - client.Height());
+        }
     }
+    // An unknown size is 0 x 0, which fits at the first step tried.
+    int32_t imageWidth = 0, imageHeight = 0;
+    if (!GetDevelopedImageSize(record->imageData, &imageWidth, &imageHeight))
+        imageWidth = imageHeight = 0;
     if (record->rotation % 180 != 0)
         std::swap(imageWidth, imageHeight);
-    const int32_t step = (hint & 1) ? qz::FitZoomStep(outputScale, imageWidth, imageHeight, width, height)
-                                    : qz::FitZoomStep(outputScale, imageWidth, imageHeight, INT32_MAX, INT32_MAX);
+    const int32_t step = qz::FitZoomStep(record->sizeRes.GetScale(), imageWidth, imageHeight, width, height);
     record->zoomStep = step;
     record->displayScale = qz::GetZoomStepScale(step);
     record->fitted = 1;

@@ -97,6 +97,8 @@ public:
     // Set by a zoom, cleared by a paint that leaves nothing invalid.
     bool NeedsPainting() const { return needsPainting_; }
 
+    // Double clicks, and no cursor or brush: the view sets its cursor and paints all of itself.
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
     void OnDraw(CDC* dc) override;

@@ -202,6 +202,14 @@ protected:
         EXPECT_TRUE(PumpUntilIdle());
         return static_cast<TestImageView*>(frame->GetActiveView());
     }
+    // The first update fitted the image to the window; back to a zoom step.
+    void ZoomTo(TestImageView* view, int32_t step)
+    {
+        record->zoomStep = step;
+        record->displayScale = qz::GetZoomStepScale(step);
+        view->SetZoom(record->displayScale);
+        EXPECT_TRUE(PumpUntilIdle());
+    }
     void Close()
     {
         frame->SendMessage(WM_CLOSE);
@@ -257,6 +265,8 @@ TEST_F(ImageViewTest, DrawsTheChainOutputAndThePatternThatMovesWithScrolling)
         TestImageView* view = Show(240, 160);
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(view->GetChain().IsChainReady());
+        EXPECT_EQ(record->fitted, 1);
+        ZoomTo(view, 14);
         // The chain's output size (a raw image loses the demosaic's margin).
         int32_t width = 0, height = 0;
         ASSERT_EQ(0, Deepest(view->GetChain().GetChain()->GetSize(&width, &height)));
@@ -286,6 +296,7 @@ TEST_F(ImageViewTest, OnePaintDrawsOneTileAndLeavesTheRestForTheNext)
     MakeRecord(false, 300, 300);
     TestImageView* view = Show(200, 200);
     ASSERT_NE(view, nullptr);
+    ZoomTo(view, 14);
     view->Invalidate(FALSE);
     view->SendMessage(WM_PAINT);
     EXPECT_TRUE(::GetUpdateRect(view->m_hWnd, nullptr, FALSE));
@@ -387,8 +398,42 @@ TEST_F(ImageViewTest, PageFileFailureWhilePaintingTellsTheMainWindowAndLeavesThe
     EXPECT_EQ(diskFullPosts, before + 1);
 
     // Still answers: a zoom and a close.
+    const int32_t fitted = record->zoomStep;
     view->SendMessage(WM_COMMAND, kCmdZoomOut);
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(record->zoomStep, 13);
+    EXPECT_EQ(record->zoomStep, fitted - 1);
+    Close();
+}
+
+TEST_F(ImageViewTest, ViewEntireImageFitsTheImageToTheClientAndHintFourScrollsToTheRecord)
+{
+    MakeRecord(false, 400, 300);
+    record->zoomStep = 14;
+    record->displayScale = 1.0;
+    TestImageView* view = Show(160, 120);
+    ASSERT_NE(view, nullptr);
+
+    // Without the frame's scroll bars the client is 160 x 120: 1/3 is the
+    // largest step at which 400 x 300 fits.
+    view->SendMessage(WM_COMMAND, kCmdViewEntireImage);
+    EXPECT_EQ(record->zoomStep, 11);
+    EXPECT_EQ(record->displayScale, 1.0 / 3.0);
+    EXPECT_EQ(record->fitted, 1);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(view->GetTotalSize(), CSize(133, 100));
+    EXPECT_EQ(view->GetStyle() & (WS_HSCROLL | WS_VSCROLL), 0u);
+    EXPECT_EQ(view->FormatZoomCaption(), " @ 33.33%");
+    ExpectPicture(view);
+
+    view->SendMessage(WM_COMMAND, kCmdZoomIn);
+    view->SendMessage(WM_COMMAND, kCmdZoomIn);
+    ASSERT_TRUE(PumpUntilIdle());
+    record->scrollX = 70;
+    record->scrollY = 1000;  // limited to the scroll range
+    view->GetDocument()->UpdateAllViews(nullptr, 4);
+    ASSERT_TRUE(PumpUntilIdle());
+    const CRect client = view->GetClientRect();
+    EXPECT_EQ(view->GetScrollPosition(), CPoint(70, view->GetTotalSize().cy - client.Height()));
+    ExpectPicture(view);
     Close();
 }
