@@ -250,4 +250,36 @@ TEST_F(OrlaAppTest, ACameraThatComesAndGoesIsFollowedByTheCameraStateThePaletteA
     fs::remove(installed);
 }
 
+TEST_F(OrlaAppTest, MessageBoxesGetTheExclamationMarkAndHoldTheCameraBack)
+{
+    struct Seen {
+        UINT type;
+        bool modal;
+    };
+    std::vector<Seen> seen;
+    clx::SetMessageBoxHandler([&](HWND, const char*, const char*, UINT type) {
+        seen.push_back({type, TestApp().IsModal()});
+        return IDOK;
+    });
+    const UINT types[] = {MB_OK, MB_OKCANCEL, MB_YESNOCANCEL, MB_YESNO, MB_OK | MB_ICONSTOP, MB_RETRYCANCEL,
+                          MB_YESNO | MB_ICONQUESTION};
+    const UINT shown[] = {MB_OK | MB_ICONEXCLAMATION,       MB_OKCANCEL | MB_ICONEXCLAMATION,
+                          MB_YESNOCANCEL | MB_ICONEXCLAMATION, MB_YESNO | MB_ICONEXCLAMATION,
+                          MB_OK | MB_ICONSTOP,              MB_RETRYCANCEL,
+                          MB_YESNO | MB_ICONQUESTION};
+    for (UINT type : types)
+        TestApp().DoMessageBox("text", type, 0);
+    ASSERT_EQ(std::size(shown), seen.size());
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(shown[i], seen[i].type) << i;
+        EXPECT_TRUE(seen[i].modal) << i;
+    }
+    EXPECT_FALSE(TestApp().IsModal());
+    // A modal state set by others stays set after the box.
+    TestApp().SetModal(true);
+    TestApp().DoMessageBox("text", MB_OK, 0);
+    EXPECT_TRUE(TestApp().IsModal());
+    TestApp().SetModal(false);
+}
+
 }  // namespace
