@@ -70,6 +70,14 @@ void CImageDoc::SetCopyTemplate(CDocTemplate* tmpl)
     copyTemplate = tmpl;
 }
 
+void CImageDoc::SetModifiedFlag(BOOL modified)
+{
+    const bool changed = (modified != FALSE) != m_bModified;
+    CDocument::SetModifiedFlag(modified);
+    if (changed && !m_viewList.empty())
+        UpdateFrameCounts();
+}
+
 BOOL CImageDoc::OnNewDocument()
 {
     if (!CDocument::OnNewDocument())

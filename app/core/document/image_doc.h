@@ -32,6 +32,8 @@ public:
     bool IsCmyk() const { return cmyk_; }
     bool IsSixteenBit() const { return sixteenBit_; }
 
+    // A change of the flag brings the frames' titles (" *") up to date.
+    void SetModifiedFlag(BOOL modified = TRUE) override;
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const char* path) override;
     void OnCloseDocument() override;

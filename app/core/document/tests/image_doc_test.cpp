@@ -3,6 +3,7 @@
 // program's settings, dialogs and main frame.
 #include <map>
 
+#include "app/core/document/common_image_frame.h"
 #include "app/core/document/doc_manager_new.h"
 #include "app/core/document/image_doc.h"
 #include "app/core/document/image_doc_host.h"
@@ -10,6 +11,8 @@
 #include "app/core/load/load_context.h"
 #include "app/core/save/tests/save_test_util.h"
 #include "clx/doctemplate.h"
+#include "clx/view.h"
+#include "testing/gui_test.h"
 
 using namespace save_test;
 
@@ -98,6 +101,15 @@ protected:
         return TRUE;
     }
 };
+
+// A view that adds its zoom to the frame's title.
+class CZoomTitleView : public CView, public IFrameTitleText {
+    DECLARE_DYNCREATE(CZoomTitleView)
+public:
+    void OnDraw(CDC*) override {}
+    std::string GetFrameTitleText() const override { return " @ 50%"; }
+};
+IMPLEMENT_DYNCREATE(CZoomTitleView, CView)
 
 // A failed attempt to make the output stream, as a full or lost disk gives.
 IVorlatError* FailingStream(const char*, IVorlatStream**)
@@ -340,6 +352,84 @@ TEST_F(ImageDocument, FileOpenStartsInTheLastFolderAndOpensEverySelectedFile)
     EXPECT_FALSE(manager.DoPromptFileName(name, 0, 0, FALSE, nullptr));
     EXPECT_EQ(manager.dialogs, 1);
     manager.CloseAllDocuments(TRUE);
+}
+
+}  // namespace
+
+namespace {
+
+HWND FrameOf(CDocument* doc)
+{
+    POSITION pos = doc->GetFirstViewPosition();
+    CView* view = pos ? doc->GetNextView(pos) : nullptr;
+    return view ? view->GetParentFrame()->m_hWnd : nullptr;
+}
+
+std::string TextOf(HWND wnd)
+{
+    char text[256] = "";
+    ::GetWindowTextA(wnd, text, static_cast<int>(sizeof text));
+    return text;
+}
+
+TEST_F(ImageDocument, FramesTitleWindowNumbersZoomAndChangesAndCopiesTakeFreeNames)
+{
+    const std::string path = WriteRawFile("DSC_0001.xqv");
+    auto* main = new CMDIFrameWnd;
+    ASSERT_TRUE(main->LoadFrame(0, WS_OVERLAPPEDWINDOW));
+    main->SetWindowPos(nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_SHOWWINDOW);
+    AfxGetApp()->m_pMainWnd = main;
+    auto* tmpl = new CMultiDocTemplate(0, RUNTIME_CLASS(CImageDoc), RUNTIME_CLASS(CCommonImageFrame),
+                                       RUNTIME_CLASS(CZoomTitleView));
+    {
+        auto* doc = dynamic_cast<CImageDoc*>(tmpl->OpenDocumentFile(path.c_str()));
+        ASSERT_NE(doc, nullptr);
+        GuiTest::PumpUntilIdle();
+        EXPECT_EQ(TextOf(FrameOf(doc)), "DSC_0001.xqv @ 50%");
+
+        // A second window on the same document, then a change.
+        CFrameWnd* second = tmpl->CreateNewFrame(doc, nullptr);
+        ASSERT_NE(second, nullptr);
+        tmpl->InitialUpdateFrame(second, doc, TRUE);
+        doc->UpdateFrameCounts();
+        doc->NoteUpdateHints(0x1);
+        GuiTest::PumpUntilIdle();
+        EXPECT_EQ(TextOf(second->m_hWnd), "DSC_0001.xqv:2 @ 50% *");
+
+        // Create Copy, twice: the second copy finds the first one's window.
+        doc->OnCmdMsg(kCmdCreateCopy, CN_COMMAND, nullptr, nullptr);
+        GuiTest::PumpUntilIdle();
+        doc->OnCmdMsg(kCmdCreateCopy, CN_COMMAND, nullptr, nullptr);
+        GuiTest::PumpUntilIdle();
+        std::vector<std::string> titles;
+        POSITION pos = tmpl->GetFirstDocPosition();
+        while (pos)
+            titles.push_back(static_cast<const char*>(tmpl->GetNextDoc(pos)->GetTitle()));
+        EXPECT_EQ(titles, (std::vector<std::string>{"DSC_0001.xqv", "DSC_0001Copy", "DSC_0001Copy1"}));
+        // A copy is the palettes' target at once, and shows the same image.
+        ASSERT_FALSE(host.targets.empty());
+        EXPECT_EQ(host.targets.back().first, kPaletteTargetOneImage);
+        ASSERT_NE(host.targets.back().second, nullptr);
+        EXPECT_EQ(host.targets.back().second->imageData, doc->GetRecord().imageData);
+
+        // The reset from the main frame collapses the section.
+        auto* frame = static_cast<CCommonImageFrame*>(CWnd::FromHandlePermanent(FrameOf(doc)));
+        frame->SetSectionState(1);
+        EXPECT_EQ(frame->SendMessage(kWmResetViewSections, 0, 0), 1);
+        EXPECT_EQ(frame->GetSectionState(), 1);
+        frame->SendMessage(kWmResetViewSections, 1, 0);
+        EXPECT_EQ(frame->GetSectionState(), 0);
+        // Without a shooting-data pane the toggle is disabled, and a menu's disabled command does nothing.
+        frame->SendMessage(WM_COMMAND, kCmdToggleShootingData);
+        EXPECT_EQ(frame->GetSectionState(), 0);
+    }
+    tmpl->CloseAllDocuments(TRUE);
+    GuiTest::PumpUntilIdle();
+    main->SendMessage(WM_CLOSE);
+    GuiTest::PumpUntilIdle();
+    GuiTest::TakeQuit();
+    AfxGetApp()->m_pMainWnd = nullptr;
+    delete tmpl;
 }
 
 }  // namespace
