@@ -122,9 +122,9 @@ void CImageDisplayView::BuildPipeline(uint32_t hints, double scale)
     chain_->BuildPipeline(hints, scale);
 }
 
-void CImageDisplayView::UpdateAdjustments(uint32_t hints)
+void CImageDisplayView::UpdateAdjustments(uint32_t hints, bool unadjusted, CImageRecord* item)
 {
-    chain_->UpdateAdjustments(hints, false, nullptr);
+    chain_->UpdateAdjustments(hints, unadjusted, item);
 }
 
 bool CImageDisplayView::ShouldFitToWindow() const
@@ -195,7 +195,7 @@ void CImageDisplayView::SetZoom(double scale)
     if (err)
         err->Destroy();
     // The sharpening radii depend on the scale.
-    chain_->UpdateAdjustments(0x8004, false, nullptr);
+    UpdateAdjustments(0x8004);
     needsPainting_ = true;
 }
 
@@ -283,7 +283,7 @@ void CImageDisplayView::OnInitialUpdate()
     {
         CWaitCursor wait;
         if (IVorlatFilterChain* chain = chain_->GetChain()) {
-            chain_->UpdateAdjustments(kHintApplyAll, false, nullptr);
+            UpdateAdjustments(kHintApplyAll);
             // The developed image at the display scale, turned: what the chain's end delivers.
             int32_t width = 0, height = 0;
             if (IVorlatError* err = chain->GetSize(&width, &height))
@@ -359,7 +359,7 @@ void CImageDisplayView::OnUpdate(CView*, LPARAM hintParam, CObject*)
         CenterOn(CPoint(GetTotalSize().cx / 2, GetTotalSize().cy / 2));
     }
     GetImageViewHost().RefreshNavigatorFrame();
-    chain_->UpdateAdjustments(kHintApplyAll, false, nullptr);
+    UpdateAdjustments(kHintApplyAll);
 }
 
 void CImageDisplayView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView)

@@ -81,7 +81,10 @@ public:
 
     // Scale 0.0: the record's display scale.
     void BuildPipeline(uint32_t hints, double scale);
-    virtual void UpdateAdjustments(uint32_t hints);
+    // Pushes the record's changed adjustments into the chain; unadjusted
+    // shows the image without them; item: the record to take them from,
+    // null for the view's own.
+    virtual void UpdateAdjustments(uint32_t hints, bool unadjusted = false, CImageRecord* item = nullptr);
 
     // Sets the filters for the display scale (the record holds it already).
     void SetZoom(double scale);

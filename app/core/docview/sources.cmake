@@ -4,7 +4,8 @@ if(WIN32)
     add_library(TessalineDocView STATIC
         ${CMAKE_CURRENT_LIST_DIR}/image_display_view.cpp
         ${CMAKE_CURRENT_LIST_DIR}/view_section.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/image_frame.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/image_frame.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/image_view.cpp)
     target_link_libraries(TessalineDocView PUBLIC TessalineCore classlib)
 
     # The GUI test helper is defined by classlib, which is configured after

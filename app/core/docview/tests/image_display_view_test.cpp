@@ -6,6 +6,7 @@
 
 #include "QRV/tests/icc_builder.h"
 #include "app/core/docview/image_display_view.h"
+#include "app/core/docview/image_view.h"
 #include "app/core/engine/develop_engine.h"
 #include "app/core/engine/tests/engine_test_util.h"
 #include "app/core/record/image_record.h"
@@ -35,12 +36,27 @@ IMPLEMENT_DYNCREATE(TestImageView, CImageDisplayView)
 
 class TestDoc : public CDocument {};
 
+// An image document as the view sees it.
+class FakeImageDoc : public CDocument, public IImageViewDocument {
+public:
+    explicit FakeImageDoc(CImageRecord& record) : record_(record) {}
+    CImageRecord& GetImageRecord() override { return record_; }
+    bool IsRawImage() const override { return record_.raw != 0; }
+    void SetShortTitle() override { SetTitle("short"); }
+
+private:
+    CImageRecord& record_;
+};
+
 // Counts what reaches the stand-in main window.
 int diskFullPosts = 0;
+std::vector<std::pair<WPARAM, LPARAM>> paletteTargets;
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     if (msg == kWmTempDiskFull)
         ++diskFullPosts;
+    if (msg == kWmSetPaletteTarget)
+        paletteTargets.emplace_back(w, l);
     return ::DefWindowProcA(hwnd, msg, w, l);
 }
 
@@ -144,6 +160,7 @@ protected:
         host.main = ::CreateWindowExA(0, cls.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, cls.hInstance,
                                       nullptr);
         diskFullPosts = 0;
+        paletteTargets.clear();
         SetImageViewHost(&host);
     }
     void TearDown() override
@@ -185,10 +202,13 @@ protected:
     // A frame whose client area is `clientWidth` x `clientHeight` around the view.
     TestImageView* Show(int32_t clientWidth, int32_t clientHeight)
     {
+        return static_cast<TestImageView*>(ShowIn(new TestDoc, RUNTIME_CLASS(TestImageView), clientWidth, clientHeight));
+    }
+    CImageDisplayView* ShowIn(CDocument* doc, CRuntimeClass* viewClass, int32_t clientWidth, int32_t clientHeight)
+    {
         nextRecord = record.get();
-        auto* doc = new TestDoc;
         CCreateContext context;
-        context.m_pNewViewClass = RUNTIME_CLASS(TestImageView);
+        context.m_pNewViewClass = viewClass;
         context.m_pCurrentDoc = doc;
         frame = new CFrameWnd;
         if (!frame->LoadFrame(0, WS_OVERLAPPEDWINDOW, nullptr, &context)) {
@@ -200,7 +220,7 @@ protected:
         frame->SetWindowPos(nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top, SWP_NOZORDER);
         frame->InitialUpdateFrame(doc, TRUE);
         EXPECT_TRUE(PumpUntilIdle());
-        return static_cast<TestImageView*>(frame->GetActiveView());
+        return static_cast<CImageDisplayView*>(frame->GetActiveView());
     }
     // The first update fitted the image to the window; back to a zoom step.
     void ZoomTo(TestImageView* view, int32_t step)
@@ -219,7 +239,7 @@ protected:
 
     // Every pixel of the client area: the chain's output where the image
     // is, the background pattern (moved by the scroll position) elsewhere.
-    void ExpectPicture(TestImageView* view)
+    void ExpectPicture(CImageDisplayView* view)
     {
         EXPECT_FALSE(::GetUpdateRect(view->m_hWnd, nullptr, FALSE)) << "part of the view is still unpainted";
         const CSize total = view->GetTotalSize();
@@ -436,4 +456,51 @@ TEST_F(ImageViewTest, ViewEntireImageFitsTheImageToTheClientAndHintFourScrollsTo
     EXPECT_EQ(view->GetScrollPosition(), CPoint(70, view->GetTotalSize().cy - client.Height()));
     ExpectPicture(view);
     Close();
+}
+
+TEST_F(ImageViewTest, ImageViewShowsTheDocumentsRecordAndHandsItToThePalettesOncePerActivation)
+{
+    MakeRecord(false, 64, 48);
+    auto* doc = new FakeImageDoc(*record);
+    auto* view = static_cast<CImageView*>(ShowIn(doc, RUNTIME_CLASS(CImageView), 160, 120));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetRecord(), record.get());
+    EXPECT_EQ(record->view, view);
+    EXPECT_EQ(doc->GetTitle(), "short");
+    EXPECT_TRUE(view->GetChain().IsChainReady());
+    EXPECT_EQ(record->fitted, 1);  // a new record fits its window
+    ExpectPicture(view);
+    EXPECT_FALSE(doc->IsModified());
+
+    // The frame activated the view once as it came up; again changes nothing.
+    view->OnActivateView(TRUE, view, nullptr);
+    view->OnActivateView(TRUE, view, nullptr);
+    EXPECT_EQ(paletteTargets.size(), 1u);
+    ASSERT_FALSE(paletteTargets.empty());
+    EXPECT_EQ(paletteTargets[0].first, kPaletteTargetOneImage);
+    EXPECT_EQ(paletteTargets[0].second, reinterpret_cast<LPARAM>(record.get()));
+    EXPECT_EQ(CImageView::GetActiveImageView(), view);
+
+    struct Case {
+        uint32_t hints;
+        bool modified;
+    } cases[] = {
+        {0x8001, false}, {0x8, false}, {0x10, false}, {0x8040, false},
+        {0x1, true}, {0x2, true}, {0x4, true}, {0x20, true}, {0x40, true}, {0x100, true}, {0x200, true}, {0x400, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.hints);
+        doc->SetModifiedFlag(FALSE);
+        view->UpdateAdjustments(c.hints);
+        EXPECT_EQ(doc->IsModified() != FALSE, c.modified);
+    }
+    // A zoom changes the display only.
+    doc->SetModifiedFlag(FALSE);
+    view->SendMessage(WM_COMMAND, kCmdZoomOut);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_FALSE(doc->IsModified());
+
+    doc->SetModifiedFlag(FALSE);  // no question on closing
+    Close();
+    EXPECT_EQ(CImageView::GetActiveImageView(), nullptr);
 }
