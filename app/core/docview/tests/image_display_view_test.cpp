@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -8,6 +9,9 @@
 #include "app/core/docview/image_display_view.h"
 #include "app/core/docview/image_view.h"
 #include "app/core/engine/develop_engine.h"
+#include "app/core/engine/image_open.h"
+#include "app/core/load/image_load.h"
+#include "app/core/load/load_context.h"
 #include "app/core/engine/tests/engine_test_util.h"
 #include "app/core/record/image_record.h"
 #include "app/core/view_model/zoom.h"
@@ -503,4 +507,68 @@ TEST_F(ImageViewTest, ImageViewShowsTheDocumentsRecordAndHandsItToThePalettesOnc
     doc->SetModifiedFlag(FALSE);  // no question on closing
     Close();
     EXPECT_EQ(CImageView::GetActiveImageView(), nullptr);
+}
+
+// A raw file as the camera writes it: colour-filter-array samples, the
+// maker's model and the raw file kind.
+std::string WriteRawFile(IVorlatManager* manager, const std::string& path, int32_t width, int32_t height)
+{
+    Tags tags;
+    const uint8_t cfa[8] = {0, 2, 0, 2, 0, 1, 1, 2};
+    tags.Set(0xA302, kTagTypeBytes, cfa, sizeof cfa);
+    tags.SetText(0x10F, "KORVA");
+    tags.SetText(kTagModel, "KORVA M4X");
+    tags.SetLong(kTagFileKind, kFileKindRaw);
+    std::vector<uint8_t> samples(static_cast<size_t>(width) * height * 2);
+    for (size_t i = 0; i < samples.size(); i += 2) {
+        samples[i] = static_cast<uint8_t>(i * 13);
+        samples[i + 1] = static_cast<uint8_t>((i / 2) % 16);
+    }
+    IVorlatImage* image = MakeImage(manager, 64, width, height, samples);
+    IVorlatFileStream* stream = nullptr;
+    EXPECT_EQ(0, Deepest(IVorlatFileStream::CreateFileStream(&stream)));
+    EXPECT_EQ(0, Deepest(stream->SetFile(FileName(path))));
+    IVorlatSave* save = nullptr;
+    EXPECT_EQ(0, Deepest(IVorlatSave::CreateSave(&save)));
+    int32_t error = Deepest(save->AttachStream(stream, tags.tags, kFormatRawTiff, 0));
+    IVorlatDataSource* sources[1] = {image};
+    if (!error)
+        error = Deepest(save->BeginSave(image, sources, 0));
+    while (!error && !save->IsFinished())
+        error = Deepest(save->Execute());
+    EXPECT_EQ(0, error) << path;
+    save->DetachStream();
+    save->Destroy();
+    stream->Destroy();
+    image->Destroy();
+    return path;
+}
+
+TEST_F(ImageViewTest, RawFileOpenedThroughTheLoaderIsDrawnBitForBit)
+{
+    host.drawing = MakeManager(16384);
+    const std::string path = WriteRawFile(saving, folder + "/shot.xqv", 160, 120);
+    SetLoadImageManager(host.drawing);
+    record = std::make_unique<CImageRecord>();
+    ASSERT_EQ(0, LoadImageFile(record.get(), path.c_str(), false, 0));
+    SetLoadImageManager(nullptr);
+    ASSERT_EQ(record->raw, 1);
+
+    TestImageView* view = Show(200, 150);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->GetChain().IsChainReady());
+    // The fit goes by the developed size the camera model gives, whatever
+    // the synthetic file holds.
+    int32_t width = 0, height = 0;
+    ASSERT_TRUE(GetDevelopedImageSize(record->imageData, &width, &height));
+    EXPECT_EQ(record->zoomStep, qz::FitZoomStep(record->sizeRes.GetScale(), width, height, 200, 150));
+    ExpectPicture(view);
+    // At 1:1 and zoomed in: the quality demosaic and the enlarging scale.
+    ZoomTo(view, 14);
+    const CSize actual = view->GetTotalSize();
+    ExpectPicture(view);
+    ZoomTo(view, 15);
+    EXPECT_EQ(view->GetTotalSize(), CSize(2 * actual.cx, 2 * actual.cy));
+    ExpectPicture(view);
+    Close();
 }
