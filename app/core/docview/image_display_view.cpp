@@ -344,6 +344,56 @@ void CImageDisplayView::FitToClient(uint32_t hint)
     SetZoom(record->displayScale);
 }
 
+// The MDI child frame takes the image's size plus what it keeps around the
+// view, within the MDI client; the scroll bars come back where it is cut.
+void CImageDisplayView::FitFrameToImage()
+{
+    CFrameWnd* frame = GetParentFrame();
+    if (!frame || !GetRecord() || !(frame->GetStyle() & WS_CHILD))
+        return;
+    HWND mdiClient = ::GetParent(frame->m_hWnd);
+    RECT room{};
+    ::GetClientRect(mdiClient, &room);
+    const CRect frameClient = frame->GetClientRect();
+    const CRect viewClient = GetClientRect();
+    const DWORD viewStyle = GetStyle();
+    // The view's client plus its bars is the room the view takes in the frame.
+    const int32_t viewWidth = viewClient.Width() + ((viewStyle & WS_VSCROLL) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
+    const int32_t viewHeight = viewClient.Height() + ((viewStyle & WS_HSCROLL) ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
+    RECT outer = {0, 0, frameClient.Width() - viewWidth, frameClient.Height() - viewHeight};
+    const CSize total = GetTotalSize();
+    outer.right += total.cx;
+    outer.bottom += total.cy;
+    ::AdjustWindowRectEx(&outer, frame->GetStyle(), FALSE, frame->GetExStyle());
+    int32_t width = outer.right - outer.left, height = outer.bottom - outer.top;
+    // Cut to the room, with the bars the cut makes necessary.
+    if (width > room.right) {
+        width = room.right;
+        height += ::GetSystemMetrics(SM_CYHSCROLL);
+    }
+    if (height > room.bottom) {
+        height = room.bottom;
+        width = std::min<int32_t>(width + ::GetSystemMetrics(SM_CXVSCROLL), room.right);
+    }
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    ::GetWindowPlacement(frame->m_hWnd, &placement);
+    RECT at = placement.rcNormalPosition;
+    if (!frame->IsZoomed()) {
+        ::GetWindowRect(frame->m_hWnd, &at);
+        ::MapWindowPoints(nullptr, mdiClient, reinterpret_cast<POINT*>(&at), 2);
+    }
+    // Moved back where it would stick out of the MDI client.
+    const int32_t left = std::max<int32_t>(0, std::min<int32_t>(at.left, room.right - width));
+    const int32_t top = std::max<int32_t>(0, std::min<int32_t>(at.top, room.bottom - height));
+    if (frame->IsZoomed()) {
+        placement.rcNormalPosition = {left, top, left + width, top + height};
+        ::SetWindowPlacement(frame->m_hWnd, &placement);
+    } else {
+        ::SetWindowPos(frame->m_hWnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 void CImageDisplayView::OnUpdate(CView*, LPARAM hintParam, CObject*)
 {
     if (!firstUpdateDone_)
@@ -355,6 +405,8 @@ void CImageDisplayView::OnUpdate(CView*, LPARAM hintParam, CObject*)
         ApplyHintScroll();
     if ((hint & 1) || (hint & 8))
         FitToClient(hint);
+    if (hint & 2)
+        FitFrameToImage();
     if (hint & 8) {
         CenterOn(CPoint(GetTotalSize().cx / 2, GetTotalSize().cy / 2));
     }

@@ -153,6 +153,7 @@ private:
     void DrawFailed(IVorlatError* err);
     void ApplyHintScroll();
     void FitToClient(uint32_t hint);
+    void FitFrameToImage();
 
     std::unique_ptr<CImageDisplayChain> chain_;
     CBitmap background_;

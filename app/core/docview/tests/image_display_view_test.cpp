@@ -7,6 +7,7 @@
 
 #include "QRV/tests/icc_builder.h"
 #include "app/core/docview/image_display_view.h"
+#include "app/core/docview/image_frame.h"
 #include "app/core/docview/image_view.h"
 #include "app/core/engine/develop_engine.h"
 #include "app/core/engine/image_open.h"
@@ -571,4 +572,62 @@ TEST_F(ImageViewTest, RawFileOpenedThroughTheLoaderIsDrawnBitForBit)
     EXPECT_EQ(view->GetTotalSize(), CSize(2 * actual.cx, 2 * actual.cy));
     ExpectPicture(view);
     Close();
+}
+
+TEST_F(ImageViewTest, FitWindowToImageSizesTheImageFrameToTheImageWithinTheMdiClient)
+{
+    MakeRecord(false, 120, 90);
+    auto* main = new CMDIFrameWnd;
+    ASSERT_TRUE(main->LoadFrame(0, WS_OVERLAPPEDWINDOW));
+    main->SetWindowPos(nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_SHOWWINDOW);
+
+    nextRecord = record.get();
+    auto* doc = new TestDoc;
+    CCreateContext context;
+    context.m_pNewViewClass = RUNTIME_CLASS(TestImageView);
+    context.m_pCurrentDoc = doc;
+    auto* frame = new CImageFrame;
+    ASSERT_TRUE(frame->LoadFrame(0, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, main, &context));
+    frame->SetWindowPos(nullptr, 300, 200, 380, 260, SWP_NOZORDER);
+    frame->InitialUpdateFrame(doc, TRUE);
+    ASSERT_TRUE(PumpUntilIdle());
+    auto* view = static_cast<CImageDisplayView*>(frame->GetActiveView());
+    ZoomTo(static_cast<TestImageView*>(view), 14);
+    HWND mdiClient = ::GetParent(frame->m_hWnd);
+    RECT room{};
+    ::GetClientRect(mdiClient, &room);
+
+    struct Step {
+        int32_t zoomStep;
+        bool cut;  // larger than the MDI client
+    } steps[] = {{14, false}, {18, true}, {13, false}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.zoomStep);
+        ZoomTo(static_cast<TestImageView*>(view), s.zoomStep);
+        view->SendMessage(WM_COMMAND, kCmdFitWindowToImage);
+        ASSERT_TRUE(PumpUntilIdle());
+        RECT at{};
+        ::GetWindowRect(frame->m_hWnd, &at);
+        ::MapWindowPoints(nullptr, mdiClient, reinterpret_cast<POINT*>(&at), 2);
+        // Inside the MDI client, moved back where it stuck out.
+        EXPECT_GE(at.left, 0);
+        EXPECT_GE(at.top, 0);
+        EXPECT_LE(at.right, room.right);
+        EXPECT_LE(at.bottom, room.bottom);
+        const CSize total = view->GetTotalSize();
+        const CRect client = view->GetClientRect();
+        if (s.cut) {
+            EXPECT_TRUE(at.right - at.left == room.right || at.bottom - at.top == room.bottom);
+            EXPECT_LT(client.Width() * client.Height(), total.cx * total.cy);
+        } else {
+            // The whole image, no scroll bars (a frame is never narrower than its caption needs).
+            EXPECT_EQ(client.Height(), total.cy);
+            EXPECT_GE(client.Width(), total.cx);
+            EXPECT_EQ(view->GetStyle() & (WS_HSCROLL | WS_VSCROLL), 0u);
+        }
+        ExpectPicture(view);
+    }
+    main->SendMessage(WM_CLOSE);
+    ASSERT_TRUE(PumpUntilIdle());
+    TakeQuit();
 }
