@@ -117,8 +117,9 @@ TEST_F(ImageFrameTest, TheSettingsDecideWhetherTheSectionShowsAndWhetherItOpens)
         const int32_t height = c.mode ? section.GetOpenHeight() : section.GetHeaderHeight();
         EXPECT_EQ(frame->GetExtraHeight(), c.shown ? height : 0);
         EXPECT_EQ(ViewTop(frame), c.shown ? height : 0);
-        if (c.shown)
+        if (c.shown) {
             EXPECT_EQ(section.GetClientRect().Height(), height);
+        }
         frame->SendMessage(WM_CLOSE);
         ASSERT_TRUE(PumpUntilIdle());
     }
