@@ -158,8 +158,8 @@ bool DemosaicImage(CDevelopParams& params)
         return false;
     }
 
+    // The document that opens the file began the progress run; this only moves the bar.
     IEngineProgress& progress = GetEngineProgress();
-    progress.Begin();
     bool failed = DropChain(filter->SetCacheUsage(0));
     const IVorlatDataSource* sources[1] = {params.source};
     int32_t process = 0;
@@ -179,7 +179,6 @@ bool DemosaicImage(CDevelopParams& params)
         if (DropChain(filter->EndProcess(process)))
             failed = true;
     }
-    progress.End();
     delete filter;
 
     if (failed) {

@@ -4,10 +4,8 @@ namespace {
 
 class CSilentProgress : public IEngineProgress {
 public:
-    void Begin() override {}
     void SetFraction(int32_t) override {}
     void Hide() override {}
-    void End() override {}
 };
 
 CSilentProgress gSilent;
@@ -21,9 +19,8 @@ void SetEngineProgress(IEngineProgress* sink) { gSink = sink ? sink : &gSilent; 
 
 int32_t ProgressFraction(int32_t done, int32_t total)
 {
-    if (total < 1 || done < 0)
+    if (total < 0 || done < 0)
         return 0;
-    if (done >= total)
-        return 10000;
-    return static_cast<int32_t>(static_cast<int64_t>(done) * 10000 / total);
+    const int64_t fraction = int64_t{done} * 10000 / (int64_t{total} + 1);
+    return fraction > 10000 ? 10000 : static_cast<int32_t>(fraction);
 }

@@ -1,6 +1,8 @@
 // Where the engine's long operations report their progress: the progress
-// window, driven by message 0x8016 (begin, fraction in ten-thousandths,
-// hide, end).
+// window, driven by message 0x8016. The caller that starts a run (a load, a
+// save) begins it with its caption; the engine only moves the bar (command
+// 2, a fraction in ten-thousandths) and hides it (command 1, the step that
+// ends a one-step run).
 #pragma once
 
 #include <cstdint>
@@ -8,10 +10,8 @@
 
 class IEngineProgress {
 public:
-    virtual void Begin() = 0;
     virtual void SetFraction(int32_t tenThousandths) = 0;
     virtual void Hide() = 0;
-    virtual void End() = 0;
 
 protected:
     ~IEngineProgress() = default;
@@ -22,7 +22,8 @@ protected:
 IEngineProgress& GetEngineProgress();
 void SetEngineProgress(IEngineProgress* sink);
 
-// done of total in ten-thousandths, 0 to 10000; a total below 1 gives 0.
+// done x 10000 / (total + 1), truncated, in 64 bits so that large counts do
+// not wrap; within 0 to 10000, and 0 for a negative total.
 int32_t ProgressFraction(int32_t done, int32_t total);
 
 // Keeps what it was told, for the native program and the tests: each call as
@@ -33,30 +34,25 @@ public:
         uint32_t wParam;
         int32_t lParam;
     };
-    void Begin() override { calls.push_back({kBegin, 0}); }
     void SetFraction(int32_t tenThousandths) override { calls.push_back({kFraction, tenThousandths}); }
     void Hide() override { calls.push_back({kHide, 0}); }
-    void End() override { calls.push_back({kEnd, 0}); }
 
-    static constexpr uint32_t kBegin = 0x27270001;
     static constexpr uint32_t kFraction = 2;
     static constexpr uint32_t kHide = 1;
-    static constexpr uint32_t kEnd = 0;
     std::vector<Call> calls;
 };
 
 #ifdef _WIN32
 struct HWND__;
 
-// Posts WM_PROGRESS to the progress window, which lives on its own thread.
+// Sends WM_PROGRESS to the progress window, which lives on its own thread;
+// the send returns once the bar shows the value.
 class CProgressWindowSink : public IEngineProgress {
 public:
     static constexpr uint32_t kMessage = 0x8016;
     explicit CProgressWindowSink(HWND__* window) : window_(window) {}
-    void Begin() override;
     void SetFraction(int32_t tenThousandths) override;
     void Hide() override;
-    void End() override;
 
 private:
     HWND__* window_;

@@ -2,13 +2,9 @@
 
 #include <windows.h>
 
-void CProgressWindowSink::Begin() { PostMessageA(window_, kMessage, CRecordingProgress::kBegin, 0); }
-
 void CProgressWindowSink::SetFraction(int32_t tenThousandths)
 {
-    PostMessageA(window_, kMessage, CRecordingProgress::kFraction, tenThousandths);
+    SendMessageA(window_, kMessage, CRecordingProgress::kFraction, tenThousandths);
 }
 
-void CProgressWindowSink::Hide() { PostMessageA(window_, kMessage, CRecordingProgress::kHide, 0); }
-
-void CProgressWindowSink::End() { PostMessageA(window_, kMessage, CRecordingProgress::kEnd, 0); }
+void CProgressWindowSink::Hide() { SendMessageA(window_, kMessage, CRecordingProgress::kHide, 0); }

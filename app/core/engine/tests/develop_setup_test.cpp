@@ -158,10 +158,12 @@ TEST_F(DevelopSetup, DemosaicImageReplacesTheSourceOnlyOnSuccess)
     EXPECT_EQ(18, height);
     EXPECT_EQ(1, GetImageDataRefCount(params.source));
     EXPECT_EQ(1, GetImageDataRefCount(raw));
-    ASSERT_GE(progress.calls.size(), 3u);
-    EXPECT_EQ(CRecordingProgress::kBegin, progress.calls.front().wParam);
-    EXPECT_EQ(CRecordingProgress::kEnd, progress.calls.back().wParam);
-    EXPECT_EQ(10000, progress.calls[progress.calls.size() - 2].lParam);
+    // Only the bar moves: the run belongs to the document that opened the file.
+    ASSERT_GE(progress.calls.size(), 1u);
+    for (const CRecordingProgress::Call& call : progress.calls)
+        EXPECT_EQ(CRecordingProgress::kFraction, call.wParam);
+    EXPECT_GT(progress.calls.back().lParam, 0);
+    EXPECT_LT(progress.calls.back().lParam, 10000);
     ReleaseImageData(params.source);
     ReleaseImageData(raw);
 
