@@ -180,9 +180,8 @@ BOOL CImageDoc::SaveModified()
 
 BOOL CImageDoc::DoFileSave()
 {
-    const bool readOnly = !m_strPathName.IsEmpty() &&
-                          (::GetFileAttributesA(m_strPathName) & FILE_ATTRIBUTE_READONLY) != 0 &&
-                          ::GetFileAttributesA(m_strPathName) != INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = m_strPathName.IsEmpty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(m_strPathName);
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (m_strPathName.IsEmpty() || readOnly)
         return SaveImageAs(nullptr) ? TRUE : FALSE;
     return SaveImageAs(m_strPathName) ? TRUE : FALSE;
@@ -216,7 +215,6 @@ bool CImageDoc::SaveImageAs(const char* givenPath)
         const qz::SaveTypeChoice choice =
             qz::GetSaveTypeChoice(host.GetIntSetting(kSettingDefaultFileSaveFormat, 0), saveFormat_, cmyk_);
         request.typeIndex = choice.typeIndex;
-        cmyk_ = choice.cmyk;
         if (!host.PromptSaveAs(request))
             return false;
         path = request.path;

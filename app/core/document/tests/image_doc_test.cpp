@@ -41,7 +41,7 @@ public:
     int32_t ShowMessage(const std::string& text, uint32_t) override
     {
         messages.push_back(text);
-        return IDNO;
+        return messageAnswer;
     }
     void BeginProgress(int32_t, const char*) override {}
     void StepProgress() override {}
@@ -50,7 +50,12 @@ public:
         targets.push_back({kind, record});
     }
     void OpenInExternalEditor(const std::string& path) override { editorPaths.push_back(path); }
-    int32_t AddToCatalogue(const std::string&, std::string&) override { return 0; }
+    int32_t AddToCatalogue(const std::string& path, std::string& text) override
+    {
+        cataloguePaths.push_back(path);
+        text = catalogueText;
+        return catalogueAnswer;
+    }
 
     std::map<uint32_t, int32_t> ints;
     std::map<uint32_t, std::string> strings;
@@ -59,6 +64,10 @@ public:
     std::vector<std::string> messages;
     std::vector<std::pair<PaletteTargetKind, CImageRecord*>> targets;
     std::vector<std::string> editorPaths;
+    int32_t messageAnswer = IDNO;
+    std::vector<std::string> cataloguePaths;
+    int32_t catalogueAnswer = 0;
+    std::string catalogueText;
 };
 
 // Opens documents without frames: enough for the manager's File Open.
@@ -169,6 +178,7 @@ protected:
     CImageDoc* Open(const std::string& path)
     {
         auto* doc = new CImageDoc;
+        doc->m_bAutoDelete = false;  // the fixture deletes it
         docs.push_back(doc);
         EXPECT_TRUE(doc->OnOpenDocument(path.c_str())) << path;
         doc->SetPathName(path.c_str(), FALSE);
@@ -197,6 +207,11 @@ TEST_F(ImageDocument, OpeningARawFileDemosaicsItAndKeepsTheRawFormat)
     ASSERT_EQ(host.targets.size(), 1u);
     EXPECT_EQ(host.targets[0].first, kPaletteTargetNone);
     EXPECT_TRUE(host.messages.empty());
+
+    // Closing clears the palettes' target again.
+    doc->OnCloseDocument();
+    ASSERT_EQ(host.targets.size(), 2u);
+    EXPECT_EQ(host.targets[1].first, kPaletteTargetNone);
 }
 
 TEST_F(ImageDocument, FilesThatCannotBeOpenedAreReportedAndLeaveTheDocumentUnopened)
@@ -221,6 +236,10 @@ TEST_F(ImageDocument, FilesThatCannotBeOpenedAreReportedAndLeaveTheDocumentUnope
     ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_NE(host.messages[1].find(foreign + " was not created by the Korva M4/M4H/M4X"), std::string::npos);
     EXPECT_NE(host.messages[1].find("open this file in Painter?"), std::string::npos);
+    EXPECT_TRUE(host.editorPaths.empty());
+    host.messageAnswer = IDYES;
+    EXPECT_FALSE(doc->OnOpenDocument(foreign.c_str()));
+    EXPECT_EQ(host.editorPaths, std::vector<std::string>{"\"" + foreign + "\""});
 }
 
 TEST_F(ImageDocument, SaveAsTiffDevelopsTheImageAndTakesTheNewName)
@@ -230,10 +249,20 @@ TEST_F(ImageDocument, SaveAsTiffDevelopsTheImageAndTakesTheNewName)
     host.ints[kSettingDefaultFileSaveFormat] = 0;
     host.answer.path = Path("developed.tif");
     host.answer.format = kFormatTiff;
+    host.answer.addToCatalogue = true;
+    host.answer.openInEditor = true;
+    host.catalogueAnswer = -1;
+    host.catalogueText = "The catalogue is not running.";
     ASSERT_TRUE(doc->SaveImageAs(nullptr)) << (host.messages.empty() ? "" : host.messages[0]);
 
     ASSERT_EQ(host.prompts.size(), 1u);
     EXPECT_EQ(host.prompts[0].typeIndex, 0);  // as the document: raw
+    EXPECT_EQ(host.prompts[0].proposedName, "DSC_0002.xqv");
+    EXPECT_TRUE(host.prompts[0].sixteenBitCapable);
+    EXPECT_EQ(host.cataloguePaths, std::vector<std::string>{host.answer.path});
+    EXPECT_EQ(host.messages, std::vector<std::string>{host.catalogueText});
+    EXPECT_EQ(host.editorPaths, std::vector<std::string>{"\"" + host.answer.path + "\""});
+    EXPECT_EQ(doc->GetSaveFormat(), static_cast<uint32_t>(kFormatTiff));
     EXPECT_FALSE(doc->IsModified());
     EXPECT_EQ(std::string(doc->GetPathName()), host.answer.path);
     EXPECT_EQ(doc->GetRecord().mark, 1);
