@@ -101,7 +101,7 @@ BOOL CImageDoc::OnOpenDocument(const char* path)
         host.BeginProgress(1, "Loading image");
         const int32_t result = LoadImageFile(&record_, path, true, 0);
         if (result == 0) {
-            host.SetPaletteTarget(kPaletteTargetNone, nullptr);
+            host.SetPaletteTarget(PaletteTargetKind::None, nullptr);
             opened_ = true;
             DemosaicRawImage();
             if (auto* master = dynamic_cast<CQzLutChannel*>(record_.curves.GetChannelById(0))) {
@@ -167,7 +167,7 @@ void CImageDoc::ReportOpenFailure(const char* path, int32_t result)
 void CImageDoc::OnCloseDocument()
 {
     if (opened_)
-        GetImageDocHost().SetPaletteTarget(kPaletteTargetNone, nullptr);
+        GetImageDocHost().SetPaletteTarget(PaletteTargetKind::None, nullptr);
     CDocument::OnCloseDocument();
 }
 
@@ -284,9 +284,13 @@ void CImageDoc::CopyFrom(const CImageRecord& source)
     cmyk_ = false;
     sixteenBit_ = false;
     rawImage_ = qz::IsRawFileKind(FileKindOf(record_));
-    // The views show the copied images from their next update on.
-    UpdateAllViews(nullptr);
-    GetImageDocHost().SetPaletteTarget(kPaletteTargetOneImage, &record_);
+    POSITION pos = GetFirstViewPosition();
+    if (auto* view = dynamic_cast<CImageDisplayView*>(pos ? GetNextView(pos) : nullptr)) {
+        record_.view = view;
+        view->BuildPipeline(kHintBuildAll, 0.0);
+        UpdateAllViews(nullptr);
+    }
+    GetImageDocHost().SetPaletteTarget(PaletteTargetKind::OneImage, &record_);
 }
 
 void CImageDoc::NoteUpdateHints(uint32_t hints)

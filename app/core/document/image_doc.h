@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/core/docview/image_view.h"
 #include "app/core/record/image_record.h"
 #include "clx/document.h"
 
@@ -19,13 +20,15 @@ inline constexpr UINT kCmdCreateCopy = 32779;
 inline constexpr uint32_t kSaveFormatUnknown = 0x800000;
 inline constexpr uint32_t kSaveFormatRaw = 0x100000;
 
-class CImageDoc : public CDocument {
+class CImageDoc : public CDocument, public IImageViewDocument {
     DECLARE_DYNCREATE(CImageDoc)
 public:
     CImageDoc() = default;
 
     CImageRecord& GetRecord() { return record_; }
-    bool IsRawImage() const { return rawImage_; }
+    // IImageViewDocument
+    CImageRecord& GetImageRecord() override { return record_; }
+    bool IsRawImage() const override { return rawImage_; }
     bool IsOpened() const { return opened_; }
     uint32_t GetSaveFormat() const { return saveFormat_; }
     int32_t GetJpegCompression() const { return jpegCompression_; }
@@ -44,7 +47,7 @@ public:
     // dialog when null; true when the file was written.
     bool SaveImageAs(const char* path);
     // The title shown for the path name: long paths end-first after "...".
-    void SetShortTitle();
+    void SetShortTitle() override;
     // Takes the source record's settings, images and tags (Create Copy).
     void CopyFrom(const CImageRecord& source);
     // The view's update hints: adjustment changes mark the document modified.

@@ -11,9 +11,9 @@
 class CImageRecord;
 
 // The kind carried by the palette-target message (0x8006).
-enum PaletteTargetKind : int32_t {
-    kPaletteTargetNone = 0,
-    kPaletteTargetOneImage = 1,
+enum class PaletteTargetKind : int32_t {
+    None = 0,
+    OneImage = 1,
 };
 
 // Settings the document reads, by string-table id.

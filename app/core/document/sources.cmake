@@ -7,7 +7,7 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/image_doc.cpp
         ${CMAKE_CURRENT_LIST_DIR}/doc_manager_new.cpp
         ${CMAKE_CURRENT_LIST_DIR}/common_image_frame.cpp)
-    target_link_libraries(TessalineDocument PUBLIC TessalineCore classlib)
+    target_link_libraries(TessalineDocument PUBLIC TessalineDocView TessalineCore classlib)
 
     # classlib, which defines the GUI test helper, is configured after this
     # folder: register the test once the whole tree has been read.
