@@ -5,6 +5,7 @@
 
 #include "app/core/document/common_image_frame.h"
 #include "app/core/document/doc_manager_new.h"
+#include "app/core/docview/image_view.h"
 #include "app/core/document/image_doc.h"
 #include "app/core/document/image_doc_host.h"
 #include "app/core/load/image_load.h"
@@ -458,6 +459,74 @@ TEST_F(ImageDocument, FramesTitleWindowNumbersZoomAndChangesAndCopiesTakeFreeNam
     GuiTest::PumpUntilIdle();
     GuiTest::TakeQuit();
     AfxGetApp()->m_pMainWnd = nullptr;
+    delete tmpl;
+}
+
+}  // namespace
+
+namespace {
+
+// The drawing manager of the test and quiet answers for the rest.
+struct ViewHost final : IImageViewHost {
+    void DoIdleWork() override {}
+    bool IsPaintSuspended() const override { return false; }
+    int32_t GetSynchronousPainting() const override { return 0; }
+    void SetSynchronousPainting(int32_t) override {}
+    void RedrawMainWindowNow() override {}
+    HWND GetMainWindow() const override { return main; }
+    bool GetAutoFitToWindow() const override { return false; }
+    void RefreshNavigatorFrame() override {}
+    IVorlatManager* GetDrawingManager() const override { return manager; }
+    void AddIdleClient(CVorlatFilterHistogram*) override {}
+    void RemoveIdleClient(CVorlatFilterHistogram*) override {}
+    DisplayGridSettings GetGridSettings() const override { return {}; }
+    void ShowMessage(int32_t) override {}
+    void ShowSharpeningWarning(bool) override {}
+    void HistogramChanged() override {}
+    int32_t GetIntSetting(uint32_t, int32_t fallback) const override { return fallback; }
+    IVorlatManager* manager = nullptr;
+    HWND main = nullptr;
+};
+
+TEST_F(ImageDocument, ACopyShowsTheSameImageInAViewOfItsOwn)
+{
+    const std::string path = WriteRawFile("DSC_0005.xqv");
+    ViewHost viewHost;
+    viewHost.manager = manager;
+    SetImageViewHost(&viewHost);
+    auto* main = new CMDIFrameWnd;
+    ASSERT_TRUE(main->LoadFrame(0, WS_OVERLAPPEDWINDOW));
+    main->SetWindowPos(nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_SHOWWINDOW);
+    AfxGetApp()->m_pMainWnd = main;
+    auto* tmpl = new CMultiDocTemplate(0, RUNTIME_CLASS(CImageDoc), RUNTIME_CLASS(CCommonImageFrame),
+                                       RUNTIME_CLASS(CImageView));
+    auto* doc = dynamic_cast<CImageDoc*>(tmpl->OpenDocumentFile(path.c_str()));
+    ASSERT_NE(doc, nullptr);
+    GuiTest::PumpUntilIdle();
+    doc->OnCmdMsg(kCmdCreateCopy, CN_COMMAND, nullptr, nullptr);
+    GuiTest::PumpUntilIdle();
+
+    POSITION pos = tmpl->GetFirstDocPosition();
+    tmpl->GetNextDoc(pos);
+    auto* copy = dynamic_cast<CImageDoc*>(pos ? tmpl->GetNextDoc(pos) : nullptr);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(std::string(static_cast<const char*>(copy->GetTitle())), "DSC_0005Copy");
+    POSITION views = copy->GetFirstViewPosition();
+    auto* copyView = dynamic_cast<CImageView*>(copy->GetNextView(views));
+    ASSERT_NE(copyView, nullptr);
+    EXPECT_EQ(copy->GetRecord().view, copyView);
+    EXPECT_EQ(copyView->GetRecord(), &copy->GetRecord());
+    EXPECT_EQ(copy->GetRecord().imageData, doc->GetRecord().imageData);
+    views = doc->GetFirstViewPosition();
+    EXPECT_EQ(doc->GetRecord().view, doc->GetNextView(views));
+
+    tmpl->CloseAllDocuments(TRUE);
+    GuiTest::PumpUntilIdle();
+    main->SendMessage(WM_CLOSE);
+    GuiTest::PumpUntilIdle();
+    GuiTest::TakeQuit();
+    AfxGetApp()->m_pMainWnd = nullptr;
+    SetImageViewHost(nullptr);
     delete tmpl;
 }
 
