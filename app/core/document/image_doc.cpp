@@ -293,12 +293,6 @@ void CImageDoc::CopyFrom(const CImageRecord& source)
     GetImageDocHost().SetPaletteTarget(PaletteTargetKind::OneImage, &record_);
 }
 
-void CImageDoc::NoteUpdateHints(uint32_t hints)
-{
-    if (qz::HintsMarkModified(hints))
-        SetModifiedFlag(TRUE);
-}
-
 std::string CImageDoc::MakeCopyTitleFor() const
 {
     const std::vector<std::string> extensions = qz::GetFilterExtensions(kSaveFilters);

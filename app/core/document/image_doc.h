@@ -50,8 +50,6 @@ public:
     void SetShortTitle() override;
     // Takes the source record's settings, images and tags (Create Copy).
     void CopyFrom(const CImageRecord& source);
-    // The view's update hints: adjustment changes mark the document modified.
-    void NoteUpdateHints(uint32_t hints);
 
     // The first document template, through which copies are made; null: the document's own.
     static void SetCopyTemplate(CDocTemplate* tmpl);

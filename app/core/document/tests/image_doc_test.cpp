@@ -332,19 +332,6 @@ TEST_F(ImageDocument, AFailedSaveOverTheOpenedFileLeavesItAsItWas)
     EXPECT_FALSE(doc->IsModified());
 }
 
-TEST_F(ImageDocument, OnlyAdjustmentHintsMarkTheDocumentModified)
-{
-    const struct {
-        uint32_t hints;
-        bool modified;
-    } cases[] = {{0x8001, false}, {0x8, false}, {0x1, true}, {0x400, true}, {0x20, true}};
-    for (const auto& c : cases) {
-        CImageDoc doc;
-        doc.NoteUpdateHints(c.hints);
-        EXPECT_EQ(doc.IsModified() != FALSE, c.modified) << std::hex << c.hints;
-    }
-}
-
 TEST_F(ImageDocument, FileOpenStartsInTheLastFolderAndOpensEverySelectedFile)
 {
     std::vector<std::string> names = {"a.xqv", "b.xqv", "c.xqv"};
@@ -422,7 +409,7 @@ TEST_F(ImageDocument, FramesTitleWindowNumbersZoomAndChangesAndCopiesTakeFreeNam
         ASSERT_NE(second, nullptr);
         tmpl->InitialUpdateFrame(second, doc, TRUE);
         doc->UpdateFrameCounts();
-        doc->NoteUpdateHints(0x1);
+        doc->SetModifiedFlag(TRUE);
         GuiTest::PumpUntilIdle();
         EXPECT_EQ(TextOf(second->m_hWnd), "DSC_0001.xqv:2 @ 50% *");
 
@@ -488,7 +475,7 @@ struct ViewHost final : IImageViewHost {
     HWND main = nullptr;
 };
 
-TEST_F(ImageDocument, ACopyShowsTheSameImageInAViewOfItsOwn)
+TEST_F(ImageDocument, ImageViewsMarkChangesAndACopyShowsTheSameImageInAViewOfItsOwn)
 {
     const std::string path = WriteRawFile("DSC_0005.xqv");
     ViewHost viewHost;
@@ -503,6 +490,20 @@ TEST_F(ImageDocument, ACopyShowsTheSameImageInAViewOfItsOwn)
     auto* doc = dynamic_cast<CImageDoc*>(tmpl->OpenDocumentFile(path.c_str()));
     ASSERT_NE(doc, nullptr);
     GuiTest::PumpUntilIdle();
+    POSITION first = doc->GetFirstViewPosition();
+    auto* view = dynamic_cast<CImageView*>(doc->GetNextView(first));
+    ASSERT_NE(view, nullptr);
+    // Only a change of an adjustment that is not merely shown marks the document.
+    const struct {
+        uint32_t hints;
+        bool modified;
+    } hints[] = {{0x8001, false}, {0x8, false}, {0x1, true}};
+    for (const auto& c : hints) {
+        view->UpdateAdjustments(c.hints);
+        GuiTest::PumpUntilIdle();
+        EXPECT_EQ(doc->IsModified() != FALSE, c.modified) << std::hex << c.hints;
+    }
+    doc->SetModifiedFlag(FALSE);
     doc->OnCmdMsg(kCmdCreateCopy, CN_COMMAND, nullptr, nullptr);
     GuiTest::PumpUntilIdle();
 
