@@ -1,6 +1,7 @@
 #include "app/camera/app/kavo_message_box_win.h"
 
 #include <windows.h>
+#undef LoadString  // the string class's member, not the Win32 call
 
 #include "app/core/text/qz_string.h"
 #include "clx/app.h"

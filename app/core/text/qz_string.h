@@ -18,6 +18,12 @@ public:
     virtual int32_t GetLimit() const = 0;
 };
 
+// <windows.h> makes LoadString a macro: the member keeps its one name in
+// every file, and a call that the macro renamed fails to compile instead of
+// linking against a member that does not exist.
+#pragma push_macro("LoadString")
+#undef LoadString
+
 class CQzString : public CQzStringBase {
 public:
     CQzString();
@@ -84,6 +90,8 @@ private:
     uint32_t capacity_ = 0;
     char* buffer_ = nullptr;
 };
+
+#pragma pop_macro("LoadString")
 
 CQzString operator+(const CQzString& left, const CQzString& right);
 CQzString operator+(const CQzString& left, const char* right);
