@@ -204,8 +204,18 @@ TEST(ThreadTest, WorkerWithAutoDeleteOffOutlivesItsThreadAndKeepsItsHandle) {
   // Left on, the object goes with its thread.
   CEvent destroyed;
   CountedThread::destroyed = &destroyed;
-  ASSERT_NE(AfxBeginThread(RUNTIME_CLASS(CountedThread)), nullptr);
+  CWinThread* counted = AfxBeginThread(RUNTIME_CLASS(CountedThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+  ASSERT_NE(counted, nullptr);
+  // The destructor signals before the thread has ended, and takes the
+  // thread's handle with it: a copy lets the test wait for the thread, which
+  // would otherwise still be ending while the program exits.
+  HANDLE running = nullptr;
+  ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), counted->m_hThread, ::GetCurrentProcess(), &running,
+                                SYNCHRONIZE, FALSE, 0));
+  counted->ResumeThread();
   EXPECT_TRUE(destroyed.Lock(20000));
+  EXPECT_EQ(::WaitForSingleObject(running, 20000), WAIT_OBJECT_0);
+  ::CloseHandle(running);
 }
 
 }  // namespace
