@@ -58,6 +58,10 @@ protected:
         shell::SetStringSetting(kRGBProfile, Absolute(scratch / "rgb.icm").c_str());
         shell::SetStringSetting(kCMYKProfile, Absolute(scratch / "cmyk.icm").c_str());
         shell::SetStringSetting(kMonitorProfile, Absolute(scratch / "monitor.icm").c_str());
+        // Other programs' tests may have installed the simulated module in the
+        // prefix this one was copied from: without one is the starting point.
+        std::error_code ignored;
+        fs::remove(fs::path(shell::GetCommonFilesFolder()) / "Korva" / "KavoMods" / "M4_Mod.kv3", ignored);
         TestApp().words.clear();
     }
     void TearDown() override
