@@ -12,6 +12,8 @@
 
 #include "Vorlat/Vorlat.h"
 #include "app/core/engine/develop_engine.h"
+#include "fileio/VorlatLoad.h"
+#include "fileio/VorlatStream.h"
 #include "fileio/VorlatTagControl.h"
 
 namespace engine_test {
@@ -87,6 +89,29 @@ struct Tags {
     void SetLong(TagId tag, int32_t value) { Set(tag, kTagTypeLongs, &value, 4); }
     void SetText(TagId tag, const char* text) { Set(tag, kTagTypeText, text, static_cast<uint32_t>(std::strlen(text) + 1)); }
 };
+
+// Writes the image with the tags through the file library's saver in the
+// given format, then destroys the image; answers the deepest error, 0 when
+// the file was written.
+inline int32_t WriteImageFile(IVorlatImage* image, IVorlatTagControl* tags, uint32_t format, const std::string& path)
+{
+    IVorlatFileStream* stream = nullptr;
+    EXPECT_EQ(0, Deepest(IVorlatFileStream::CreateFileStream(&stream)));
+    EXPECT_EQ(0, Deepest(stream->SetFile(FileName(path))));
+    IVorlatSave* save = nullptr;
+    EXPECT_EQ(0, Deepest(IVorlatSave::CreateSave(&save)));
+    int32_t error = Deepest(save->AttachStream(stream, tags, format, 0));
+    IVorlatDataSource* sources[1] = {image};
+    if (!error)
+        error = Deepest(save->BeginSave(image, sources, 0));
+    while (!error && !save->IsFinished())
+        error = Deepest(save->Execute());
+    save->DetachStream();
+    save->Destroy();
+    stream->Destroy();
+    image->Destroy();
+    return error;
+}
 
 // The engine started with its own image manager for each test.
 class EngineFixture : public ::testing::Test {

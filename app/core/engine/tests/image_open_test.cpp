@@ -27,22 +27,7 @@ std::string WriteRawFile(IVorlatManager* manager, const char* model)
         samples[i] = static_cast<uint8_t>(i);
     IVorlatImage* image = MakeImage(manager, 64, 16, 16, samples);
 
-    IVorlatFileStream* stream = nullptr;
-    EXPECT_EQ(0, Deepest(IVorlatFileStream::CreateFileStream(&stream)));
-    EXPECT_EQ(0, Deepest(stream->SetFile(FileName(path))));
-    IVorlatSave* save = nullptr;
-    EXPECT_EQ(0, Deepest(IVorlatSave::CreateSave(&save)));
-    int32_t error = Deepest(save->AttachStream(stream, tags.tags, kFormatRawTiff, 0));
-    IVorlatDataSource* sources[1] = {image};
-    if (!error)
-        error = Deepest(save->BeginSave(image, sources, 0));
-    while (!error && !save->IsFinished())
-        error = Deepest(save->Execute());
-    EXPECT_EQ(0, error) << model;
-    save->DetachStream();
-    save->Destroy();
-    stream->Destroy();
-    image->Destroy();
+    EXPECT_EQ(0, WriteImageFile(image, tags.tags, kFormatRawTiff, path)) << model;
     return path;
 }
 

@@ -79,22 +79,7 @@ std::string WriteImageFile(IVorlatManager* manager, const TestFile& file)
         image = MakeImage(manager, 32, 8, 8, pixels);
     }
 
-    IVorlatFileStream* stream = nullptr;
-    EXPECT_EQ(0, Deepest(IVorlatFileStream::CreateFileStream(&stream)));
-    EXPECT_EQ(0, Deepest(stream->SetFile(FileName(path))));
-    IVorlatSave* save = nullptr;
-    EXPECT_EQ(0, Deepest(IVorlatSave::CreateSave(&save)));
-    int32_t error = Deepest(save->AttachStream(stream, tags.tags, file.format, 0));
-    IVorlatDataSource* sources[1] = {image};
-    if (!error)
-        error = Deepest(save->BeginSave(image, sources, 0));
-    while (!error && !save->IsFinished())
-        error = Deepest(save->Execute());
-    EXPECT_EQ(0, error) << path;
-    save->DetachStream();
-    save->Destroy();
-    stream->Destroy();
-    image->Destroy();
+    EXPECT_EQ(0, engine_test::WriteImageFile(image, tags.tags, file.format, path)) << path;
     return path;
 }
 
