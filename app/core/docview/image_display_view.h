@@ -63,6 +63,32 @@ protected:
     ~IImageViewHost() = default;
 };
 
+// Answers as if no program were around: no main window, no manager, the
+// settings' defaults. The default host, and the base of tests' hosts.
+class CQuietViewHost : public IImageViewHost {
+public:
+    virtual ~CQuietViewHost() = default;
+    void DoIdleWork() override {}
+    bool IsPaintSuspended() const override { return false; }
+    int32_t GetSynchronousPainting() const override { return mark_; }
+    void SetSynchronousPainting(int32_t mark) override { mark_ = mark; }
+    void RedrawMainWindowNow() override {}
+    HWND GetMainWindow() const override { return nullptr; }
+    bool GetAutoFitToWindow() const override { return false; }
+    void RefreshNavigatorFrame() override {}
+    IVorlatManager* GetDrawingManager() const override { return nullptr; }
+    void AddIdleClient(CVorlatFilterHistogram*) override {}
+    void RemoveIdleClient(CVorlatFilterHistogram*) override {}
+    DisplayGridSettings GetGridSettings() const override { return {}; }
+    void ShowMessage(int32_t) override {}
+    void ShowSharpeningWarning(bool) override {}
+    void HistogramChanged() override {}
+    int32_t GetIntSetting(uint32_t, int32_t fallback) const override { return fallback; }
+
+private:
+    int32_t mark_ = 0;
+};
+
 // Null puts back the quiet host. Not owned.
 void SetImageViewHost(IImageViewHost* host);
 IImageViewHost& GetImageViewHost();

@@ -454,23 +454,9 @@ TEST_F(ImageDocument, FramesTitleWindowNumbersZoomAndChangesAndCopiesTakeFreeNam
 namespace {
 
 // The drawing manager of the test and quiet answers for the rest.
-struct ViewHost final : IImageViewHost {
-    void DoIdleWork() override {}
-    bool IsPaintSuspended() const override { return false; }
-    int32_t GetSynchronousPainting() const override { return 0; }
-    void SetSynchronousPainting(int32_t) override {}
-    void RedrawMainWindowNow() override {}
+struct ViewHost final : CQuietViewHost {
     HWND GetMainWindow() const override { return main; }
-    bool GetAutoFitToWindow() const override { return false; }
-    void RefreshNavigatorFrame() override {}
     IVorlatManager* GetDrawingManager() const override { return manager; }
-    void AddIdleClient(CVorlatFilterHistogram*) override {}
-    void RemoveIdleClient(CVorlatFilterHistogram*) override {}
-    DisplayGridSettings GetGridSettings() const override { return {}; }
-    void ShowMessage(int32_t) override {}
-    void ShowSharpeningWarning(bool) override {}
-    void HistogramChanged() override {}
-    int32_t GetIntSetting(uint32_t, int32_t fallback) const override { return fallback; }
     IVorlatManager* manager = nullptr;
     HWND main = nullptr;
 };

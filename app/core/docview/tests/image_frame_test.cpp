@@ -18,22 +18,7 @@ IMPLEMENT_DYNCREATE(PlainView, CView)
 class PlainDoc : public CDocument {};
 
 // The settings the frame reads, and nothing else.
-struct SettingsHost final : IImageViewHost {
-    void DoIdleWork() override {}
-    bool IsPaintSuspended() const override { return false; }
-    int32_t GetSynchronousPainting() const override { return 0; }
-    void SetSynchronousPainting(int32_t) override {}
-    void RedrawMainWindowNow() override {}
-    HWND GetMainWindow() const override { return nullptr; }
-    bool GetAutoFitToWindow() const override { return false; }
-    void RefreshNavigatorFrame() override {}
-    IVorlatManager* GetDrawingManager() const override { return nullptr; }
-    void AddIdleClient(CVorlatFilterHistogram*) override {}
-    void RemoveIdleClient(CVorlatFilterHistogram*) override {}
-    DisplayGridSettings GetGridSettings() const override { return {}; }
-    void ShowMessage(int32_t) override {}
-    void ShowSharpeningWarning(bool) override {}
-    void HistogramChanged() override {}
+struct SettingsHost final : CQuietViewHost {
     int32_t GetIntSetting(uint32_t id, int32_t fallback) const override
     {
         const auto it = settings.find(id);
