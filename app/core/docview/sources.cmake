@@ -13,6 +13,7 @@ if(WIN32)
     function(core_docview_gui_tests)
         set(dir ${CMAKE_SOURCE_DIR}/app/core/docview)
         clx_gui_test(NAME core_docview_win_tests SOURCES
+            ${dir}/tests/image_view_fixture.cpp
             ${dir}/tests/image_display_view_test.cpp
             ${dir}/tests/image_frame_test.cpp
             ${CMAKE_SOURCE_DIR}/QRV/tests/icc_builder.cpp
