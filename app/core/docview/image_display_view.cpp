@@ -6,6 +6,7 @@
 #include "app/core/engine/image_open.h"
 #include "app/core/engine/seams/engine_lock.h"
 #include "app/core/record/image_record.h"
+#include "app/core/view_model/mouse_tools.h"
 #include "app/core/view_model/zoom.h"
 #include "clx/app.h"
 #include "clx/document.h"
@@ -64,6 +65,22 @@ BEGIN_MESSAGE_MAP(CImageDisplayView, CScrollView)
     ON_COMMAND(kCmdZoomOut, OnZoomOut)
     ON_UPDATE_COMMAND_UI(kCmdZoomIn, OnUpdateZoomIn)
     ON_UPDATE_COMMAND_UI(kCmdZoomOut, OnUpdateZoomOut)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_CAPTURECHANGED()
+    ON_WM_SETCURSOR()
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
+    ON_WM_SYSKEYDOWN()
+    ON_WM_SYSKEYUP()
+    ON_WM_CONTEXTMENU()
+    ON_COMMAND_RANGE(qz::kCmdFlipHorizontal, qz::kCmdRotate90Ccw, OnFlipRotate)
+    ON_UPDATE_COMMAND_UI_RANGE(qz::kCmdFlipHorizontal, qz::kCmdRotate90Ccw, OnUpdateFlipRotate)
+    ON_COMMAND(qz::kCmdSelectEntireImage, OnSelectEntireImage)
+    ON_COMMAND(kCmdToggleGridLines, OnToggleGrid)
+    ON_UPDATE_COMMAND_UI(kCmdToggleGridLines, OnUpdateToggleGrid)
 END_MESSAGE_MAP()
 
 CImageDisplayView::CImageDisplayView()
@@ -389,6 +406,7 @@ void CImageDisplayView::OnUpdate(CView*, LPARAM hintParam, CObject*)
     }
     GetImageViewHost().RefreshNavigatorFrame();
     UpdateAdjustments(kHintApplyAll);
+    UpdateCropFrame(false, false);
 }
 
 void CImageDisplayView::OnActivateView(BOOL activate, CView* activateView, CView* deactiveView)
@@ -439,8 +457,10 @@ void CImageDisplayView::OnPaint()
     if (mark == 2)
         ::SetCursor(oldCursor);
     host.SetSynchronousPainting(0);
-    if (kind == NULLREGION)
+    if (kind == NULLREGION) {
         needsPainting_ = false;
+        RefreshCursorAfterPaint();
+    }
 }
 
 BOOL CImageDisplayView::OnEraseBkgnd(CDC*)
@@ -458,10 +478,12 @@ void CImageDisplayView::OnDraw(CDC* dc)
     ::GetUpdateRgn(m_hWnd, update, FALSE);
 
     DrawBackground(*dc, client, total, scroll, update);
+    RECT drawn{};
     if (!chain_->GetChain() || !chain_->IsChainReady())
         ValidateRect(nullptr);
-    else if (!DrawOneTile(*dc, client, total, scroll, update))
+    else if (!DrawOneTile(*dc, client, total, scroll, update, &drawn))
         ValidateRect(nullptr);
+    DrawCropFrameInTile(*dc, drawn);
     ::DeleteObject(update);
 }
 
@@ -509,7 +531,7 @@ void CImageDisplayView::DrawBackground(CDC& dc, const RECT& client, SIZE total, 
     ::DeleteDC(memory);
 }
 
-bool CImageDisplayView::DrawOneTile(CDC& dc, const RECT& client, SIZE total, POINT scroll, HRGN update)
+bool CImageDisplayView::DrawOneTile(CDC& dc, const RECT& client, SIZE total, POINT scroll, HRGN update, RECT* drawnAt)
 {
     IVorlatFilterChain* chain = chain_->GetChain();
     const RECT visible = {scroll.x, scroll.y, std::min<LONG>(scroll.x + client.right - client.left, total.cx),
@@ -558,6 +580,7 @@ bool CImageDisplayView::DrawOneTile(CDC& dc, const RECT& client, SIZE total, POI
                                 width, height, bytes, &info, DIB_RGB_COLORS, SRCCOPY);
             }
             ValidateRect(&at);
+            *drawnAt = at;
             err = chain->UnlockTile(*grid, column, row);
             drawn = true;
         }
@@ -607,9 +630,8 @@ void CImageDisplayView::OnVScroll(UINT code, UINT pos, CWindow bar)
 
 void CImageDisplayView::OnTimer(UINT_PTR id)
 {
-    // The crop frame's marching ants; they rest while tiles are still coming.
-    if (id == kCropAnimationTimer && !needsPainting_)
-        antsPhase_ = (antsPhase_ + 1) % 8;
+    if (id == kCropAnimationTimer)
+        AnimateCropFrame();
 }
 
 void CImageDisplayView::OnDestroy()
@@ -658,6 +680,8 @@ void CImageDisplayView::HistogramChanged()
 
 void CImageDisplayView::RotationApplied()
 {
+    UpdateCropFrame(false, false);
+    GetImageViewHost().RefreshSizeFields();
     GetImageViewHost().RefreshNavigatorFrame();
 }
 

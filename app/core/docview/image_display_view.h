@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/core/display/display_chain.h"
+#include "app/core/view_model/view_rect.h"
 #include "clx/gdi.h"
 #include "clx/scrollview.h"
 
@@ -59,6 +60,24 @@ public:
     // A setting of the settings store by its number.
     virtual int32_t GetIntSetting(uint32_t id, int32_t fallback) const = 0;
 
+    // The mouse tools. The current tool: 1 zoom, 2 selection, 3 grab, 4 to
+    // 6 the palettes' sampling tools.
+    virtual int32_t GetCursorMode() const = 0;
+    // The size palette's fields follow the crop frame.
+    virtual void RefreshSizeFields() = 0;
+    // An open size palette applies crop changes to the image itself.
+    virtual bool IsSizePaletteOpen() const = 0;
+    // The information palette's read-out: the pixel position and six
+    // colour values, -1 for a blank field.
+    virtual void ShowInformation(int32_t x, int32_t y, const int32_t values[6]) = 0;
+    virtual void ClearInformation() = 0;
+    // Thumbnails selected in the camera image window.
+    virtual int32_t GetSelectedThumbnailCount() const = 0;
+    // A selected thumbnail's record in the camera image window, and its
+    // picture after a flip or rotation.
+    virtual CImageRecord* GetSelectedThumbnailRecord(int32_t index) const = 0;
+    virtual void RefreshThumbnail(int32_t index) = 0;
+
 protected:
     ~IImageViewHost() = default;
 };
@@ -84,6 +103,14 @@ public:
     void ShowSharpeningWarning(bool) override {}
     void HistogramChanged() override {}
     int32_t GetIntSetting(uint32_t, int32_t fallback) const override { return fallback; }
+    int32_t GetSelectedThumbnailCount() const override { return 0; }
+    int32_t GetCursorMode() const override { return 0; }
+    void RefreshSizeFields() override {}
+    bool IsSizePaletteOpen() const override { return false; }
+    void ShowInformation(int32_t, int32_t, const int32_t*) override {}
+    void ClearInformation() override {}
+    CImageRecord* GetSelectedThumbnailRecord(int32_t) const override { return nullptr; }
+    void RefreshThumbnail(int32_t) override {}
 
 private:
     int32_t mark_ = 0;
@@ -155,6 +182,92 @@ protected:
     void OnFitWindowToImage();
     DECLARE_MESSAGE_MAP()
 
+    // ---- The mouse tools, the cursors and the crop frame
+    // (image_display_view_mouse.cpp). The crop frame and the zoom band are
+    // in half-pixel units of the developed, turned image.
+public:
+    static constexpr UINT kCmdToggleGridLines = 32853;
+
+    // The crop frame's hit code at a client point; 0x20 outside the image
+    // or without a record.
+    virtual int32_t HitTestCropFrame(POINT client) const;
+    // Sets the cursor for a client point and the modifier keys at once.
+    void UpdateCursor(POINT client, bool ctrl, bool shift, bool alt);
+    // Draws the crop frame (or the zoom band) on the window at once, in
+    // place of the one drawn; a frame of the whole image only when asked.
+    void UpdateCropFrame(bool showWhole, bool zoomBand);
+    // Invalidates the outline of a frame; the next paint draws it when it
+    // becomes the current one.
+    void InvalidateCropFrame(const qz::ViewRect& units, bool makeCurrent);
+    // Gives the information palette the colour under a client point.
+    void SampleColorAt(POINT client);
+
+protected:
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnCaptureChanged(CWindow newCapture);
+    BOOL OnSetCursor(CWindow wnd, UINT hitTest, UINT message);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnKeyUp(UINT key, UINT repeat, UINT flags);
+    void OnSysKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnSysKeyUp(UINT key, UINT repeat, UINT flags);
+    void OnContextMenu(CWindow wnd, CPoint point);
+    void OnFlipRotate(UINT id);
+    void OnUpdateFlipRotate(CCmdUI* cmdUI);
+    void OnSelectEntireImage();
+    void OnToggleGrid();
+    void OnUpdateToggleGrid(CCmdUI* cmdUI);
+
+private:
+    // The crop frame's brushes: XOR while painting, XOR while dragging, and
+    // copied by the animation.
+    enum CropBrushKind { kBrushPaint, kBrushDragging, kBrushAnimation };
+    static constexpr int32_t kNoTool = 0;
+
+    POINT ClientToUnits(POINT client) const;
+    HRGN MakeOutlineRegion(const qz::ViewRect& units) const;
+    HBRUSH CropBrush(CropBrushKind kind);
+    // limit: the client rectangle the drawing stays in, or null.
+    void DrawOutline(HDC dc, const qz::ViewRect& units, CropBrushKind kind, const RECT* limit);
+    void DrawOutlineNow(const qz::ViewRect& units, CropBrushKind kind);
+    void EraseCropFrame();
+    // The paint's part of the current frame, in the tile just drawn.
+    void DrawCropFrameInTile(CDC& dc, const RECT& drawn);
+    // One step of the marching ants (timer 1002).
+    void AnimateCropFrame();
+    // For the pointer's position; changedKey: a modifier whose message is
+    // being handled, down or up.
+    void RefreshCursor(UINT changedKey = 0, bool down = false);
+    void RefreshCursorAfterPaint();
+    bool IsActiveChild() const;
+    void ZoomAround(int32_t step, double scale, POINT units, bool fitDocument);
+    void ScrollTowards(POINT point);
+    void DragTo(POINT point);
+    void EndDrag();
+
+    CBrush cropBrushes_[3];
+    bool dragging_ = false;
+    int32_t dragTool_ = kNoTool;
+    int32_t dragMode_ = 0;
+    // The effective tool of the last cursor update; none while inactive.
+    int32_t rememberedTool_ = kNoTool;
+    POINT pressClient_{};
+    POINT pressUnits_{};
+    POINT pressScroll_{};
+    qz::ViewRect pressRect_{};
+    bool zoomDrag_ = false;
+    bool bandKept_ = false;
+    qz::ViewRect zoomBand_{};
+    // The frame as last drawn; copied: the animation drew it over the
+    // image, so that only a paint takes it away.
+    qz::ViewRect shownFrame_{};
+    bool frameShown_ = false;
+    bool frameCopied_ = false;
+    // The stage of the display chain the read-out samples.
+    int32_t informationMode_ = 0;
+
 private:
     // IDisplayChainSink
     void InvalidateRect(const RECT& rect, bool erase) override;
@@ -173,8 +286,9 @@ private:
 
     // The pattern right of and below the image, where the update region needs it.
     void DrawBackground(CDC& dc, const RECT& client, SIZE total, POINT scroll, HRGN update);
-    // The first tile in the update region; false when none was drawn.
-    bool DrawOneTile(CDC& dc, const RECT& client, SIZE total, POINT scroll, HRGN update);
+    // The first tile in the update region, and where it went in the client
+    // area; false when none was drawn.
+    bool DrawOneTile(CDC& dc, const RECT& client, SIZE total, POINT scroll, HRGN update, RECT* drawnAt);
     // Validates everything and, for a page-file failure, tells the main window.
     void DrawFailed(IVorlatError* err);
     void ApplyHintScroll();

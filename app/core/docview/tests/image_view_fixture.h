@@ -59,12 +59,15 @@ private:
 // Counts what reaches the stand-in main window.
 inline int diskFullPosts = 0;
 inline std::vector<std::pair<WPARAM, LPARAM>> paletteTargets;
+inline std::vector<UINT> mainCommands;
 inline LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
     if (msg == kWmTempDiskFull)
         ++diskFullPosts;
     if (msg == kWmSetPaletteTarget)
         paletteTargets.emplace_back(w, l);
+    if (msg == WM_COMMAND)
+        mainCommands.push_back(LOWORD(w));
     return ::DefWindowProcA(hwnd, msg, w, l);
 }
 
@@ -75,12 +78,35 @@ struct TestHost final : CQuietViewHost {
     HWND GetMainWindow() const override { return main; }
     IVorlatManager* GetDrawingManager() const override { return drawing; }
     void ShowMessage(int32_t id) override { messages.push_back(id); }
+    int32_t GetCursorMode() const override { return cursorMode; }
+    void RefreshSizeFields() override { ++sizeFieldRefreshes; }
+    bool IsSizePaletteOpen() const override { return sizePaletteOpen; }
+    void ShowInformation(int32_t x, int32_t y, const int32_t values[6]) override
+    {
+        information.push_back({x, y, {values[0], values[1], values[2], values[3], values[4], values[5]}});
+    }
+    void ClearInformation() override { ++informationCleared; }
+    int32_t GetSelectedThumbnailCount() const override { return static_cast<int32_t>(thumbnails.size()); }
+    CImageRecord* GetSelectedThumbnailRecord(int32_t index) const override { return thumbnails[index]; }
+    void RefreshThumbnail(int32_t index) override { refreshedThumbnails.push_back(index); }
 
     IVorlatManager* drawing = nullptr;
     HWND main = nullptr;
     int32_t mark = 0;
     int32_t idleSlices = 0;
     std::vector<int32_t> messages;
+    // The mouse tools.
+    struct Reading {
+        int32_t x, y;
+        std::vector<int32_t> values;
+    };
+    int32_t cursorMode = 0;
+    int32_t sizeFieldRefreshes = 0;
+    bool sizePaletteOpen = false;
+    std::vector<Reading> information;
+    int32_t informationCleared = 0;
+    std::vector<CImageRecord*> thumbnails;
+    std::vector<int32_t> refreshedThumbnails;
 };
 
 inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
