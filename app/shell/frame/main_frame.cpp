@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/core/docview/image_view.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame_host.h"
 #include "app/shell/settings/registry_store.h"
@@ -427,8 +428,12 @@ void CMainFrame::GetPaletteTarget(PaletteTargetKind* kind, CImageRecord** record
     *record = nullptr;
     CMDIChildWnd* child = MDIGetActive();
     CDocument* doc = child ? child->GetActiveDocument() : nullptr;
-    if (auto* source = dynamic_cast<IPaletteTargetSource*>(doc))
+    if (auto* source = dynamic_cast<IPaletteTargetSource*>(doc)) {
         source->GetPaletteTarget(kind, record);
+    } else if (auto* image = dynamic_cast<IImageViewDocument*>(doc)) {
+        *kind = kTargetOne;
+        *record = &image->GetImageRecord();
+    }
 }
 
 bool CMainFrame::GetSelectedImageSettings(int n, CImageRecord** record, bool byIndex)

@@ -4,6 +4,7 @@
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
 #include "app/shell/frame/main_frame_host.h"
+#include "app/shell/frame/not_available.h"
 #include "clx/app.h"
 #include "clx/doctemplate.h"
 #include "clx/document.h"
@@ -17,15 +18,14 @@ bool HasCamera()
     return host && host->HasKavoSource(false);
 }
 
-// Commands whose dialogs are not part of the program yet.
+}  // namespace
+
 void ReportNotAvailable(const char* what)
 {
     CString text(what);
     text += " is not available in this version.";
     AfxMessageBox(text, MB_OK);
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------- palette toggles
 

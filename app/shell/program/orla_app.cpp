@@ -1,8 +1,10 @@
 #include "app/shell/program/orla_app.h"
 
 #include "app/camera/app/orla_kavo.h"
+#include "app/core/document/doc_manager_new.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
+#include "app/shell/program/image_hooks.h"
 #include "app/shell/program/program_ids.h"
 #include "app/shell/progress/progress_thread.h"
 #include "app/shell/program_folder.h"
@@ -62,8 +64,8 @@ bool COrlaApp::SetPagingSuspended(bool suspended)
 
 bool COrlaApp::SetSynchronousPainting(bool on)
 {
-    const bool previous = m_bSynchronousPainting;
-    m_bSynchronousPainting = on;
+    const bool previous = m_nSynchronousPainting != 0;
+    m_nSynchronousPainting = on ? 1 : 0;
     return previous;
 }
 
@@ -97,16 +99,9 @@ int COrlaApp::DoMessageBox(const char* prompt, UINT type, UINT helpId)
 
 void COrlaApp::AddDocTemplate(CDocTemplate* tmpl)
 {
+    if (!m_pDocManager)
+        m_pDocManager = new CDocManagerNew;
     CWinApp::AddDocTemplate(tmpl);
-}
-
-CDocument* COrlaApp::OpenDocumentFile(const char* path)
-{
-    if (m_nStartupError) {
-        AfxMessageBox(m_nStartupError, MB_OK | MB_ICONSTOP);
-        return nullptr;
-    }
-    return CWinApp::OpenDocumentFile(path);
 }
 
 // ---- commands
@@ -123,10 +118,6 @@ void COrlaApp::OnUpdateAutoFit(CCmdUI* ui)
 
 void COrlaApp::OnAppFileNew()
 {
-    if (m_nStartupError) {
-        AfxMessageBox(m_nStartupError, MB_OK | MB_ICONSTOP);
-        return;
-    }
     if (m_pImageTemplate)
         m_pImageTemplate->OpenDocumentFile(nullptr, TRUE);
 }

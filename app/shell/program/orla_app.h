@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "clx/gdi.h"
 
 class CCommandQueueManager;
+class CImageHooks;
 class COrlaKavoModule;
 class COrlaKavoSource;
 class CProgressThread;
@@ -40,9 +42,8 @@ public:
     BOOL IsIdleMessage(MSG* msg) override;
     int ExitInstance() override;
     int DoMessageBox(const char* prompt, UINT type, UINT helpId) override;
+    // The program's document manager comes with the first template.
     void AddDocTemplate(CDocTemplate* tmpl) override;
-    // Refused (with the start-up message) while the imaging engine is not there.
-    CDocument* OpenDocumentFile(const char* path) override;
 
     // One idle pass; true when any part has more to do. With `cameraOnly`
     // only the camera queues are served.
@@ -95,7 +96,10 @@ public:
     UINT GetCameraTimerInterval() const override { return m_nCameraInterval; }
     void ForgetCameraTimer() override { m_nCameraTimer = 0; }
     bool SetSynchronousPainting(bool on) override;
-    bool IsSynchronousPainting() const { return m_bSynchronousPainting; }
+    bool IsSynchronousPainting() const { return m_nSynchronousPainting != 0; }
+    // The image views' form of the mark: 0 off, 1 paint the whole region, 2 the same under the wait cursor.
+    int32_t GetSynchronousPaintingMark() const { return m_nSynchronousPainting; }
+    void SetSynchronousPaintingMark(int32_t mark) { m_nSynchronousPainting = mark; }
     void SetDefaultGridLines(bool on) override { m_bDefaultGridLines = on; }
     bool GetDefaultGridLines() const { return m_bDefaultGridLines; }
     HWND GetProgressWindow() const override { return m_hProgressWnd; }
@@ -164,7 +168,7 @@ private:
     IVorlatManager* m_pSavingManager = nullptr;
     UINT_PTR m_nCameraTimer = 0;
     UINT m_nCameraInterval = 0;
-    bool m_bSynchronousPainting = false;
+    int32_t m_nSynchronousPainting = 0;
     UINT m_nStartupError = 0;
     bool m_bWindowsNT4 = false;
     bool m_bColorEnginePool = false;
@@ -184,6 +188,8 @@ private:
     COrlaKavoModule* m_pKavoModule = nullptr;
     COrlaKavoSource* m_pKavoSource = nullptr;
     CDocument* m_pLastOpened = nullptr;
+    // The image documents' and views' hosts and the loaders' hooks, while the tile managers exist.
+    std::unique_ptr<CImageHooks> m_pImageHooks;
     // The idle pass with its flags, the camera image count and the histograms.
     shell::CIdleWork m_idle;
 };

@@ -9,6 +9,9 @@
 #include "app/camera/app/orla_kavo.h"
 #include "app/camera/kavo_library.h"
 #include "app/camera/queue/queue_manager.h"
+#include "app/core/docview/image_frame.h"
+#include "app/core/docview/image_view.h"
+#include "app/core/document/image_doc.h"
 #include "app/core/engine/develop_engine.h"
 #include "app/core/text/string_resource.h"
 #include "app/shell/format/byte_size.h"
@@ -16,6 +19,8 @@
 #include "app/shell/frame/main_frame.h"
 #include "app/shell/program/hand_over.h"
 #include "app/shell/program/image_doc_standin.h"
+#include "app/shell/program/image_doc_template.h"
+#include "app/shell/program/image_hooks.h"
 #include "app/shell/program/orla_app.h"
 #include "app/shell/program/program_ids.h"
 #include "app/shell/program/startup_win.h"
@@ -137,7 +142,7 @@ BOOL COrlaApp::InitInstance()
 {
     g_previousFpeHandler = std::signal(SIGFPE, OnFloatingPointSignal);
 
-    m_bSynchronousPainting = false;
+    m_nSynchronousPainting = 0;
     m_nStartupError = 0;
     m_options = {};
     m_bWindowsNT4 = false;
@@ -211,6 +216,7 @@ BOOL COrlaApp::InitInstance()
         AfxMessageBox(IDS_OLE_INIT_FAILED);
 
     CreateTileManagers();
+    m_pImageHooks = std::make_unique<CImageHooks>(*this);
     if (!OpenFileArguments()) {
         m_pMainWnd->DestroyWindow();
         m_options.files.clear();
@@ -272,11 +278,16 @@ void COrlaApp::CreateUIFont()
 
 void COrlaApp::CreateDocumentTemplates()
 {
-    m_pImageTemplate = new CMultiDocTemplate(IDR_IMAGE_DOC, RUNTIME_CLASS(CImageDocStandIn),
-                                             RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CImageViewStandIn));
+    // Once per process: the document manager keeps them (the tests start the
+    // same application object again).
+    if (m_pImageTemplate)
+        return;
+    m_pImageTemplate = new COrlaDocTemplate(IDR_IMAGE_DOC, RUNTIME_CLASS(CImageDoc), RUNTIME_CLASS(CImageFrame),
+                                            RUNTIME_CLASS(CImageView));
     AddDocTemplate(m_pImageTemplate);
-    m_pCameraImageTemplate = new CMultiDocTemplate(IDR_CAMERA_IMAGE_DOC, RUNTIME_CLASS(CImageDocStandIn),
-                                                   RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CImageViewStandIn));
+    CImageDoc::SetCopyTemplate(m_pImageTemplate);
+    m_pCameraImageTemplate = new COrlaDocTemplate(IDR_CAMERA_IMAGE_DOC, RUNTIME_CLASS(CImageDocStandIn),
+                                                  RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CImageViewStandIn));
     AddDocTemplate(m_pCameraImageTemplate);
 }
 
@@ -550,6 +561,8 @@ void COrlaApp::CloseCameraModule()
 
 int COrlaApp::ExitInstance()
 {
+    // The documents are gone with the main window; nothing loads or draws from here on.
+    m_pImageHooks.reset();
     if (!m_strMainClass.empty()) {
         if (!m_options.unregister) {
             shell::SetIntSetting(kAutoFitToWindow, m_bAutoFitToWindow ? 1 : 0);

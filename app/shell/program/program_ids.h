@@ -31,6 +31,8 @@
 
 #define IDS_NOT_A_CAMERA_FILE 16399
 #define IDS_LOADING_IMAGE 10016
+#define IDS_SAVING_IMAGE 10018
+#define IDS_PROCESSING_IMAGE 10024
 
 /* Byte-size words: long forms 16512-16516, short forms 16517-16521 */
 #define IDS_BYTES_LONG 16512

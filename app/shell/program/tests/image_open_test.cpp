@@ -1,0 +1,313 @@
+// Images in the program: files given on the command line open through the
+// image template into image windows whose views draw them, Save As runs
+// through the command path into the document's save, and an engine that
+// could not start refuses the files with its message. The application runs
+// in this process, with the default profiles installed as an installation
+// would put them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/core/docview/image_frame.h"
+#include "app/core/docview/image_view.h"
+#include "app/core/document/image_doc.h"
+#include "app/core/save/tests/save_test_util.h"
+#include "app/shell/program/image_hosts.h"
+#include "app/shell/program/install/default_profiles.h"
+#include "app/shell/program/startup_win.h"
+#include "app/shell/program/tests/program_test_app.h"
+#include "app/shell/settings/registry_store.h"
+#include "app/shell/settings/settings.h"
+#include "testing/gui_test.h"
+
+namespace fs = std::filesystem;
+using namespace save_test;
+
+namespace {
+
+constexpr shell::SettingId kTempFolder = 1051;
+constexpr shell::SettingId kRGBProfile = 1065;
+constexpr shell::SettingId kCMYKProfile = 1047;
+constexpr shell::SettingId kMonitorProfile = 1064;
+constexpr UINT kFileSaveAs = 57604;
+
+const MessageBoxScript::Box kNoCameraModule{"could not be loaded", IDOK};
+const MessageBoxScript::Box kNoSettingsFile{"settings file specified", IDOK};
+const MessageBoxScript::Box kNoProfiles{"check the CMS Profiles", IDOK};
+
+std::string Absolute(const fs::path& path)
+{
+    return fs::absolute(path).make_preferred().string();
+}
+
+// The committed view background: 8-pixel squares of two greys.
+bool IsBackground(COLORREF colour)
+{
+    return colour == RGB(0xCC, 0xCC, 0xCC) || colour == RGB(0x99, 0x99, 0x99);
+}
+
+// Writes the image (then destroys it) with the tags through the file
+// library's saver; the deepest error, 0 when the file was written.
+int32_t WriteFile(IVorlatImage* image, IVorlatTagControl* tags, uint32_t format, int32_t option,
+                  const std::string& path)
+{
+    IVorlatFileStream* stream = nullptr;
+    IVorlatSave* save = nullptr;
+    int32_t error = Deepest(IVorlatFileStream::CreateFileStream(&stream));
+    if (!error)
+        error = Deepest(stream->SetFile(FileName(path)));
+    if (!error)
+        error = Deepest(IVorlatSave::CreateSave(&save));
+    if (!error)
+        error = Deepest(save->AttachStream(stream, tags, format, option));
+    if (!error)
+        error = Deepest(save->BeginSave(image, nullptr, 0));
+    while (!error && !save->IsFinished())
+        error = Deepest(save->Execute());
+    if (save) {
+        save->DetachStream();
+        save->Destroy();
+    }
+    if (stream)
+        stream->Destroy();
+    image->Destroy();
+    return error;
+}
+
+// The save dialog answered: TIFF under the given path.
+class CScriptedSaveHost final : public CAppImageDocHost {
+public:
+    using CAppImageDocHost::CAppImageDocHost;
+    bool PromptSaveAs(SaveAsRequest& request) override
+    {
+        ++prompts;
+        request.path = path;
+        request.format = kFormatTiff;
+        return true;
+    }
+    std::string path;
+    int prompts = 0;
+};
+
+class ImageOpenTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        shell::GetRegistryStore().SetNames("Korva", "Tessaline", "2.0");
+        scratch = fs::absolute(fs::path(TESS_SCRATCH_DIR) / ("images_" + std::to_string(GetCurrentProcessId())));
+        fs::remove_all(scratch);
+        fs::create_directories(scratch / "temp");
+        shell::SetStringSetting(kTempFolder, Absolute(scratch / "temp").c_str());
+
+        // As the installation leaves them: the profiles in the maker's folder
+        // and the settings naming them.
+        const std::string profiles = shell::GetProfileFolder();
+        fs::create_directories(profiles);
+        ASSERT_TRUE(shell::WriteDefaultProfiles(profiles));
+        for (shell::SettingId id : {kRGBProfile, kCMYKProfile, kMonitorProfile})
+            shell::SetStringSetting(id, "");
+        shell::SetDefaultProfileSettings(profiles);
+
+        std::error_code ignored;
+        fs::remove(fs::path(shell::GetCommonFilesFolder()) / "Korva" / "KavoMods" / "M4_Mod.kv3", ignored);
+        WriteImages();
+        TestApp().words.clear();
+    }
+    void TearDown() override
+    {
+        fs::remove_all(scratch);
+        GuiTest::TearDown();
+    }
+
+    // A raw file as the camera writes it and a camera JPEG: bright block top
+    // left, dark bar on the right.
+    void WriteImages()
+    {
+        IVorlatManager* manager = MakeManager(65536);
+        {
+            Tags tags;
+            SetSourceTags(tags, "KORVA M4X", true);
+            std::vector<uint8_t> samples;
+            for (int32_t i = 0; i < 160 * 120; ++i) {
+                const int32_t v = 600 + (i * 37) % 2400;
+                samples.push_back(static_cast<uint8_t>(v));
+                samples.push_back(static_cast<uint8_t>(v >> 8));
+            }
+            rawPath = Absolute(scratch / "DSC_0001.xqv");
+            ASSERT_EQ(0, WriteFile(MakeImage(manager, 64, 160, 120, samples), tags.tags, kFormatRawTiff, 0, rawPath));
+        }
+        {
+            Tags tags;
+            SetSourceTags(tags, "KORVA M4X", false);
+            jpegPath = Absolute(scratch / "DSC_0002.jpg");
+            // Quality 5: full-resolution colour, so the block and the bar keep their edges.
+            ASSERT_EQ(0, WriteFile(MakeImage(manager, 32, 96, 64, MarkedPixels(96, 64, false)), tags.tags,
+                                   kFormatExifJpeg, 5, jpegPath));
+        }
+        manager->Destroy();
+    }
+
+    void Start(std::initializer_list<MessageBoxScript::Box> boxes)
+    {
+        MessageBoxScript script(boxes);
+        ASSERT_TRUE(TestApp().InitInstance());
+        PumpUntilIdle();
+        ASSERT_NE(nullptr, TestApp().m_pMainWnd);
+    }
+    void Finish()
+    {
+        SetImageDocHost(nullptr);
+        if (TestApp().m_pMainWnd) {
+            // Nothing to save: the windows close without a question.
+            for (CImageFrame* frame : ImageFrames())
+                if (auto* doc = dynamic_cast<CImageDoc*>(frame->GetActiveDocument()))
+                    doc->SetModifiedFlag(FALSE);
+            TestApp().m_pMainWnd->DestroyWindow();
+        }
+        PumpUntilIdle();
+        TakeQuit();
+        TestApp().ExitInstance();
+    }
+
+    static std::vector<CImageFrame*> ImageFrames()
+    {
+        std::vector<CImageFrame*> frames;
+        HWND client = ::FindWindowExA(TestApp().m_pMainWnd->m_hWnd, nullptr, "MDIClient", nullptr);
+        for (HWND child = ::GetWindow(client, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            if (auto* frame = dynamic_cast<CImageFrame*>(CWnd::FromHandlePermanent(child)))
+                frames.push_back(frame);
+        return frames;
+    }
+    // The image window whose title (the path, long ones shortened from the front) names the file.
+    static CImageFrame* FrameOf(const std::string& path)
+    {
+        const std::string name = fs::path(path).filename().string();
+        for (CImageFrame* frame : ImageFrames())
+            if (std::string(static_cast<const char*>(frame->GetWindowText())).find("\\" + name) != std::string::npos)
+                return frame;
+        return nullptr;
+    }
+    // Paints until no part of the view waits for a tile.
+    static bool PaintFully(CImageView* view)
+    {
+        for (int round = 0; round < 100; ++round) {
+            if (!::GetUpdateRect(view->m_hWnd, nullptr, FALSE))
+                return true;
+            PumpUntilIdle();
+        }
+        return !::GetUpdateRect(view->m_hWnd, nullptr, FALSE);
+    }
+
+    fs::path scratch;
+    std::string rawPath, jpegPath;
+};
+
+TEST_F(ImageOpenTest, FilesOfTheCommandLineOpenInImageWindowsThatDrawThem)
+{
+    TestApp().words = {rawPath, jpegPath};
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    ASSERT_EQ(0u, TestApp().GetStartupError());
+    EXPECT_EQ(2, TestApp().GetOpenDocumentCount());
+
+    for (const std::string& path : {rawPath, jpegPath}) {
+        SCOPED_TRACE(path);
+        CImageFrame* frame = FrameOf(path);
+        ASSERT_NE(nullptr, frame) << "no image window titled with the file's name";
+        auto* view = dynamic_cast<CImageView*>(frame->GetActiveView());
+        ASSERT_NE(nullptr, view);
+        auto* doc = dynamic_cast<CImageDoc*>(view->GetDocument());
+        ASSERT_NE(nullptr, doc);
+        EXPECT_TRUE(doc->IsOpened());
+        EXPECT_EQ(path == rawPath, doc->IsRawImage());
+        ::SendMessageA(::GetParent(frame->m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame->m_hWnd), 0);
+        ASSERT_TRUE(PaintFully(view));
+
+        // The image's part of the window is drawn, not left to the background.
+        const CSize total = view->GetTotalSize();
+        const CRect client = view->GetClientRect();
+        ASSERT_GT(total.cx, 8);
+        ASSERT_GT(total.cy, 8);
+        const clx::test::Image shot = clx::test::CaptureWindow(view->m_hWnd, false);
+        const int width = std::min<int>(total.cx, client.Width());
+        const int height = std::min<int>(total.cy, client.Height());
+        std::vector<COLORREF> seen;
+        for (int y = height / 8; y < height; y += height / 4)
+            for (int x = width / 8; x < width; x += width / 4)
+                seen.push_back(shot.PixelAt(x, y));
+        for (COLORREF colour : seen)
+            EXPECT_FALSE(IsBackground(colour)) << std::hex << colour;
+        EXPECT_NE(std::count(seen.begin(), seen.end(), seen.front()), static_cast<std::ptrdiff_t>(seen.size()))
+            << "one colour everywhere";
+        if (path == jpegPath) {
+            // Small enough to be shown at 1:1.
+            ASSERT_EQ(CSize(96, 64), total);
+            const COLORREF bright = shot.PixelAt(8, 8), dark = shot.PixelAt(90, 32);
+            EXPECT_GT(GetRValue(bright) + GetGValue(bright) + GetBValue(bright), 3 * 200) << std::hex << bright;
+            EXPECT_LT(GetRValue(dark) + GetGValue(dark) + GetBValue(dark), 3 * 60) << std::hex << dark;
+        }
+    }
+
+    // The running program as it looks, kept for review.
+    const fs::path artefacts = fs::path(TESS_SCRATCH_DIR) / ".." / "artefacts";
+    fs::create_directories(artefacts);
+    EXPECT_TRUE(clx::test::CaptureWindow(TestApp().m_pMainWnd->m_hWnd, true)
+                    .SaveBmp((artefacts / "tessaline_main_window.bmp").string()));
+    Finish();
+}
+
+TEST_F(ImageOpenTest, SaveAsThroughTheCommandWritesTheChosenTiff)
+{
+    TestApp().words = {jpegPath};
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    CImageFrame* frame = FrameOf(jpegPath);
+    ASSERT_NE(nullptr, frame);
+    ::SendMessageA(::GetParent(frame->m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame->m_hWnd), 0);
+    PumpUntilIdle();
+
+    // Without a save dialog in the program, the command says so.
+    {
+        MessageBoxScript boxes{{"Save As dialog is not available", IDOK}};
+        TestApp().m_pMainWnd->SendMessage(WM_COMMAND, kFileSaveAs, 0);
+        PumpUntilIdle();
+    }
+
+    CScriptedSaveHost scripted(TestApp());
+    scripted.path = Absolute(scratch / "saved.tif");
+    SetImageDocHost(&scripted);
+    TestApp().m_pMainWnd->SendMessage(WM_COMMAND, kFileSaveAs, 0);
+    PumpUntilIdle();
+    EXPECT_EQ(1, scripted.prompts);
+    ASSERT_TRUE(fs::exists(scripted.path));
+
+    IVorlatManager* manager = MakeManager(65536);
+    const Reread tiff = ReadBack(manager, scripted.path);
+    manager->Destroy();
+    EXPECT_EQ(0, tiff.error);
+    EXPECT_EQ(static_cast<int32_t>(kFormatTiff), tiff.format);
+    EXPECT_EQ(96, tiff.width);
+    EXPECT_EQ(64, tiff.height);
+    // The window now stands for the saved file.
+    EXPECT_STREQ(scripted.path.c_str(), static_cast<const char*>(frame->GetActiveDocument()->GetPathName()));
+    Finish();
+}
+
+TEST_F(ImageOpenTest, WithoutItsProfilesTheEngineRefusesTheFilesAndTheProgramEnds)
+{
+    shell::SetStringSetting(kRGBProfile, Absolute(scratch / "missing.icm").c_str());
+    TestApp().words = {rawPath};
+    {
+        MessageBoxScript boxes{kNoProfiles, kNoProfiles};
+        EXPECT_FALSE(TestApp().InitInstance());
+        PumpUntilIdle();
+    }
+    EXPECT_EQ(6146u, TestApp().GetStartupError());
+    EXPECT_EQ(0, TestApp().GetOpenDocumentCount());
+    EXPECT_EQ(nullptr, ::FindWindowA("Tessaline1", nullptr));
+    PumpUntilIdle();
+    TakeQuit();
+    TestApp().ExitInstance();
+}
+
+}  // namespace
