@@ -380,6 +380,7 @@ void CImageDisplayView::OnLButtonDown(UINT flags, CPoint point)
     }
     const int32_t hit = HitTestCropFrame(point);
     dragTool_ = tool;
+    zoomDrag_ = false;
     pressClient_ = point;
     pressUnits_ = ClientToUnits(point);
     switch (tool) {
@@ -391,6 +392,7 @@ void CImageDisplayView::OnLButtonDown(UINT flags, CPoint point)
             dragging_ = true;
             zoomDrag_ = true;
             bandKept_ = false;
+            zoomBand_ = {};
         } else if (ctrl && qz::CanZoomOut(record->zoomStep)) {
             const int32_t step = qz::FindZoomStep(record->displayScale, false);
             ZoomAround(step, qz::GetZoomStepScale(step), pressUnits_, true);
@@ -522,8 +524,11 @@ void CImageDisplayView::OnCaptureChanged(CWindow)
 
 void CImageDisplayView::OnLButtonUp(UINT, CPoint point)
 {
-    if (!dragging_)
+    // A drag whose capture was taken away has ended already.
+    if (!dragging_) {
+        zoomDrag_ = false;
         return;
+    }
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
     EndDrag();

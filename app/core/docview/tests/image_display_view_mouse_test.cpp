@@ -221,6 +221,43 @@ TEST_F(ViewMouseTest, SelectionDragsMakeMoveAndSizeTheCropFrame)
     Close();
 }
 
+TEST_F(ViewMouseTest, SelectionDragBeyondTheWindowScrollsALineAtEachMove)
+{
+    TestImageView* view = ShowAtOne(400, 300, 200, 150);
+    ASSERT_NE(view, nullptr);
+    host.cursorMode = qz::kToolSelect;
+    const CRect client = view->GetClientRect();
+    // Two of the four moves are right of the window.
+    DragWith(view, {50, 40}, {client.Width() + 60, 60});
+    const CPoint scroll = view->GetScrollPosition();
+    EXPECT_EQ(scroll, CPoint(20, 0));
+    EXPECT_EQ(CPoint(record->scrollX, record->scrollY), scroll);
+    ExpectCrop(Crop(), {100, 80, 2.0 * (client.Width() + 60 + scroll.x), 120});
+    Close();
+}
+
+TEST_F(ViewMouseTest, LosingTheCaptureEndsTheDragWithoutItsRelease)
+{
+    TestImageView* view = ShowAtOne(400, 300, 200, 150);
+    ASSERT_NE(view, nullptr);
+    host.cursorMode = qz::kToolZoom;
+    view->SendMessage(WM_MOUSEMOVE, 0, At({20, 20}));
+    view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At({20, 20}));
+    view->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At({80, 60}));
+    EXPECT_EQ(::GetCapture(), view->m_hWnd);
+    ::ReleaseCapture();
+    view->SendMessage(WM_LBUTTONUP, 0, At({80, 60}));
+    EXPECT_EQ(record->zoomStep, 14);
+    ASSERT_TRUE(PumpUntilIdle());
+    ExpectPicture(view);  // the band is gone
+
+    // The next drag is the selection tool's, not the band's.
+    host.cursorMode = qz::kToolSelect;
+    DragWith(view, {20, 20}, {60, 50});
+    ExpectCrop(Crop(), {40, 40, 120, 100});
+    Close();
+}
+
 TEST_F(ViewMouseTest, GrabDragsScrollAndModifiersPickTheTool)
 {
     TestImageView* view = ShowAtOne(400, 300, 200, 150);
@@ -335,6 +372,10 @@ TEST_F(ViewMouseTest, MarchingAntsRedrawOnlyTheFrameOutline)
 
     std::array<clx::test::Image, 3> shots;
     shots[0] = clx::test::CaptureWindow(view->m_hWnd);
+    // The paint draws the frame into each tile just as it was drawn at once.
+    view->Invalidate(FALSE);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(clx::test::CaptureWindow(view->m_hWnd).pixels, shots[0].pixels);
     for (int32_t tick = 1; tick < 3; ++tick) {
         FireTimer(view->m_hWnd, kCropAnimationTimer);
         ASSERT_TRUE(PumpUntilIdle());
