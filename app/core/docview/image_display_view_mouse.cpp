@@ -20,7 +20,8 @@ namespace {
 
 // The setting "DropperSampleSize".
 constexpr uint32_t kSettingDropperSampleSize = 1068;
-// "Open in Photoshop": the first item of the submenu the context menu shows.
+// The hand-off to the outside image editor: the first item of the submenu
+// the context menu shows.
 constexpr UINT kCmdOpenInEditor = 32892;
 
 bool KeyDown(int vk)

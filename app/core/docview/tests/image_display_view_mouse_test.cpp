@@ -559,7 +559,7 @@ TEST_F(ViewMouseTest, ContextMenuIsTheMenuBarsSubmenuThatOpensInTheEditor)
     HMENU file = ::CreatePopupMenu();
     ::AppendMenuA(file, MF_STRING, 57600, "New");
     HMENU image = ::CreatePopupMenu();
-    ::AppendMenuA(image, MF_STRING, 32892, "Open in Photoshop");
+    ::AppendMenuA(image, MF_STRING, 32892, "Open in Editor");
     ::AppendMenuA(image, MF_STRING, qz::kCmdFlipHorizontal, "Flip Horizontal");
     ::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "File");
     ::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(image), "Image");
