@@ -1,12 +1,10 @@
-# The image document, the frame shared by the image windows and the program's
-# document manager on the class library.
+# The image document and the program's document manager on the class library.
 # Windows-only.
 if(WIN32)
     add_library(TessalineDocument STATIC
         ${CMAKE_CURRENT_LIST_DIR}/image_doc_host.cpp
         ${CMAKE_CURRENT_LIST_DIR}/image_doc.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/doc_manager_new.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/common_image_frame.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/doc_manager_new.cpp)
     target_link_libraries(TessalineDocument PUBLIC TessalineDocView TessalineCore classlib)
 
     # classlib, which defines the GUI test helper, is configured after this

@@ -1,28 +1,27 @@
 // CImageFrame: the MDI child frame of an image document. Above the view it
-// carries the "Shooting Data" section bar with the scroll bar of its
-// information pane; the preferences decide whether the bar is shown (1041)
-// and whether it opens at once (1042), and the frame follows a change of
-// them on WM_PREFERENCES_CHANGED.
+// carries the "Shooting Data" section bar, whose open part is the
+// shooting-data pane with its scroll bar; the preferences decide whether the
+// bar is shown (1041) and whether it opens at once (1042), and the frame
+// follows a change of them on WM_PREFERENCES_CHANGED.
 #pragma once
 
+#include "app/core/docview/common_image_frame.h"
 #include "app/core/docview/view_section.h"
-#include "clx/mdi.h"
 
 inline constexpr UINT kWmPreferencesChanged = 0x8002;
 inline constexpr uint32_t kSettingDisplaySettingsSection = 1041;
 inline constexpr uint32_t kSettingAutoOpenSettingsSection = 1042;
 inline constexpr UINT kSectionBarId = 1091;
 inline constexpr UINT kSectionScrollBarId = 1092;
+// The section's caption.
+inline constexpr uint32_t kSectionCaptionId = 9488;
 
-class CImageFrame : public CMDIChildWnd, private CViewSectionContainer {
+class CImageFrame : public CCommonImageFrame, private CViewSectionContainer {
     DECLARE_DYNCREATE(CImageFrame)
 public:
-    CViewSection& GetSection() { return section_; }
-    HWND GetSectionScrollBar() const { return scrollBar_; }
+    HWND GetSectionScrollBar() const { return GetInfoPaneScrollBar(); }
     // The room the section takes above the view: 0 while it is hidden.
     int32_t GetExtraHeight() const { return extraHeight_; }
-    // The information pane's height: the scroll bar's range.
-    void SetInfoPaneHeight(int32_t height);
 
 protected:
     int OnCreate(CREATESTRUCT* cs);
@@ -39,14 +38,8 @@ private:
     void OnSectionPrevious(CViewSection*) override {}
     void OnSectionDelete(CViewSection*) override {}
     bool OnSectionCommand(CViewSection*, UINT, HWND) override { return false; }
-    void OnSectionVScroll(CViewSection* section, UINT code, UINT position, HWND control) override;
+    void OnSectionScroll(CViewSection* section, UINT code, UINT position, HWND control) override;
     void OnSectionContextMenu(CViewSection*, HWND, POINT) override {}
 
-    // Shown only while the section is open and the pane is taller than the page.
-    void UpdateScrollBar();
-    void PlaceScrollBar();
-
-    CViewSection section_;
-    HWND scrollBar_ = nullptr;  // a child of the section
     int32_t extraHeight_ = 0;
 };

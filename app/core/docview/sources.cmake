@@ -1,10 +1,12 @@
 # The image document's windows on the class library: the view that draws the
-# display chain tile by tile, and the frame with its section bar. Windows-only.
+# display chain tile by tile, and the frames with their section bar and
+# shooting-data pane. Windows-only.
 if(WIN32)
     add_library(TessalineDocView STATIC
         ${CMAKE_CURRENT_LIST_DIR}/image_display_view.cpp
         ${CMAKE_CURRENT_LIST_DIR}/image_display_view_mouse.cpp
         ${CMAKE_CURRENT_LIST_DIR}/view_section.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/common_image_frame.cpp
         ${CMAKE_CURRENT_LIST_DIR}/image_frame.cpp
         ${CMAKE_CURRENT_LIST_DIR}/image_view.cpp)
     target_link_libraries(TessalineDocView PUBLIC TessalineCore classlib)
@@ -21,7 +23,8 @@ if(WIN32)
             ${CMAKE_SOURCE_DIR}/QRV/tests/icc_builder.cpp
             ${dir}/docview.rc)
         if(TARGET core_docview_win_tests)
-            target_link_libraries(core_docview_win_tests PRIVATE TessalineDocView)
+            # The frames' help ids are checked against the shell's topic map.
+            target_link_libraries(core_docview_win_tests PRIVATE TessalineDocView TessalineShellCore)
         endif()
     endfunction()
     if(TESS_TESTS)

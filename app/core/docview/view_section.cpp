@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/core/view_model/frame_layout.h"
 #include "clx/app.h"
 #include "clx/messages.h"
 #include "clx/msgmap.h"
@@ -13,15 +14,47 @@ BEGIN_MESSAGE_MAP(CViewSection, CWnd)
     ON_WM_ERASEBKGND()
     ON_WM_LBUTTONDOWN()
     ON_WM_VSCROLL()
+    ON_WM_HSCROLL()
     ON_WM_CONTEXTMENU()
+    ON_WM_SIZE()
+    ON_WM_DRAWITEM()
     ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
     ON_MESSAGE(WM_SETTEXT, OnSetText)
 END_MESSAGE_MAP()
 
-BOOL CViewSection::Create(const char* caption, DWORD style, const RECT& rect, CWnd* parent, UINT id)
+namespace {
+
+// The buttons' ids and their faces up and pressed.
+struct ButtonResource {
+    UINT id;
+    UINT up;
+    UINT down;
+};
+constexpr ButtonResource kButtons[] = {
+    {kSectionPreviousId, 132, 134},
+    {kSectionNextId, 133, 135},
+    {kSectionDeleteId, 156, 155},
+};
+
+}  // namespace
+
+BOOL CViewSection::Create(bool withButtons, const char* caption, DWORD style, const RECT& rect, CWnd* parent,
+                          UINT id)
 {
+    withButtons_ = withButtons;
     const char* cls = AfxRegisterWndClass(0, ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */));
-    return CreateEx(0, cls, caption, style | WS_CHILD | WS_CLIPSIBLINGS, rect, parent, id);
+    // Its scroll bar is a child that the bar's off-screen drawing must not cover.
+    return CreateEx(0, cls, caption, style | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, rect, parent, id);
+}
+
+int32_t CViewSection::LoadHeaderHeight()
+{
+    CBitmap header;
+    if (!header.LoadBitmap(kSectionHeaderBitmapId))
+        return 16;
+    BITMAP info{};
+    ::GetObjectA(header.m_hObject, sizeof info, &info);
+    return info.bmHeight / 2;
 }
 
 int CViewSection::OnCreate(CREATESTRUCT* cs)
@@ -47,8 +80,74 @@ int CViewSection::OnCreate(CREATESTRUCT* cs)
     lf.lfHeight = lf.lfHeight < 0 ? -size : size;
     font_.CreateFontIndirect(&lf);
 
+    if (withButtons_ && !CreateButtons())
+        return -1;
     SetMode(mode_, true);
     return 0;
+}
+
+bool CViewSection::CreateButtons()
+{
+    for (int i = 0; i < kButtonCount; ++i) {
+        SectionButton& button = buttons_[i];
+        if (!button.up.LoadBitmap(kButtons[i].up) || !button.down.LoadBitmap(kButtons[i].down))
+            return false;
+        BITMAP face{};
+        ::GetObjectA(button.up.m_hObject, sizeof face, &face);
+        button.wnd = ::CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_OWNERDRAW, 0, 0, 19, 16, m_hWnd,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtons[i].id)),
+                                       ::GetModuleHandleA(nullptr), nullptr);
+        if (!button.wnd)
+            return false;
+        ::SetWindowPos(button.wnd, nullptr, 0, 0, face.bmWidth, face.bmHeight,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    PlaceButtons(GetClientRect().Width());
+    return true;
+}
+
+// Delete, Previous and Next from the bar's right end, centred in the header.
+void CViewSection::PlaceButtons(int32_t width)
+{
+    if (!buttons_[kPrevious].wnd)
+        return;
+    RECT place{};
+    ::GetWindowRect(buttons_[kPrevious].wnd, &place);
+    const int32_t buttonWidth = place.right - place.left, buttonHeight = place.bottom - place.top;
+    const qz::SectionButtonPlaces x = qz::PlaceSectionButtons(width, buttonWidth);
+    const int32_t y = (headerHeight_ - buttonHeight) / 2;
+    const int32_t xs[kButtonCount] = {x.previousX, x.nextX, x.deleteX};
+    for (int i = 0; i < kButtonCount; ++i)
+        ::SetWindowPos(buttons_[i].wnd, nullptr, xs[i], y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The buttons stand in the header only while the bar is collapsed.
+void CViewSection::ShowButtons()
+{
+    for (SectionButton& button : buttons_) {
+        if (button.wnd)
+            ::ShowWindow(button.wnd, mode_ == kOpen ? SW_HIDE : SW_SHOWNA);
+    }
+}
+
+void CViewSection::OnSize(UINT, int cx, int)
+{
+    PlaceButtons(cx);
+}
+
+void CViewSection::OnDrawItem(int, DRAWITEMSTRUCT* item)
+{
+    for (SectionButton& button : buttons_) {
+        if (item->hwndItem != button.wnd || !button.wnd)
+            continue;
+        const CBitmap& face = item->itemState & ODS_SELECTED ? button.down : button.up;
+        HDC images = ::CreateCompatibleDC(item->hDC);
+        HGDIOBJ old = ::SelectObject(images, face.m_hObject);
+        ::BitBlt(item->hDC, item->rcItem.left, item->rcItem.top, item->rcItem.right - item->rcItem.left,
+                 item->rcItem.bottom - item->rcItem.top, images, 0, 0, SRCCOPY);
+        ::SelectObject(images, old);
+        ::DeleteDC(images);
+    }
 }
 
 RECT CViewSection::HeaderRect() const
@@ -70,6 +169,7 @@ void CViewSection::SetMode(int32_t mode, bool notify)
         ::RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     if (notify && owner_)
         owner_->OnSectionModeChanged(this, mode_);
+    ShowButtons();
 }
 
 void CViewSection::OnLButtonDown(UINT, CPoint point)
@@ -82,7 +182,13 @@ void CViewSection::OnLButtonDown(UINT, CPoint point)
 void CViewSection::OnVScroll(UINT code, UINT position, CWindow bar)
 {
     if (owner_)
-        owner_->OnSectionVScroll(this, code, position, bar.m_hWnd);
+        owner_->OnSectionScroll(this, code, position, bar.m_hWnd);
+}
+
+void CViewSection::OnHScroll(UINT code, UINT position, CWindow bar)
+{
+    if (owner_)
+        owner_->OnSectionScroll(this, code, position, bar.m_hWnd);
 }
 
 void CViewSection::OnContextMenu(CWindow window, CPoint point)
@@ -94,6 +200,14 @@ void CViewSection::OnContextMenu(CWindow window, CPoint point)
 BOOL CViewSection::OnCommand(WPARAM w, LPARAM l)
 {
     const UINT id = LOWORD(w);
+    if (owner_ && withButtons_ && HIWORD(w) == BN_CLICKED) {
+        switch (id) {
+        case kSectionPreviousId: owner_->OnSectionPrevious(this); return TRUE;
+        case kSectionNextId: owner_->OnSectionNext(this); return TRUE;
+        case kSectionDeleteId: owner_->OnSectionDelete(this); return TRUE;
+        default: break;
+        }
+    }
     if (owner_ && std::find(items_.begin(), items_.end(), id) != items_.end() &&
         owner_->OnSectionCommand(this, id, reinterpret_cast<HWND>(l)))
         return TRUE;

@@ -1,7 +1,9 @@
 // CViewSection: the collapsible bar above an image ("Shooting Data"). A click
 // on its header bitmap opens or collapses it; its owner (the frame) lays
-// itself out again, paints the bar's contents and takes the scroll messages
-// and the commands of the controls registered with the bar.
+// itself out again, paints the bar's contents below the header and takes
+// the scroll messages and the commands of the controls registered with the
+// bar. The camera image windows' bar also has Previous, Next and Delete
+// buttons, shown while it is collapsed.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,9 @@
 class CViewSection;
 
 inline constexpr UINT kSectionHeaderBitmapId = 130;
+inline constexpr UINT kSectionPreviousId = 1093;
+inline constexpr UINT kSectionNextId = 1094;
+inline constexpr UINT kSectionDeleteId = 1036;
 
 class CViewSectionContainer {
 public:
@@ -24,7 +29,8 @@ public:
     virtual void OnSectionDelete(CViewSection* section) = 0;
     // True when the command was handled.
     virtual bool OnSectionCommand(CViewSection* section, UINT command, HWND control) = 0;
-    virtual void OnSectionVScroll(CViewSection* section, UINT code, UINT position, HWND control) = 0;
+    // A scroll code of a scroll bar in the section.
+    virtual void OnSectionScroll(CViewSection* section, UINT code, UINT position, HWND control) = 0;
     virtual void OnSectionContextMenu(CViewSection* section, HWND window, POINT point) = 0;
 
 protected:
@@ -36,7 +42,7 @@ public:
     enum Mode : int32_t { kCollapsed = 0, kOpen = 1 };
 
     // The height of `rect` becomes the open height.
-    BOOL Create(const char* caption, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    BOOL Create(bool withButtons, const char* caption, DWORD style, const RECT& rect, CWnd* parent, UINT id);
 
     void SetOwner(CViewSectionContainer* owner) { owner_ = owner; }
     // Sizes the bar for the mode (width of the parent's client area) and,
@@ -50,9 +56,15 @@ public:
     void AddItem(UINT id) { items_.push_back(id); }
 
     int32_t GetHeaderHeight() const { return headerHeight_; }
+    // The header's height before a bar exists: half the header bitmap.
+    static int32_t LoadHeaderHeight();
     int32_t GetOpenHeight() const { return openHeight_; }
     // The bar's height in its mode.
     int32_t GetModeHeight() const { return mode_ == kOpen ? openHeight_ : headerHeight_; }
+    // Null without buttons.
+    HWND GetPreviousButton() const { return buttons_[kPrevious].wnd; }
+    HWND GetNextButton() const { return buttons_[kNext].wnd; }
+    HWND GetDeleteButton() const { return buttons_[kDelete].wnd; }
 
 protected:
     int OnCreate(CREATESTRUCT* cs);
@@ -60,14 +72,28 @@ protected:
     BOOL OnEraseBkgnd(CDC* dc);
     void OnLButtonDown(UINT flags, CPoint point);
     void OnVScroll(UINT code, UINT position, CWindow bar);
+    void OnHScroll(UINT code, UINT position, CWindow bar);
     void OnContextMenu(CWindow window, CPoint point);
+    void OnSize(UINT type, int cx, int cy);
+    void OnDrawItem(int id, DRAWITEMSTRUCT* item);
     BOOL OnCommand(WPARAM w, LPARAM l) override;
     LRESULT OnSizeParent(WPARAM w, LPARAM l);
     LRESULT OnSetText(WPARAM w, LPARAM l);
     DECLARE_MESSAGE_MAP()
 
 private:
+    enum Button { kPrevious, kNext, kDelete, kButtonCount };
+    // An owner-drawn button with its face up and pressed.
+    struct SectionButton {
+        HWND wnd = nullptr;
+        CBitmap up;
+        CBitmap down;
+    };
+
     RECT HeaderRect() const;
+    bool CreateButtons();
+    void PlaceButtons(int32_t width);
+    void ShowButtons();
 
     CViewSectionContainer* owner_ = nullptr;
     CBitmap header_;
@@ -78,4 +104,6 @@ private:
     int32_t openHeight_ = 50;
     CFont font_;
     std::vector<UINT> items_;
+    bool withButtons_ = false;
+    SectionButton buttons_[kButtonCount];
 };

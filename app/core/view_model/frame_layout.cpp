@@ -1,6 +1,10 @@
 #include "app/core/view_model/frame_layout.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "app/core/shooting/shooting_info_table.h"
+#include "app/core/shooting/shooting_seams.h"
 
 namespace qz {
 
@@ -59,6 +63,48 @@ uint32_t GetCommandHelpContext(bool menuTracked, uint32_t trackedCommand, uint32
         return 0;
     }
     return command + (menuTracked ? 0x10000000u : 0x20000000u);
+}
+
+uint32_t GetHitTestHelpContext(uint32_t frameId, uint32_t controlId)
+{
+    if (frameId == 0) {
+        return 0;
+    }
+    if (controlId == 0xFFFF) {
+        return 0x20000000u + frameId;
+    }
+    return ((frameId + 0x3000u) << 16) + controlId;
+}
+
+InfoPaneLayout LayoutInfoPane(const CShootingInfoTable* table, const IQzTextMeasure& measure, const char* title,
+                              int32_t lineHeight, int32_t charWidth)
+{
+    InfoPaneLayout layout;
+    const char* heading = title ? title : "";
+    layout.texts.push_back({heading, 2, 2});
+    const int32_t columns = table ? std::min(table->GetColumnCount(), 4) : 0;
+    const int32_t rows = table ? table->GetRowCount() : 0;
+    for (int32_t column = 0; column < columns; ++column) {
+        for (int32_t row = 0; row < rows; ++row) {
+            layout.columnWidths[column] =
+                std::max(layout.columnWidths[column], table->GetCellWidth(measure, row, column));
+        }
+    }
+    // The table starts below the title line and 3/8 of a line (truncated).
+    const int32_t top = 2 + lineHeight + lineHeight * 3 / 8;
+    int32_t x = 2;
+    for (int32_t column = 0; column < columns; ++column) {
+        for (int32_t row = 0; row < rows; ++row) {
+            const char* text = table->GetCellText(row, column);
+            if (text && *text) {
+                layout.texts.push_back({text, x, top + row * lineHeight});
+            }
+        }
+        x += layout.columnWidths[column] + 2 * charWidth;
+    }
+    const int32_t titleExtent = measure.TextWidth(heading, static_cast<int32_t>(std::strlen(heading)));
+    layout.contentWidth = GetInfoPaneContentWidth(layout.columnWidths, charWidth, titleExtent);
+    return layout;
 }
 
 SectionButtonPlaces PlaceSectionButtons(int32_t barWidth, int32_t buttonWidth)

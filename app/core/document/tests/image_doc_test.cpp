@@ -3,7 +3,7 @@
 // program's settings, dialogs and main frame.
 #include <map>
 
-#include "app/core/document/common_image_frame.h"
+#include "app/core/docview/common_image_frame.h"
 #include "app/core/document/doc_manager_new.h"
 #include "app/core/docview/image_view.h"
 #include "app/core/document/image_doc.h"

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "app/core/shooting/shooting_info_table.h"
 #include "app/core/view_model/frame_layout.h"
 #include "app/core/view_model/open_dialog.h"
 
@@ -48,6 +52,66 @@ TEST(FrameLayout, CommandHelpContexts)
     EXPECT_EQ(GetCommandHelpContext(false, 32787, 57603), 0x20000000u + 57603);
     EXPECT_EQ(GetCommandHelpContext(true, 0, 57603), 0u);
     EXPECT_EQ(GetCommandHelpContext(false, 32787, 0), 0u);
+}
+
+TEST(FrameLayout, HitTestHelpContexts)
+{
+    EXPECT_EQ(GetHitTestHelpContext(129, 0xFFFF), 0x20000000u + 129);
+    EXPECT_EQ(GetHitTestHelpContext(129, 1091), ((129u + 0x3000) << 16) + 1091);
+    EXPECT_EQ(GetHitTestHelpContext(0, 1091), 0u);
+    EXPECT_EQ(GetHitTestHelpContext(0, 0xFFFF), 0u);
+}
+
+TEST(FrameLayout, InfoPaneLaysTheTableOutColumnByColumnBelowTheTitle)
+{
+    const CQzFixedWidthMeasure measure(8);
+    CShootingInfoTable table;
+    table.AddField("KORVA M4X", 1001);                    // row 0, column 0
+    table.AddField("Image Size: 160 x 120", 1005);        // row 5, column 0
+    table.AddField("Lens: 24-85mm f/2.8-4", 1006);        // row 0, column 1
+    table.AddField("White Balance: Preset 2 -2", 1015);   // row 0, column 3
+    table.AddField("not in the grid", 1019);
+    const InfoPaneLayout layout = LayoutInfoPane(&table, measure, "Title", 16, 7);
+
+    int32_t widths[4] = {};
+    for (int32_t column = 0; column < 4; ++column) {
+        for (int32_t row = 0; row < 6; ++row)
+            widths[column] = std::max(widths[column], table.GetCellWidth(measure, row, column));
+        EXPECT_EQ(layout.columnWidths[column], widths[column]) << column;
+    }
+    // Below the title: 2 + one line + 3/8 of a line (6).
+    const int32_t top = 2 + 16 + 6;
+    const int32_t x1 = 2 + widths[0] + 14, x2 = x1 + widths[1] + 14, x3 = x2 + widths[2] + 14;
+    const std::vector<std::tuple<std::string, int32_t, int32_t>> expected = {
+        {"Title", 2, 2},
+        {"KORVA M4X", 2, top},
+        {"Image Size: 160 x 120", 2, top + 5 * 16},
+        {"Lens: 24-85mm f/2.8-4", x1, top},
+        {"White Balance: Preset 2 -2", x3, top},
+    };
+    ASSERT_EQ(layout.texts.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(layout.texts[i].text, std::get<0>(expected[i])) << i;
+        EXPECT_EQ(layout.texts[i].x, std::get<1>(expected[i])) << i;
+        EXPECT_EQ(layout.texts[i].y, std::get<2>(expected[i])) << i;
+    }
+    EXPECT_EQ(layout.contentWidth, GetInfoPaneContentWidth(widths, 7, 5 * 8));
+}
+
+TEST(FrameLayout, InfoPaneWithoutATableHoldsTheTitleAlone)
+{
+    const CQzFixedWidthMeasure measure(8);
+    const std::string title = "These were the settings at the time this image was taken:";
+    const InfoPaneLayout none = LayoutInfoPane(nullptr, measure, title.c_str(), 16, 7);
+    ASSERT_EQ(none.texts.size(), 1u);
+    EXPECT_EQ(none.texts[0].text, title);
+    EXPECT_EQ(none.contentWidth, static_cast<int32_t>(title.size()) * 8 + 19);
+
+    // A table that is not extended has no field in any cell.
+    CShootingInfoTable narrow;
+    narrow.AddField("KORVA M4X", 1001);
+    narrow.SetExtended(false);
+    EXPECT_EQ(LayoutInfoPane(&narrow, measure, title.c_str(), 16, 7).texts.size(), 1u);
 }
 
 TEST(FrameLayout, SectionButtonsFromTheRightEnd)
