@@ -8,13 +8,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "app/core/clipboard/adjustment_block.h"
 #include "app/core/display/display_chain.h"
 #include "app/core/view_model/view_rect.h"
 #include "clx/gdi.h"
 #include "clx/scrollview.h"
 
 class CImageRecord;
+class IQzState;
 
 // Private message to the main window: the temporary disk (page files) is full.
 inline constexpr UINT kWmTempDiskFull = 0x8019;
@@ -27,6 +30,35 @@ inline constexpr UINT kCmdZoomOut = 32788;
 inline constexpr UINT kBackgroundBitmapId = 275;
 // The crop frame's animation timer.
 inline constexpr UINT_PTR kCropAnimationTimer = 1002;
+
+// The adjustment clipboard: its commands, its messages, and the choices of
+// the copy-settings dialog.
+inline constexpr UINT kCmdCopyImageAdjustments = 32780;
+inline constexpr UINT kCmdCopyAllAdjustments = 32856;
+inline constexpr UINT kCmdPaste = 57637;
+inline constexpr int32_t kMessageClipboardWriteFailed = 9749;
+inline constexpr int32_t kMessageClipboardReadFailed = 9750;
+
+struct CopySettingsChoice {
+    bool curves = false;
+    bool colourAdjustment = false;
+    bool sizeResolution = false;
+    bool unsharpMask = false;
+    bool exposure = false;
+    bool whiteBalance = false;
+};
+
+// The palettes a paste keeps in step; the first six in the order of the
+// clipboard block's sections.
+enum class AdjustmentPalette : int32_t {
+    kCurves,
+    kColourAdjust,
+    kSizeRes,
+    kUnsharpMask,
+    kExposure,
+    kWhiteBalance,
+    kImageEnhancements
+};
 
 // What the view asks of the program around it. The application implements
 // it; until one is installed a quiet host answers (no idle work, no main
@@ -59,6 +91,20 @@ public:
     virtual void HistogramChanged() = 0;
     // A setting of the settings store by its number.
     virtual int32_t GetIntSetting(uint32_t id, int32_t fallback) const = 0;
+
+    // The adjustment clipboard. The copy-settings dialog, modal; nothing
+    // when it was cancelled.
+    virtual std::optional<CopySettingsChoice> AskCopySettings() = 0;
+    // The palette's apply box, after a paste set the record's flag.
+    virtual void SetPaletteEnabled(AdjustmentPalette palette, bool on, CImageRecord& record) = 0;
+    // The palette's apply box and controls from the active record.
+    virtual void RefreshPalette(AdjustmentPalette palette) = 0;
+    // The white-balance palette keeps the pasted gray-point ratios.
+    virtual void KeepGrayPointRatios() = 0;
+    // The palette applies the settings to every selected thumbnail's record.
+    virtual void LoadPaletteSettings(AdjustmentPalette palette, const IQzState& settings, uint8_t on) = 0;
+    // Writes the settings file of every selected thumbnail again.
+    virtual void SaveSelectedThumbnailSettings() = 0;
 
     // The mouse tools. The current tool: 1 zoom, 2 selection, 3 grab, 4 to
     // 6 the palettes' sampling tools.
@@ -104,6 +150,12 @@ public:
     void HistogramChanged() override {}
     int32_t GetIntSetting(uint32_t, int32_t fallback) const override { return fallback; }
     int32_t GetSelectedThumbnailCount() const override { return 0; }
+    std::optional<CopySettingsChoice> AskCopySettings() override { return std::nullopt; }
+    void SetPaletteEnabled(AdjustmentPalette, bool, CImageRecord&) override {}
+    void RefreshPalette(AdjustmentPalette) override {}
+    void KeepGrayPointRatios() override {}
+    void LoadPaletteSettings(AdjustmentPalette, const IQzState&, uint8_t) override {}
+    void SaveSelectedThumbnailSettings() override {}
     int32_t GetCursorMode() const override { return 0; }
     void RefreshSizeFields() override {}
     bool IsSizePaletteOpen() const override { return false; }
@@ -153,6 +205,13 @@ public:
     // Set by a zoom, cleared by a paint that leaves nothing invalid.
     bool NeedsPainting() const { return needsPainting_; }
 
+    // Places the sections the mask selects (update-hint bits) on the
+    // clipboard; false when nothing was placed.
+    bool CopyAdjustments(uint32_t mask);
+    // The block this view placed on the clipboard, until the clipboard is
+    // emptied; the system does not free private formats.
+    HGLOBAL GetClipboardBlock() const { return clipboardBlock_; }
+
     // Double clicks, and no cursor or brush: the view sets its cursor and paints all of itself.
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     void OnInitialUpdate() override;
@@ -180,6 +239,12 @@ protected:
     void OnUpdateZoomOut(CCmdUI* cmdUI);
     void OnViewEntireImage();
     void OnFitWindowToImage();
+    void OnCopyImageAdjustments();
+    void OnCopyAllAdjustments();
+    void OnPaste();
+    void OnUpdateCopyAdjustments(CCmdUI* cmdUI);
+    void OnUpdatePaste(CCmdUI* cmdUI);
+    LRESULT OnDestroyClipboard(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
 
     // ---- The mouse tools, the cursors and the crop frame
@@ -302,4 +367,10 @@ private:
     bool firstUpdateDone_ = false;
     bool active_ = false;
     int32_t antsPhase_ = 0;
+
+    // Paste onto the view's record, or through the palettes onto the
+    // selected thumbnails; answers the update hints of what was applied.
+    uint32_t PasteOntoRecord(const qz::AdjustmentBlock& block, CImageRecord& record);
+    void PasteOntoThumbnails(const qz::AdjustmentBlock& block);
+    HGLOBAL clipboardBlock_ = nullptr;
 };

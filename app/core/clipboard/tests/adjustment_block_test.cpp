@@ -7,6 +7,7 @@
 #include "app/core/clipboard/adjustment_block.h"
 #include "app/core/procset/record_settings.h"
 #include "app/core/testing/blob_test_util.h"
+#include "app/core/testing/record_settings_test_util.h"
 
 using namespace core_test;
 using namespace qz;
@@ -15,25 +16,6 @@ namespace {
 
 constexpr uint32_t kCopyImageMask =
     kAdjustCurves | kAdjustColourBalance | kAdjustSizeRes | kAdjustUsm | kAdjustExposure | kAdjustWhiteBalance;
-
-// A record whose every settings object differs from a new record's.
-void Edit(CQzRecordSettings& record)
-{
-    record.sizeRes = CQzSizeRes(300, 200);
-    record.sizeRes.SetOutputResolution(QzMeasure{240.0, 1});
-    record.curvesOn = 1;
-    static_cast<CQzLutChannel*>(record.curves.GetChannel(2))->AddPoint(0.5, 0.7);
-    record.curves.SetContrast(0.25);
-    record.colourBalanceOn = 0x101;  // only the low byte travels
-    static_cast<CQzLutChannel*>(record.colourBalance.GetChannel(1))->SetGamma(1.4);
-    record.usmOn = 1;
-    record.exposureOn = 1;
-    record.exposure.exposureCompensation = -150;
-    record.whiteBalanceOn = 1;
-    record.whiteBalance.gain1 = 1.75;
-    record.noiseReductionOn = 1;
-    record.noiseReduction.lineNoiseReduction = 3;
-}
 
 std::vector<uint8_t> Copy(const CQzRecordSettings& record, uint32_t mask)
 {
@@ -62,7 +44,7 @@ std::vector<uint8_t> Header(std::vector<uint32_t> sizes)
 TEST(AdjustmentBlock, CopyAllPastesEverySettingExceptNoiseReductionEqualByBlob)
 {
     CQzRecordSettings source;
-    Edit(source);
+    EditEverySetting(source);
     const std::vector<uint8_t> block = Copy(source, kAdjustAll);
 
     // The header's sizes: blob plus flag byte, size and resolution without a flag.
@@ -118,7 +100,7 @@ TEST(AdjustmentBlock, EmptyUsmListStillTravelsAsFlagAndCountOfZero)
 TEST(AdjustmentBlock, MasksChooseTheSections)
 {
     CQzRecordSettings source;
-    Edit(source);
+    EditEverySetting(source);
     EXPECT_EQ(MeasureAdjustmentBlock(source, 0), 0);
     uint8_t scratch[64] = {};
     EXPECT_FALSE(WriteAdjustmentBlock(source, 0, scratch, sizeof scratch));
@@ -142,7 +124,7 @@ TEST(AdjustmentBlock, MasksChooseTheSections)
 TEST(AdjustmentBlock, ImageWithoutRawDataSkipsExposureAndWhiteBalance)
 {
     CQzRecordSettings source;
-    Edit(source);
+    EditEverySetting(source);
     CQzRecordSettings target;
     const std::vector<uint8_t> before = Blob(target.exposure);
     EXPECT_EQ(Paste(Copy(source, kAdjustAll), target, false),
@@ -227,7 +209,7 @@ TEST(AdjustmentBlock, SectionBlobExcludesItsFlagByte)
 TEST(AdjustmentBlock, RefusedBlobLeavesItsObjectButTakesTheFlag)
 {
     CQzRecordSettings source;
-    Edit(source);
+    EditEverySetting(source);
     std::vector<uint8_t> block = Copy(source, kAdjustCurves | kAdjustUsm);
     // Cut the curves blob to its class id: the group refuses it.
     const uint32_t curvesSize = U32At(block, 0);
