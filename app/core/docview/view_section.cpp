@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/core/docview/image_display_view.h"
 #include "app/core/view_model/frame_layout.h"
 #include "clx/app.h"
 #include "clx/messages.h"
@@ -13,6 +14,7 @@ BEGIN_MESSAGE_MAP(CViewSection, CWnd)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
     ON_WM_LBUTTONDOWN()
+    ON_WM_MOUSEMOVE()
     ON_WM_VSCROLL()
     ON_WM_HSCROLL()
     ON_WM_CONTEXTMENU()
@@ -177,6 +179,12 @@ void CViewSection::OnLButtonDown(UINT, CPoint point)
     const RECT header = HeaderRect();
     if (::PtInRect(&header, point))
         SetMode(mode_ == kOpen ? kCollapsed : kOpen, true);
+}
+
+// Off the image, the information palette has no pixel to show.
+void CViewSection::OnMouseMove(UINT, CPoint)
+{
+    GetImageViewHost().ClearInformation();
 }
 
 void CViewSection::OnVScroll(UINT code, UINT position, CWindow bar)

@@ -71,6 +71,7 @@ protected:
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
     void OnLButtonDown(UINT flags, CPoint point);
+    void OnMouseMove(UINT flags, CPoint point);
     void OnVScroll(UINT code, UINT position, CWindow bar);
     void OnHScroll(UINT code, UINT position, CWindow bar);
     void OnContextMenu(CWindow window, CPoint point);

@@ -50,7 +50,9 @@ struct SettingsHost final : CQuietViewHost {
         const auto it = settings.find(id);
         return it == settings.end() ? fallback : it->second;
     }
+    void ClearInformation() override { ++informationCleared; }
     std::map<uint32_t, int32_t> settings;
+    int informationCleared = 0;
 };
 
 // The program's main frame hands every help request to the help topic map.
@@ -229,6 +231,11 @@ TEST_F(ImageFrameTest, HeaderClickOpensAndCollapsesTheSectionAndTheViewFollows)
     EXPECT_EQ(section.GetMode(), CViewSection::kOpen);
     EXPECT_EQ(ViewTop(frame), section.GetOpenHeight());
     EXPECT_EQ(frame->GetExtraHeight(), section.GetOpenHeight());
+
+    // Over the bar the information palette shows nothing.
+    host.informationCleared = 0;
+    section.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(100, 8));
+    EXPECT_EQ(host.informationCleared, 1);
 
     // Beside the header bitmap a click does nothing.
     Click(section.m_hWnd, {100, 8});
