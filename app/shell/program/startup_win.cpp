@@ -33,27 +33,31 @@ std::string LongComponent(const std::string& prefix, const std::string& written)
 
 std::string ToLongPathName(const std::string& path)
 {
+    // The system takes "/" as a separator too; a path written with it must
+    // not be read as one long component (its long name would be another file's).
+    constexpr const char* kSeparators = "\\/";
+    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
     std::string out;
     size_t at = 0;
     if (path.size() >= 2 && path[1] == ':') {
         out = path.substr(0, 2);
         at = 2;
-    } else if (path.compare(0, 2, "\\\\") == 0) {
+    } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
         // "\\server\share\" stays as it is.
-        size_t server = path.find('\\', 2);
-        size_t share = server == std::string::npos ? std::string::npos : path.find('\\', server + 1);
+        size_t server = path.find_first_of(kSeparators, 2);
+        size_t share = server == std::string::npos ? std::string::npos : path.find_first_of(kSeparators, server + 1);
         if (share == std::string::npos)
             return path;
         out = path.substr(0, share + 1);
         at = share + 1;
     }
     while (at < path.size()) {
-        if (path[at] == '\\') {
-            out += '\\';
+        if (isSeparator(path[at])) {
+            out += path[at];
             ++at;
             continue;
         }
-        size_t end = path.find('\\', at);
+        size_t end = path.find_first_of(kSeparators, at);
         if (end == std::string::npos)
             end = path.size();
         const std::string component = path.substr(at, end - at);

@@ -9,7 +9,8 @@ namespace shell {
 
 // Each component of the path replaced by its long name as the file system
 // reports it; a drive prefix and a "\\server\share\" part stay as written,
-// components that are not found too. The path is not made absolute.
+// components that are not found too, and so do the separators ("\" or "/").
+// The path is not made absolute.
 std::string ToLongPathName(const std::string& path);
 
 // The path made absolute in this process (its current folder and drive),

@@ -206,7 +206,10 @@ protected:
 
 TEST_F(ImageOpenTest, FilesOfTheCommandLineOpenInImageWindowsThatDrawThem)
 {
-    TestApp().words = {rawPath, jpegPath};
+    // One written with forward slashes, which the system takes as separators too.
+    std::string slashed = jpegPath;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    TestApp().words = {rawPath, slashed};
     Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
     ASSERT_EQ(0u, TestApp().GetStartupError());
     EXPECT_EQ(2, TestApp().GetOpenDocumentCount());
