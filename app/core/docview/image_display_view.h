@@ -124,6 +124,19 @@ public:
     virtual CImageRecord* GetSelectedThumbnailRecord(int32_t index) const = 0;
     virtual void RefreshThumbnail(int32_t index) = 0;
 
+    // The hand-offs to the outside image editor and the camera curve sample.
+    virtual void SetIntSetting(uint32_t id, int32_t value) = 0;
+    virtual std::string GetStringSetting(uint32_t id) const = 0;
+    // OLE was initialised at start-up.
+    virtual bool IsOleInitialized() const = 0;
+    // A message box of the string id with MB_ flags; the button pressed.
+    virtual int32_t ShowMessageBox(uint32_t id, uint32_t type) = 0;
+    // The program's folder, ending with a backslash.
+    virtual std::string GetProgramFolder() const = 0;
+    // A run of the progress window of `steps` steps under the caption's
+    // string id; 0 steps ends the run.
+    virtual void BeginProgress(int32_t steps, uint32_t captionId) = 0;
+
 protected:
     ~IImageViewHost() = default;
 };
@@ -163,6 +176,12 @@ public:
     void ClearInformation() override {}
     CImageRecord* GetSelectedThumbnailRecord(int32_t) const override { return nullptr; }
     void RefreshThumbnail(int32_t) override {}
+    void SetIntSetting(uint32_t, int32_t) override {}
+    std::string GetStringSetting(uint32_t) const override { return {}; }
+    bool IsOleInitialized() const override { return false; }
+    int32_t ShowMessageBox(uint32_t, uint32_t) override { return IDNO; }
+    std::string GetProgramFolder() const override { return {}; }
+    void BeginProgress(int32_t, uint32_t) override {}
 
 private:
     int32_t mark_ = 0;
@@ -246,6 +265,22 @@ protected:
     void OnUpdatePaste(CCmdUI* cmdUI);
     LRESULT OnDestroyClipboard(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
+
+    // ---- The image menu's hand-offs (image_display_view_handoff.cpp): the
+    // outside image editor and the camera curves sample.
+public:
+    static constexpr UINT kCmdUseForCameraCurvesSample = 32810;
+    static constexpr UINT kCmdOpenInEditor = 32892;
+
+    // Whether the record's image is raw camera data, the only kind that can
+    // be the camera curves sample; the image view answers for its document.
+    virtual bool IsRawImage() const { return false; }
+
+protected:
+    void OnOpenInEditor();
+    void OnUpdateOpenInEditor(CCmdUI* cmdUI);
+    void OnUseForCameraCurvesSample();
+    void OnUpdateUseForCameraCurvesSample(CCmdUI* cmdUI);
 
     // ---- The mouse tools, the cursors and the crop frame
     // (image_display_view_mouse.cpp). The crop frame and the zoom band are

@@ -30,7 +30,7 @@ public:
     static CImageView* GetActiveImageView() { return activeView_; }
 
     CImageRecord* GetRecord() const override;
-    bool IsRawImage() const;
+    bool IsRawImage() const override;
     bool ShouldFitToWindow() const override;
     // After the chain has the adjustments, a change of curves, colour
     // balance, sharpening, size, white balance, exposure or noise reduction

@@ -5,12 +5,13 @@ if(WIN32)
     add_library(TessalineDocView STATIC
         ${CMAKE_CURRENT_LIST_DIR}/image_display_view.cpp
         ${CMAKE_CURRENT_LIST_DIR}/image_display_view_mouse.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/image_display_view_handoff.cpp
         ${CMAKE_CURRENT_LIST_DIR}/image_display_view_clipboard.cpp
         ${CMAKE_CURRENT_LIST_DIR}/view_section.cpp
         ${CMAKE_CURRENT_LIST_DIR}/common_image_frame.cpp
         ${CMAKE_CURRENT_LIST_DIR}/image_frame.cpp
         ${CMAKE_CURRENT_LIST_DIR}/image_view.cpp)
-    target_link_libraries(TessalineDocView PUBLIC TessalineCore classlib)
+    target_link_libraries(TessalineDocView PUBLIC TessalineCore TessalineExternalEditor classlib)
 
     # The GUI test helper is defined by classlib, which is configured after
     # this folder: register the test once the whole tree has been read.
@@ -20,6 +21,7 @@ if(WIN32)
             ${dir}/tests/image_view_fixture.cpp
             ${dir}/tests/image_display_view_test.cpp
             ${dir}/tests/image_display_view_mouse_test.cpp
+            ${dir}/tests/image_display_view_handoff_test.cpp
             ${dir}/tests/image_display_view_clipboard_test.cpp
             ${dir}/tests/image_frame_test.cpp
             ${CMAKE_SOURCE_DIR}/QRV/tests/icc_builder.cpp
