@@ -6,7 +6,9 @@
 // (single-pass demosaic), each timed until no update region is left; the
 // longest single WM_PAINT (timed around the view's window procedure); and
 // how long a message posted from another thread waits during a repaint.
-// Each line names its target and whether it was met.
+// Each line names its target and whether it was met. The lines under them
+// tell the idle pass, which the paint loop runs before it draws, from the
+// drawing itself, and time the zooms (command handlers, not paints).
 //
 // TESS_BENCH_ROUNDS (default 3) repaints of each kind; TESS_BENCH_SCRATCH
 // holds the raw file, the profiles and the page files.
