@@ -152,8 +152,7 @@ uint32_t CImageDisplayView::PasteOntoRecord(const qz::AdjustmentBlock& block, CI
             break;
         case qz::kSectionSizeRes:
             host.RefreshPalette(palette);
-            // The crop frame moves with the new crop.
-            Invalidate(FALSE);
+            UpdateCropFrame(false, false);
             break;
         case qz::kSectionWhiteBalance:
             host.KeepGrayPointRatios();
