@@ -248,11 +248,11 @@ void CVorlatManager::MoveAfterHand(CVorlatTile* tile)
         unlocked_.splice(std::next(hand_), unlocked_, tile->node_);
 }
 
-uint8_t* CVorlatManager::Allocate()
+uint8_t* CVorlatManager::Allocate(bool* zeroed)
 {
     // The budget rules above decide when a buffer may be new; a new slab holds
     // no more than the effective budget, so that slabs count against it.
-    return slabs_.Take(static_cast<int64_t>(budget_) - adjustment_);
+    return slabs_.Take(static_cast<int64_t>(budget_) - adjustment_, zeroed);
 }
 
 void CVorlatManager::FreeBuffer(uint8_t* buffer)
@@ -285,7 +285,8 @@ IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile, const VorlatTileSpan* 
     IVorlatError* err = nullptr;
     if (!tile->buffer_) {
         uint8_t* buffer = nullptr;
-        if (VorlatFailed(&err, kModuleManager, __LINE__, GetBuffer(true, &buffer))) {
+        bool zeroed = false;
+        if (VorlatFailed(&err, kModuleManager, __LINE__, GetBuffer(true, &buffer, &zeroed))) {
             if (buffer)
                 FreeBuffer(buffer);
             return err;
@@ -298,6 +299,9 @@ IVorlatError* CVorlatManager::LockTile(CVorlatTile* tile, const VorlatTileSpan* 
                            reinterpret_cast<const IVorlatTile*>(buffer));
                 return err;
             }
+        } else if (zeroed) {
+            // New memory from the system holds zeros already; writing them
+            // again would touch the tile once more before its pixels.
         } else if (written) {
             // Clearing what is about to be written would touch every byte twice.
             ClearAround(buffer, *written);
@@ -354,10 +358,11 @@ IVorlatError* CVorlatManager::DiscardTile(CVorlatTile* tile)
     return err;
 }
 
-IVorlatError* CVorlatManager::GetBuffer(bool allowAllocation, uint8_t** buffer)
+IVorlatError* CVorlatManager::GetBuffer(bool allowAllocation, uint8_t** buffer, bool* zeroed)
 {
     IVorlatError* err = nullptr;
     uint8_t* got = nullptr;
+    bool fresh = false;
     *buffer = nullptr;
 
     while (!got && !freeList_.empty()) {
@@ -376,11 +381,11 @@ IVorlatError* CVorlatManager::GetBuffer(bool allowAllocation, uint8_t** buffer)
         ++minimum_;
         budget_ = std::max(budget_, minimum_);
         adjustment_ = std::max(0, adjustment_ - 1);
-        got = Allocate();
+        got = Allocate(&fresh);
     }
     if (!got && allowAllocation &&
         locked + static_cast<int64_t>(unlocked_.size()) < static_cast<int64_t>(budget_) - adjustment_)
-        got = Allocate();
+        got = Allocate(&fresh);
 
     if (!got && hand_ != unlocked_.end()) {
         const TileList::iterator handBefore = hand_;
@@ -405,12 +410,14 @@ IVorlatError* CVorlatManager::GetBuffer(bool allowAllocation, uint8_t** buffer)
             return err;
         }
     } else if (!got && allowAllocation) {
-        got = Allocate();
+        got = Allocate(&fresh);
     }
 
     if (!got)
         return IVorlatError::Add(&err, kModuleManager, __LINE__, kVorlatFromSystem, kVorlatErrAllocation);
     *buffer = got;
+    if (zeroed)
+        *zeroed = fresh;
     return err;
 }
 

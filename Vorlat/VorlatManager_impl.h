@@ -120,8 +120,9 @@ private:
     void CountInMemory(const CVorlatTile* tile, int32_t change);
     void HandTowardFront();
     void MoveAfterHand(CVorlatTile* tile);
-    uint8_t* Allocate();
-    IVorlatError* GetBuffer(bool allowAllocation, uint8_t** buffer);
+    // *zeroed: the buffer is new memory that holds zeros.
+    uint8_t* Allocate(bool* zeroed);
+    IVorlatError* GetBuffer(bool allowAllocation, uint8_t** buffer, bool* zeroed = nullptr);
     IVorlatError* GiveBuffer(CVorlatTile* tile, uint8_t** buffer);
     void FreeBuffer(uint8_t* buffer);
     void ClearAround(uint8_t* buffer, const VorlatTileSpan& span) const;

@@ -48,6 +48,7 @@ bool CVorlatTileSlabs::NewSlab(int64_t limit)
     try {
         // Room for every buffer, so that giving one back never allocates.
         spare_.reserve(static_cast<size_t>(capacity_ + count));
+        zeroed_.reserve(static_cast<size_t>(capacity_ + count));
         resting_.reserve(static_cast<size_t>(capacity_ + count));
         const auto at = std::upper_bound(slabs_.begin(), slabs_.end(), base,
                                          [](const uint8_t* p, const Slab& s) { return BaseBefore(p, s.base); });
@@ -61,24 +62,29 @@ bool CVorlatTileSlabs::NewSlab(int64_t limit)
     for (int32_t i = count - 1; i >= 0; --i) {
         uint8_t* buffer = base + static_cast<size_t>(i) * stride_;
         port::SlabPoison(buffer, stride_);
-        spare_.push_back(buffer);
+        zeroed_.push_back(buffer);
     }
     return true;
 }
 
-uint8_t* CVorlatTileSlabs::Take(int64_t limit)
+uint8_t* CVorlatTileSlabs::Take(int64_t limit, bool* zeroed)
 {
-    if (spare_.empty() && !resting_.empty()) {
-        // Pages given back earlier are taken again before a new slab.
+    // Buffers already written are taken first, so that memory is touched for
+    // the first time only when none is left.
+    if (spare_.empty() && zeroed_.empty() && !resting_.empty()) {
+        // Pages given back earlier are taken again before a new slab; they come back as zeros.
         if (!port::SlabCommit(resting_.back(), stride_))
             return nullptr;
-        spare_.push_back(resting_.back());
+        zeroed_.push_back(resting_.back());
         resting_.pop_back();
     }
-    if (spare_.empty() && !NewSlab(limit))
+    if (spare_.empty() && zeroed_.empty() && !NewSlab(limit))
         return nullptr;
-    uint8_t* buffer = spare_.back();
-    spare_.pop_back();
+    std::vector<uint8_t*>& from = spare_.empty() ? zeroed_ : spare_;
+    if (zeroed)
+        *zeroed = &from == &zeroed_;
+    uint8_t* buffer = from.back();
+    from.pop_back();
     port::SlabUnpoison(buffer, tileBytes_);
     return buffer;
 }
@@ -100,17 +106,20 @@ void CVorlatTileSlabs::Trim(int64_t keep)
     }
     if (!pageBuffers_)
         return;
-    while (Capacity() > keep && !spare_.empty()) {
-        port::SlabDecommit(spare_.back(), stride_);
-        resting_.push_back(spare_.back());
-        spare_.pop_back();
-    }
+    for (std::vector<uint8_t*>* from : {&spare_, &zeroed_})
+        while (Capacity() > keep && !from->empty()) {
+            port::SlabDecommit(from->back(), stride_);
+            resting_.push_back(from->back());
+            from->pop_back();
+        }
 }
 
 void CVorlatTileSlabs::ReleaseSpareSlabs(int64_t keep)
 {
     std::vector<int32_t> spareIn(slabs_.size(), 0), restingIn(slabs_.size(), 0);
     for (const uint8_t* buffer : spare_)
+        ++spareIn[SlabOf(buffer)];
+    for (const uint8_t* buffer : zeroed_)
         ++spareIn[SlabOf(buffer)];
     for (const uint8_t* buffer : resting_)
         ++restingIn[SlabOf(buffer)];
@@ -128,6 +137,7 @@ void CVorlatTileSlabs::ReleaseSpareSlabs(int64_t keep)
     capacity_ = count;
     auto inGone = [&](const uint8_t* b) { return gone[SlabOf(b)]; };
     spare_.erase(std::remove_if(spare_.begin(), spare_.end(), inGone), spare_.end());
+    zeroed_.erase(std::remove_if(zeroed_.begin(), zeroed_.end(), inGone), zeroed_.end());
     resting_.erase(std::remove_if(resting_.begin(), resting_.end(), inGone), resting_.end());
     size_t kept = 0;
     for (size_t i = 0; i < slabs_.size(); ++i) {

@@ -19,8 +19,9 @@ public:
     // A buffer of tile bytes, null when the system has no memory. When no
     // spare buffer is left a new slab is made, holding no more buffers than
     // keeps the total within limit (but at least one), so that slabs count
-    // against the manager's budget.
-    uint8_t* Take(int64_t limit);
+    // against the manager's budget. *zeroed tells whether the buffer is known
+    // to hold zeros: its memory came from the system and nobody wrote it since.
+    uint8_t* Take(int64_t limit, bool* zeroed = nullptr);
     void Give(uint8_t* buffer);
     // Gives memory back to the system until the slabs hold no more than keep
     // buffers: first the slabs that have no buffer out, the highest first,
@@ -29,7 +30,7 @@ public:
 
     // Buffers whose memory the slabs hold: out, or spare and not given back.
     int64_t Capacity() const { return capacity_ - static_cast<int64_t>(resting_.size()); }
-    int64_t Out() const { return capacity_ - static_cast<int64_t>(spare_.size() + resting_.size()); }
+    int64_t Out() const { return capacity_ - static_cast<int64_t>(spare_.size() + zeroed_.size() + resting_.size()); }
     size_t SlabCount() const { return slabs_.size(); }
     // Bytes from one buffer to the next in a slab.
     size_t Stride() const { return stride_; }
@@ -56,5 +57,6 @@ private:
     int64_t capacity_ = 0;          // buffers in all slabs
     std::vector<Slab> slabs_;       // in address order
     std::vector<uint8_t*> spare_;   // in no one's hands, the last given back on top
+    std::vector<uint8_t*> zeroed_;  // in no one's hands and never written: zeros
     std::vector<uint8_t*> resting_; // spare, with their pages given back to the system
 };

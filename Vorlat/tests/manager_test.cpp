@@ -1,7 +1,10 @@
 #include "vorlat_test_util.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
+#include "Vorlat/VorlatImage_impl.h"
 #include "port/port.h"
 
 using namespace vorlat_test;
@@ -200,6 +203,44 @@ TEST(Manager, ImagesComeAndGoInTheSameSlabs)
     EXPECT_EQ(manager->Slabs().SlabCount(), 0u);
     EXPECT_EQ(manager->CheckInvariants(), "");
     manager->Destroy();
+}
+
+// A new tile reads as zeros wherever its buffer comes from: memory new from
+// the system (which is not written again), a buffer another image left on the
+// free list, one given back to the slabs, and one whose pages went back to the
+// system and were taken again (buffers of whole pages only).
+TEST(Manager, NewTilesReadAsZerosWhereverTheirBufferComesFrom)
+{
+    for (const int32_t tileBytes : {16384, 1000}) {
+        SCOPED_TRACE(tileBytes);
+        CVorlatManager* manager = MakeManager(16 * tileBytes, tileBytes);
+        const int32_t side = CVorlatImage::ComputeTileSize(tileBytes, 2);
+        auto eachTile = [&](IVorlatImage* image, auto&& use) {
+            for (int32_t column = 0; column < 8; ++column) {
+                void* bits = nullptr;
+                VORLAT_OK(image->LockTile(&bits, column, 0, nullptr));
+                use(static_cast<uint8_t*>(bits), column);
+                VORLAT_OK(image->UnlockTile(column, 0));
+            }
+        };
+        auto allZero = [&](uint8_t* bits, int32_t column) {
+            EXPECT_TRUE(std::all_of(bits, bits + tileBytes, [](uint8_t b) { return b == 0; })) << "tile " << column;
+        };
+        IVorlatImage* old = MakeImage(manager, 1, 2, 8 * side, side);
+        eachTile(old, allZero);
+        eachTile(old, [&](uint8_t* bits, int32_t) { std::memset(bits, 0xAB, static_cast<size_t>(tileBytes)); });
+        old->Destroy();
+        ASSERT_EQ(manager->FreeCount(), 8);
+        int32_t count = 3;
+        VORLAT_OK(manager->DumpTiles(&count));
+        ASSERT_EQ(count, 3);
+
+        IVorlatImage* image = MakeImage(manager, 1, 2, 8 * side, side);
+        eachTile(image, allZero);
+        EXPECT_EQ(manager->CheckInvariants(), "");
+        image->Destroy();
+        manager->Destroy();
+    }
 }
 
 uint32_t gNow = 1000;

@@ -10,7 +10,8 @@
 namespace {
 
 // Buffers are distinct, do not overlap, start on 64 bytes and come zeroed
-// from the system, whatever the tile size.
+// from the system, whatever the tile size; a buffer given back is taken again
+// before new memory, and is then not said to hold zeros.
 TEST(TileSlabs, BuffersAreAlignedZeroedAndApart)
 {
     const int32_t sizes[] = {41, 1000, 1024, 16384, 65536, 100003};
@@ -19,13 +20,19 @@ TEST(TileSlabs, BuffersAreAlignedZeroedAndApart)
         CVorlatTileSlabs slabs(tileBytes);
         std::vector<uint8_t*> taken;
         for (int i = 0; i < 40; ++i) {
-            uint8_t* buffer = slabs.Take(1000);
+            bool zeroed = false;
+            uint8_t* buffer = slabs.Take(1000, &zeroed);
             ASSERT_NE(buffer, nullptr);
+            EXPECT_TRUE(zeroed);
             EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer) % 64, 0u);
             EXPECT_TRUE(std::all_of(buffer, buffer + tileBytes, [](uint8_t b) { return b == 0; }));
             std::fill(buffer, buffer + tileBytes, static_cast<uint8_t>(i + 1));
             taken.push_back(buffer);
         }
+        slabs.Give(taken[5]);
+        bool zeroed = true;
+        EXPECT_EQ(slabs.Take(1000, &zeroed), taken[5]);
+        EXPECT_FALSE(zeroed);
         std::sort(taken.begin(), taken.end());
         for (size_t i = 1; i < taken.size(); ++i)
             EXPECT_GE(taken[i] - taken[i - 1], tileBytes);
@@ -71,7 +78,7 @@ TEST(TileSlabs, TrimGivesBackSpareSlabsThenSparePages)
 {
     const struct {
         int32_t tileBytes;
-        int64_t afterAll;  // what the slabs hold after Trim(0), one buffer being out
+        int64_t afterAll;  // what the slabs hold after Trim(0), one buffer being out (1: whole pages went back)
     } cases[] = {{16384, 1}, {65536, 1}, {1000, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tileBytes);
@@ -84,6 +91,7 @@ TEST(TileSlabs, TrimGivesBackSpareSlabsThenSparePages)
         ASSERT_EQ(slabs.Capacity(), 6);
 
         // One buffer of the first slab stays out; the others come back.
+        std::fill(bySlab[0][1], bySlab[0][1] + c.tileBytes, uint8_t{9});
         slabs.Give(bySlab[0][1]);
         for (int s = 1; s < 3; ++s)
             for (uint8_t* buffer : bySlab[static_cast<size_t>(s)])
@@ -98,8 +106,12 @@ TEST(TileSlabs, TrimGivesBackSpareSlabsThenSparePages)
         EXPECT_EQ(slabs.SlabCount(), 1u);
         EXPECT_EQ(slabs.Out(), 1);
 
-        uint8_t* again = slabs.Take(2);
+        // A buffer whose pages went back holds zeros again; one that stayed holds what it held.
+        bool zeroed = false;
+        uint8_t* again = slabs.Take(2, &zeroed);
         EXPECT_EQ(again, bySlab[0][1]);
+        EXPECT_EQ(zeroed, c.afterAll == 1);
+        EXPECT_TRUE(std::all_of(again, again + c.tileBytes, [&](uint8_t b) { return b == (zeroed ? 0 : 9); }));
         EXPECT_EQ(slabs.Capacity(), 2);
         EXPECT_EQ(slabs.SlabCount(), 1u);
         std::fill(again, again + c.tileBytes, uint8_t{7});
