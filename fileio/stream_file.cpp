@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -6,6 +7,8 @@
 
 namespace {
 constexpr int32_t kSourceId = quarnite::kSrcExported;
+// Reads of at least this many bytes come from the file rather than the view.
+constexpr uint32_t kDirectReadBytes = 64 << 10;
 using namespace quarnite;
 
 bool StatPath(const char* path, uint64_t* size, time_t* created)
@@ -82,6 +85,7 @@ IVorlatError* CVorlatFileStream::OpenStream(bool read)
     if (mapping_.Open(file_.path) && mapping_.Size() <= 0xFFFFFFFEu) {
         mappedSize_ = static_cast<uint32_t>(mapping_.Size());
         position_ = 0;
+        readDescriptor_ = port::FileOpen(file_.path, port::kReadOnly);
         return nullptr;
     }
     mapping_.Close();
@@ -93,6 +97,9 @@ void CVorlatFileStream::CloseStream()
 {
     mappedSize_ = 0;
     mapping_.Close();
+    if (readDescriptor_ >= 0)
+        port::FileClose(readDescriptor_);
+    readDescriptor_ = -1;
     position_ = 0;
     if (readFile_)
         std::fclose(readFile_);
@@ -145,7 +152,7 @@ IVorlatError* CVorlatFileStream::LoadToMemory(void* buffer, uint32_t bytes)
     if (mapping_.IsOpen()) {
         if (static_cast<uint64_t>(position_) + bytes > mappedSize_)
             return QZ_FAIL(kErrReadPastEnd);
-        if (bytes)
+        if (bytes && !ReadDirect(buffer, bytes))
             std::memcpy(buffer, mapping_.Data() + position_, bytes);
         position_ += bytes;
         return nullptr;
@@ -161,6 +168,27 @@ IVorlatError* CVorlatFileStream::LoadToMemory(void* buffer, uint32_t bytes)
         return QZ_FAIL(kErrReadPastEnd);
     }
     return nullptr;
+}
+
+// A copy out of the view touches each of its pages for the first time, which
+// costs a fault (and, in a virtual machine, an exit) per page; a read of the
+// file hands the same bytes to the caller's buffer without mapping them. Small
+// reads stay copies. False when the file could not be read: the view serves.
+bool CVorlatFileStream::ReadDirect(void* buffer, uint32_t bytes)
+{
+    if (bytes < kDirectReadBytes || readDescriptor_ < 0)
+        return false;
+    if (port::FileSeek(readDescriptor_, position_, SEEK_SET) != static_cast<int64_t>(position_))
+        return false;
+    uint32_t done = 0;
+    while (done < bytes) {
+        const int32_t got = port::FileRead(readDescriptor_, static_cast<uint8_t*>(buffer) + done,
+                                           std::min<uint32_t>(bytes - done, 1u << 30));
+        if (got <= 0)
+            return false;
+        done += static_cast<uint32_t>(got);
+    }
+    return true;
 }
 
 IVorlatError* CVorlatFileStream::SaveFromMemory(const void* buffer, uint32_t bytes)

@@ -37,12 +37,17 @@ protected:
 private:
     // The file whose status GetSize and GetCreateTime report.
     const char* StatusPath() const;
+    // Reads bytes at the position of the mapped view from the file itself.
+    bool ReadDirect(void* buffer, uint32_t bytes);
 
     _VorlatFile file_;
     bool read_ = false;
     uint32_t mappedSize_ = 0;
     port::MappedFile mapping_;
     uint32_t position_ = 0;  // offset into the mapped view
+    // The mapped file opened once more for reading: large reads come through
+    // it rather than from the view (see LoadToMemory); -1 when it did not open.
+    int readDescriptor_ = -1;
     FILE* readFile_ = nullptr;
     port::ReplacingFile writeFile_;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -88,6 +89,41 @@ TEST(FileStream, MappedReadsSeeksAndRefusesPastTheEnd)
     // Nothing is written through a stream opened for reading.
     EXPECT_EQ(1006, Cause(f.stream->SaveFromMemory(four, 1)));
     EXPECT_EQ(0, Cause(f.stream->SaveFromMemory(four, 0)));
+}
+
+// Reads of 64 KiB and more come from the file itself rather than the view,
+// smaller ones from the view: both give the file's bytes and leave the
+// position behind them, and a read past the end still copies nothing.
+TEST(FileStream, LargeReadsGiveTheFilesBytes)
+{
+    const std::string path = Scratch("fileio_stream_large.bin");
+    const uint32_t size = 300000;
+    std::vector<uint8_t> bytes(size);
+    for (uint32_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    WriteFile(path, bytes);
+    FileStream f(path);
+    ASSERT_EQ(0, Cause(f.stream->OpenStream(true)));
+    ASSERT_NE(nullptr, f.stream->GetMappedMemory());
+
+    struct Read { uint32_t at, count; } reads[] = {
+        {0, 65536}, {1, 65535}, {12345, 200000}, {size - 65536, 65536}, {0, size}, {70000, 1},
+    };
+    for (const Read& r : reads) {
+        SCOPED_TRACE(testing::Message() << r.count << " bytes at " << r.at);
+        ASSERT_EQ(0, Cause(f.stream->Seek(static_cast<int32_t>(r.at), 0)));
+        std::vector<uint8_t> into(r.count, 0xEE);
+        ASSERT_EQ(0, Cause(f.stream->LoadToMemory(into.data(), r.count)));
+        EXPECT_TRUE(std::equal(into.begin(), into.end(), bytes.begin() + r.at));
+        EXPECT_EQ(static_cast<int32_t>(r.at + r.count), Position(f.stream));
+    }
+    ASSERT_EQ(0, Cause(f.stream->Seek(static_cast<int32_t>(size - 65536), 0)));
+    std::vector<uint8_t> past(65537, 0xEE);
+    EXPECT_EQ(1103, Cause(f.stream->LoadToMemory(past.data(), 65537)));
+    EXPECT_TRUE(std::all_of(past.begin(), past.end(), [](uint8_t b) { return b == 0xEE; }));
+    EXPECT_EQ(static_cast<int32_t>(size - 65536), Position(f.stream));
+    ASSERT_EQ(0, Cause(f.stream->Seek(0, 0)));
+    EXPECT_EQ(0, std::memcmp(f.stream->GetMappedMemory(), bytes.data(), size));
 }
 
 TEST(FileStream, EmptyFileFallsBackToStdio)

@@ -874,10 +874,10 @@ private:
 TEST(TiffReader, MappedAndUnmappedStreamsLoadTheSamePixels)
 {
     // Rows of 120000 bytes make bands of a few rows, so that some bands lie in
-    // one strip (handed over from the mapped file) and some span two; the
-    // strips are stored last first, or in order, when a band of whole tiles
-    // is handed over across them. Both byte orders of the samples are
-    // covered by the round trips; here the rows need no conversion.
+    // one strip and some span two; the strips are stored last first (each band
+    // that spans two is then read row by row), or in order (it is read in one
+    // piece). Both byte orders of the samples are covered by the round trips;
+    // here the rows need no conversion.
     const uint32_t width = 20000, height = 40, rowsPerStrip = 12;
     const Image image = MakeImage(33, width, height, 5);
     const uint32_t rowBytes = width * 6;
@@ -944,11 +944,11 @@ TEST(TiffReader, MappedAndUnmappedStreamsLoadTheSamePixels)
     }
 }
 
-// Rows that keep each pixel in place are written straight into the tiles, a
-// tile row per band; partial tiles at the right and bottom, swapped samples,
-// an unmapped stream and tile rows asked for last first give the same pixels,
-// and every tile is marked written, as the loader's on-demand reading expects.
-TEST(TiffReader, WholeTileRowsLoadStraightIntoTheTiles)
+// Rows that keep each pixel in place are read a band at a time in one piece;
+// partial tiles at the right and bottom, swapped samples, an unmapped stream
+// and tile rows asked for last first give the same pixels, and every tile is
+// marked written, as the loader's on-demand reading expects.
+TEST(TiffReader, BandsOfRowsInPlaceLoadEveryTile)
 {
     struct Case {
         int32_t colorSpace;

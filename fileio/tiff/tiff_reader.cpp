@@ -4,9 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "Vorlat/VorlatConnection.h"
-#include "Vorlat/VorlatTile.h"
-#include "Vorlat/VorlatTileGrid.h"
 #include "fileio/jpeg_reader.h"
 #include "fileio/quarnite_error.h"
 #include "fileio/stream_impl.h"
@@ -523,8 +520,9 @@ IVorlatError* CTiffReader::BeginImageLoad(IVorlatImage* image, TiffImageRecord* 
     outRowBytes_ = bytesPerPixel_ * outWidth_;
     cfaBits_ = bits;
     fields_ = cfa_ && r.cfaPattern[0] == 5 && r.cfaPattern[1] == 3 && r.cfaPattern[2] == 1 && r.cfaPattern[3] == 4;
-    asStored_ = !cfa_ && n_ == 1 && r.photometric != kPhotometricYCbCr && !(bits > 8 && swap_) &&
-                fileRowBytes_ == rowBytes_ && outRowBytes_ == rowBytes_;
+    inPlace_ = !cfa_ && n_ == 1 && r.photometric != kPhotometricYCbCr && fileRowBytes_ == rowBytes_ &&
+               outRowBytes_ == rowBytes_;
+    asStored_ = inPlace_ && !(bits > 8 && swap_);
     record_ = record;
 
     // Nothing is sized on what the file merely claims: the rows must be in the
@@ -559,16 +557,9 @@ IVorlatError* CTiffReader::BeginImageLoad(IVorlatImage* image, TiffImageRecord* 
     } else {
         rows = 1;
     }
-    rowsPerBand_ = bufferRows_ = rows;
+    rowsPerBand_ = rows;
     if (!TryResize(band_, static_cast<uint64_t>(rows) * slot))
         return QZ_FAIL(kErrAllocation);
-    // Rows that keep each pixel in place go straight into the tiles, a tile
-    // row per band; the band buffer then serves only a stream that is not mapped.
-    tileSize_ = tile > 0 ? static_cast<uint32_t>(tile) : 0;
-    toTiles_ = !compressed && !cfa_ && n_ == 1 && r.photometric != kPhotometricYCbCr && fileRowBytes_ == rowBytes_ &&
-               tileSize_ > 0 && IVorlatDataSource::GetBitsPerPixel(r.colorSpace) == static_cast<int32_t>(8 * bytesPerPixel_);
-    if (toTiles_)
-        rowsPerBand_ = tileSize_;
 
     image_ = image;
     rowsDone_ = 0;
@@ -758,152 +749,45 @@ IVorlatError* CTiffReader::HandOver(const uint8_t* buffer, uint32_t first, uint3
     return QZ_WRAP(image_->SetData(const_cast<uint8_t*>(buffer), static_cast<int32_t>(outRowBytes_), rect));
 }
 
-const uint8_t* CTiffReader::MappedRows(uint32_t first, uint32_t count)
+bool CTiffReader::RowsTogether(uint32_t first, uint32_t count, uint64_t* offset) const
 {
-    if (!asStored_ || count == 0 || first + count > stripFirstRow_.back())
-        return nullptr;
-    // All rows in one strip, or in strips that follow each other in the file;
-    // anything else (and every error) takes the row-by-row way.
+    if (!inPlace_ || count == 0 || first + count > stripFirstRow_.back())
+        return false;
+    // All rows in one strip, or in strips that follow each other in the file.
     const auto it = std::upper_bound(stripFirstRow_.begin(), stripFirstRow_.end() - 1, first);
     const size_t strip = static_cast<size_t>(it - stripFirstRow_.begin()) - 1;
     for (size_t s = strip; first + count > stripFirstRow_[s + 1]; ++s) {
         const uint64_t end = record_->stripOffsets[s] + static_cast<uint64_t>(stripFirstRow_[s + 1] - stripFirstRow_[s]) * fileRowBytes_;
         if (s + 1 >= record_->stripOffsets.size() || record_->stripOffsets[s + 1] != end)
-            return nullptr;
+            return false;
     }
-    const uint64_t offset = record_->stripOffsets[strip] + static_cast<uint64_t>(first - stripFirstRow_[strip]) * fileRowBytes_;
-    const uint64_t end = offset + static_cast<uint64_t>(count) * fileRowBytes_;
-    if (end > fileSize_)
-        return nullptr;
-    // A mapped stream refuses a seek beyond its view, which a window onto
-    // another stream does not report as its size: so the seek to the band's
-    // end proves the rows are there.
-    IVorlatError* err = stream_->Seek(static_cast<int32_t>(end), 0);
-    if (!err)
-        err = stream_->Seek(static_cast<int32_t>(offset), 0);
-    const uint8_t* rows = err ? nullptr : static_cast<const uint8_t*>(stream_->GetMappedMemory());
-    // The position ends behind the band's last row, as when the rows are read.
-    if (!err)
-        err = stream_->Seek(static_cast<int32_t>(end), 0);
-    if (err) {
-        err->Destroy();
-        return nullptr;
-    }
-    return rows;
+    *offset = record_->stripOffsets[strip] + static_cast<uint64_t>(first - stripFirstRow_[strip]) * fileRowBytes_;
+    return *offset + static_cast<uint64_t>(count) * fileRowBytes_ <= fileSize_;
 }
 
-const uint8_t* CTiffReader::MappedRow(uint32_t fileRow)
+IVorlatError* CTiffReader::ReadRows(uint32_t first, uint32_t count, uint8_t* buffer)
 {
-    if (fileRow >= stripFirstRow_.back())
-        return nullptr;
-    const auto it = std::upper_bound(stripFirstRow_.begin(), stripFirstRow_.end() - 1, fileRow);
-    const size_t strip = static_cast<size_t>(it - stripFirstRow_.begin()) - 1;
-    const uint64_t offset = record_->stripOffsets[strip] + static_cast<uint64_t>(fileRow - stripFirstRow_[strip]) * fileRowBytes_;
-    const uint64_t end = offset + fileRowBytes_;
-    if (end > fileSize_)
-        return nullptr;
-    // As in MappedRows: the seek to the row's end proves the row is there.
-    IVorlatError* err = stream_->Seek(static_cast<int32_t>(end), 0);
-    if (!err)
-        err = stream_->Seek(static_cast<int32_t>(offset), 0);
-    if (err) {
-        err->Destroy();
-        return nullptr;
-    }
-    return static_cast<const uint8_t*>(stream_->GetMappedMemory());
-}
-
-IVorlatError* CTiffReader::WriteTiles(uint32_t first, uint32_t count, bool* done)
-{
-    *done = false;
-    // Every row is found before any tile is touched, so that a band that
-    // cannot be taken this way is loaded the usual way from the start.
-    if (!TryResize(rowPointers_, count))
-        return QZ_FAIL(kErrAllocation);
-    for (uint32_t i = 0; i < count; ++i)
-        if (!(rowPointers_[i] = MappedRow(first + i)))
-            return nullptr;
-
-    const RECT rect = {0, static_cast<int32_t>(first), static_cast<int32_t>(outWidth_), static_cast<int32_t>(first + count)};
-    IVorlatTileGrid* grid = nullptr;
-    if (IVorlatError* err = image_->MapRect(&grid, rect))
+    // Rows that lie together in the file come in one read, which takes a large
+    // band from the file itself rather than touching every page of the
+    // mapped view (the stream decides); anything else goes row by row.
+    uint64_t offset = 0;
+    if (!RowsTogether(first, count, &offset))
+        return LoadStripRows(first, count, buffer);
+    if (IVorlatError* err = stream_->Seek(static_cast<int32_t>(offset), 0))
         return QZ_WRAP(err);
-    const bool swap = record_->bitsPerSample[0] > 8 && swap_;
-    IVorlatError* err = nullptr;
-    for (int32_t row = 0; grid && row < grid->GetRows() && !err; ++row)
-        for (int32_t column = 0; column < grid->GetColumns() && !err; ++column) {
-            // Marked written as SetData marks it, before its pixels are.
-            IVorlatTile* tile = nullptr;
-            if ((err = QZ_WRAP(grid->GetTile(&tile, column, row))))
-                break;
-            tile->SetDirty(true);
-            void* pixels = nullptr;
-            RECT tileRect, used;
-            int32_t tileRowBytes = 0;
-            if ((err = QZ_WRAP(image_->LockTile(&pixels, &tileRect, &used, &tileRowBytes, *grid, column, row, nullptr))))
-                break;
-            const size_t left = static_cast<size_t>(used.left) * bytesPerPixel_;
-            const size_t width = static_cast<size_t>(used.right - used.left) * bytesPerPixel_;
-            uint8_t* into = static_cast<uint8_t*>(pixels) + static_cast<size_t>(used.left - tileRect.left) * bytesPerPixel_;
-            for (int32_t y = used.top; y < used.bottom; ++y) {
-                uint8_t* dst = into + static_cast<size_t>(y - tileRect.top) * static_cast<size_t>(tileRowBytes);
-                std::memcpy(dst, rowPointers_[static_cast<uint32_t>(y) - first] + left, width);
-                if (swap)
-                    for (size_t i = 0; i + 1 < width; i += 2)
-                        std::swap(dst[i], dst[i + 1]);
-            }
-            err = QZ_WRAP(image_->UnlockTile(*grid, column, row));
-        }
-    if (grid)
-        grid->Destroy();
-    if (err)
-        return err;
-    RECT changed = rect;
-    if (IVorlatError* notified = VorlatSendDataNotification(image_, kVorlatNotifyDataChanged, &changed))
-        return QZ_WRAP(notified);
-    // The position ends behind the band's last row, as when the rows are read.
-    const uint8_t* last = MappedRow(first + count - 1);
-    if (last)
-        if (IVorlatError* seek = stream_->Seek(static_cast<int32_t>(fileRowBytes_), 1))
-            return QZ_WRAP(seek);
-    *done = true;
+    if (IVorlatError* err = stream_->LoadToMemory(buffer, count * fileRowBytes_))
+        return QZ_WRAP(err);
+    if (!asStored_)
+        for (uint32_t i = 0; i < count; ++i)
+            ConvertRow(buffer + static_cast<uint64_t>(i) * rowBytes_);
     return nullptr;
 }
 
 IVorlatError* CTiffReader::LoadBand(uint32_t first, uint32_t count)
 {
-    // A band of whole tile rows goes straight into the tiles.
-    if (toTiles_ && count > 0 && first % tileSize_ == 0 && (count % tileSize_ == 0 || first + count == outHeight_)) {
-        // Rows as stored that lie together are handed over in one piece: the
-        // image then knows that each tile is written whole.
-        if (asStored_)
-            if (const uint8_t* mapped = MappedRows(first, count))
-                return HandOver(mapped, first, count);
-        bool done = false;
-        if (IVorlatError* err = WriteTiles(first, count, &done))
-            return err;
-        if (done)
-            return nullptr;
-    }
-    // Otherwise in parts that the band buffer holds.
-    for (uint32_t at = first; at < first + count;) {
-        const uint32_t rows = std::min(bufferRows_, first + count - at);
-        if (mode_ == Mode::kStrips)
-            if (const uint8_t* mapped = MappedRows(at, rows)) {
-                if (IVorlatError* err = HandOver(mapped, at, rows))
-                    return err;
-                at += rows;
-                continue;
-            }
-        IVorlatError* err = mode_ == Mode::kCompressed ? DecodeRows(at, rows, band_.data())
-                                                       : LoadStripRows(at, rows, band_.data());
-        if (!err)
-            err = HandOver(band_.data(), at, rows);
-        if (err)
-            return err;
-        at += rows;
-    }
-    return nullptr;
+    IVorlatError* err = mode_ == Mode::kCompressed ? DecodeRows(first, count, band_.data())
+                                                   : ReadRows(first, count, band_.data());
+    return err ? err : HandOver(band_.data(), first, count);
 }
 
 IVorlatError* CTiffReader::Execute()

@@ -91,18 +91,13 @@ private:
     IVorlatError* DecodeRows(uint32_t first, uint32_t count, uint8_t* buffer);
     IVorlatError* RestartDecoder();
     IVorlatError* HandOver(const uint8_t* buffer, uint32_t first, uint32_t count);
-    // Loads and hands over output rows [first, first + count), one band.
+    // Loads and hands over output rows [first, first + count), at most one band.
     IVorlatError* LoadBand(uint32_t first, uint32_t count);
-    // The band's rows straight in the stream's mapped memory, when they need
-    // no conversion and lie together in the file; null otherwise.
-    const uint8_t* MappedRows(uint32_t first, uint32_t count);
-    // Where file row r starts in the stream's mapped memory; null when the
-    // stream is not mapped there or the row is not in the file.
-    const uint8_t* MappedRow(uint32_t fileRow);
-    // Writes a band of whole tile rows straight into the tiles from the
-    // mapped file; *done is false (and nothing written) when the rows are not
-    // all mapped.
-    IVorlatError* WriteTiles(uint32_t first, uint32_t count, bool* done);
+    // Where the rows start in the file, when they need at most their samples'
+    // bytes swapped and lie together there.
+    bool RowsTogether(uint32_t first, uint32_t count, uint64_t* offset) const;
+    // Output rows [first, first + count) of the strips into the buffer.
+    IVorlatError* ReadRows(uint32_t first, uint32_t count, uint8_t* buffer);
 
     IVorlatStream* stream_;
     IVorlatTagControl* tags_;
@@ -138,13 +133,9 @@ private:
     uint32_t rowsPerBand_ = 0;
     uint32_t rowsDone_ = 0;
     bool cfa_ = false, packed_ = false, padded_ = false, fields_ = false;
+    // Each pixel stays where it is in the row: at most its samples' bytes swap.
+    bool inPlace_ = false;
     bool asStored_ = false;  // file rows are already in the pipeline's form
-    // Rows need at most their samples' bytes swapped, each pixel where it is:
-    // bands are whole tile rows, written into the tiles without a band buffer.
-    bool toTiles_ = false;
-    uint32_t tileSize_ = 0;
-    uint32_t bufferRows_ = 0;  // rows of the band buffer
-    std::vector<const uint8_t*> rowPointers_;
     uint32_t cfaBits_ = 16;
     std::vector<uint32_t> stripFirstRow_;  // file row where each strip begins; one more for the end
     std::vector<uint8_t> band_;
