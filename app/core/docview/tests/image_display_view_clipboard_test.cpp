@@ -412,6 +412,29 @@ TEST_F(AdjustmentClipboardTest, BlockIsFreedOnceWhenAnotherProgramTakesTheClipbo
     EXPECT_FALSE(ClipboardBytes());
 }
 
+TEST_F(AdjustmentClipboardTest, AdjustmentsCopiedFromAnImageThatWasClosedStillPaste)
+{
+    HintRecordingView* source = ShowRecord(false);
+    ASSERT_NE(source, nullptr);
+    CImageRecord& from = *records.back();
+    EditEverySetting(from);
+    ASSERT_TRUE(source->CopyAdjustments(qz::kAdjustCurves | qz::kAdjustUsm));
+    const std::vector<uint8_t> copied = Block(from, qz::kAdjustCurves | qz::kAdjustUsm);
+    // The block stays on the clipboard when its view goes.
+    CFrameWnd* sourceFrame = frames.back();
+    frames.pop_back();
+    sourceFrame->SendMessage(WM_CLOSE);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(ClipboardBytes(), copied);
+
+    HintRecordingView* target = ShowRecord(false);
+    ASSERT_NE(target, nullptr);
+    target->SendMessage(WM_COMMAND, kCmdPaste);
+    EXPECT_EQ(target->updates, std::vector<uint32_t>{qz::kAdjustCurves | qz::kAdjustUsm});
+    EXPECT_EQ(Blob(records.back()->curves), Blob(from.curves));
+    EXPECT_TRUE(palettes.messages.empty());
+}
+
 TEST_F(AdjustmentClipboardTest, UnreadableDataShowsTheMessageAndChangesNothing)
 {
     HintRecordingView* view = ShowRecord(true);
