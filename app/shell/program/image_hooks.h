@@ -1,11 +1,13 @@
 // Everything the image documents, views and loaders take from the
 // application, installed together once the tile managers exist and removed
 // together before they go: the document and view hosts, the drawing tile
-// manager of the loaders, and the progress window for loads and the engine.
+// manager of the loaders, the engine's debug switches, and the progress
+// window for loads and the engine.
 #pragma once
 
 #include <memory>
 
+class CAppEngineDebugSettings;
 class CAppImageDocHost;
 class CAppImageViewHost;
 class CAppLoadProgress;
@@ -22,6 +24,7 @@ public:
 private:
     std::unique_ptr<CAppImageDocHost> docHost_;
     std::unique_ptr<CAppImageViewHost> viewHost_;
+    std::unique_ptr<CAppEngineDebugSettings> debugSettings_;
     std::unique_ptr<CAppLoadProgress> loadProgress_;
     std::unique_ptr<CProgressWindowSink> engineProgress_;
 };

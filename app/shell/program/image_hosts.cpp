@@ -7,6 +7,7 @@
 #include "app/shell/program/orla_app.h"
 #include "app/shell/program/program_ids.h"
 #include "app/shell/progress/progress_protocol.h"
+#include "app/shell/settings/registry_store.h"
 #include "app/shell/settings/settings.h"
 #include "clx/app.h"
 
@@ -212,6 +213,13 @@ int32_t CAppImageViewHost::GetCursorMode() const
     return app_.GetCursorMode();
 }
 
+// ---------------------------------------------------------------- engine
+
+int32_t CAppEngineDebugSettings::GetInt(const char* name, int32_t defaultValue) const
+{
+    return shell::GetRegistryStore().GetInt(shell::kScopeUser, "Debug", name, defaultValue);
+}
+
 // ---------------------------------------------------------------- progress
 
 void CAppLoadProgress::SetFraction(int32_t tenThousandths)
@@ -229,10 +237,13 @@ void CAppLoadProgress::Step()
 // ---------------------------------------------------------------- hooks
 
 CImageHooks::CImageHooks(COrlaApp& app)
-    : docHost_(std::make_unique<CAppImageDocHost>(app)), viewHost_(std::make_unique<CAppImageViewHost>(app))
+    : docHost_(std::make_unique<CAppImageDocHost>(app)),
+      viewHost_(std::make_unique<CAppImageViewHost>(app)),
+      debugSettings_(std::make_unique<CAppEngineDebugSettings>())
 {
     SetImageDocHost(docHost_.get());
     SetImageViewHost(viewHost_.get());
+    SetEngineDebugSettings(debugSettings_.get());
     SetLoadImageManager(app.GetDrawingManager());
     if (HWND progress = app.GetProgressWindow()) {
         loadProgress_ = std::make_unique<CAppLoadProgress>(progress);
@@ -247,6 +258,7 @@ CImageHooks::~CImageHooks()
     SetEngineProgress(nullptr);
     SetLoadProgress(nullptr);
     SetLoadImageManager(nullptr);
+    SetEngineDebugSettings(nullptr);
     SetImageViewHost(nullptr);
     SetImageDocHost(nullptr);
 }

@@ -1,11 +1,13 @@
 // The application's side of the image documents and views: what they ask of
 // the program (settings, messages, the progress window, the palette target,
 // idle work, the drawing tile manager) answered by COrlaApp and its main
-// window, and the loaders' bar (CImageHooks installs them).
+// window, the engine's debug switches and the loaders' bar (CImageHooks
+// installs them).
 #pragma once
 
 #include "app/core/docview/image_display_view.h"
 #include "app/core/document/image_doc_host.h"
+#include "app/core/engine/seams/debug_settings.h"
 #include "app/core/engine/seams/progress_sink.h"
 #include "app/core/load/load_context.h"
 
@@ -63,6 +65,12 @@ public:
 
 private:
     COrlaApp& app_;
+};
+
+// The engine's debug switches: values of the settings' "Debug" section.
+class CAppEngineDebugSettings : public IEngineDebugSettings {
+public:
+    int32_t GetInt(const char* name, int32_t defaultValue) const override;
 };
 
 // The loaders' and the engine's bars: WM_PROGRESS to the progress window.

@@ -296,6 +296,17 @@ TEST_F(ImageOpenTest, SaveAsThroughTheCommandWritesTheChosenTiff)
     Finish();
 }
 
+TEST_F(ImageOpenTest, TheEngineReadsItsDebugSwitchesFromTheSettingsWhileTheProgramRuns)
+{
+    shell::GetRegistryStore().SetInt(shell::kScopeUser, "Debug", "AppOption8", 1);
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    EXPECT_EQ(1, GetEngineDebugSettings().GetInt("AppOption8", 0));
+    EXPECT_EQ(0, GetEngineDebugSettings().GetInt("AppOption3", 0));
+    Finish();
+    EXPECT_EQ(0, GetEngineDebugSettings().GetInt("AppOption8", 0));
+    shell::GetRegistryStore().SetInt(shell::kScopeUser, "Debug", "AppOption8", 0);
+}
+
 TEST_F(ImageOpenTest, WithoutItsProfilesTheEngineRefusesTheFilesAndTheProgramEnds)
 {
     shell::SetStringSetting(kRGBProfile, Absolute(scratch / "missing.icm").c_str());
