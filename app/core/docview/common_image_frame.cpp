@@ -15,6 +15,7 @@
 IMPLEMENT_DYNCREATE(CCommonImageFrame, CMDIChildWnd)
 
 BEGIN_MESSAGE_MAP(CCommonImageFrame, CMDIChildWnd)
+    ON_WM_MDIACTIVATE()
     ON_WM_SIZING()
     ON_WM_HELPINFO()
     ON_MESSAGE(WM_COMMANDHELP, OnCommandHelp)
@@ -227,6 +228,17 @@ void CCommonImageFrame::ScrollInfoPane(UINT code)
     pane.bottom -= ::GetSystemMetrics(SM_CYHSCROLL);
     ::ScrollWindowEx(section_.m_hWnd, old - position, 0, &pane, &pane, nullptr, nullptr, SW_INVALIDATE);
     section_.UpdateWindow();
+}
+
+void CCommonImageFrame::OnMDIActivate(BOOL activate, CWindow activated, CWindow deactivated)
+{
+    CMDIChildWnd::OnMDIActivate(activate, activated, deactivated);
+    // Its view is active again: the caption and the pane follow the document,
+    // whose record may have been loaded again meanwhile.
+    if (activate) {
+        OnUpdateFrameTitle(TRUE);
+        UpdateInfoPane();
+    }
 }
 
 void CCommonImageFrame::OnSizing(UINT, RECT*)

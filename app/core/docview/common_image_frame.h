@@ -81,6 +81,7 @@ protected:
     // A horizontal scroll code of the pane's scroll bar.
     void ScrollInfoPane(UINT code);
 
+    void OnMDIActivate(BOOL activate, CWindow activated, CWindow deactivated);
     void OnSizing(UINT edge, RECT* rect);
     BOOL OnHelpInfo(HELPINFO* info);
     LRESULT OnCommandHelp(WPARAM w, LPARAM l);

@@ -309,6 +309,24 @@ TEST_F(ImageFrameTest, ShootingDataPaneDrawsTheLinesOfTheRecordsTable)
     ASSERT_TRUE(PumpUntilIdle());
 }
 
+TEST_F(ImageFrameTest, ActivatedAgainThePaneShowsTheDocumentsTableAsItIsNow)
+{
+    LoadShot();
+    CImageFrame* frame = Open(1, 1, RUNTIME_CLASS(RecordView), 600);
+    ASSERT_NE(frame, nullptr);
+    // The record is read again while another window is active.
+    CImageFrame* other = Open(1, 1);
+    ASSERT_NE(other, nullptr);
+    record->shooting.AddField("Korva M4H", 1001);
+    main->MDIActivate(frame->m_hWnd);
+    ASSERT_TRUE(PumpUntilIdle());
+    ASSERT_GE(frame->GetInfoPaneLayout().texts.size(), 2u);
+    EXPECT_EQ(frame->GetInfoPaneLayout().texts[1].text, "Korva M4H");
+    other->SendMessage(WM_CLOSE);
+    frame->SendMessage(WM_CLOSE);
+    ASSERT_TRUE(PumpUntilIdle());
+}
+
 TEST_F(ImageFrameTest, ScrollBarShowsOnlyWhileOpenAndTheTableIsWiderThanThePane)
 {
     LoadShot();
