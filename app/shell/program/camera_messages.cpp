@@ -1,26 +1,25 @@
 #include "app/shell/program/camera_messages.h"
 
 #include "app/shell/program/program_ids.h"
-#include "clx/app.h"
 
 namespace shell {
 
 namespace {
 
+// The frame's string: every camera page says it when there is no camera.
 constexpr uint32_t kCameraNotFound = 16544;
 
 }  // namespace
 
-bool ShowCameraErrorMessage(int32_t code)
+uint32_t GetCameraErrorMessageId(int32_t code)
 {
-    if (code == 0)
-        return false;
-    const uint32_t message = code == 132   ? IDS_CAMERA_CARD
-                             : code == 134 ? kCameraNotFound
-                             : code == 147 ? IDS_CAMERA_BATTERY
-                                           : IDS_CAMERA_ERROR;
-    AfxMessageBox(message, MB_OK);
-    return true;
+    switch (code) {
+    case 0: return 0;
+    case 132: return IDS_CAMERA_CARD;
+    case 134: return kCameraNotFound;
+    case 147: return IDS_CAMERA_BATTERY;
+    default: return IDS_CAMERA_ERROR;
+    }
 }
 
 uint32_t GetShotErrorMessageId(int32_t code)

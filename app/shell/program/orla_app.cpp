@@ -4,6 +4,7 @@
 #include "app/core/document/doc_manager_new.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
+#include "app/shell/program/about_box.h"
 #include "app/shell/program/image_hooks.h"
 #include "app/shell/program/program_ids.h"
 #include "app/shell/progress/progress_thread.h"
@@ -31,6 +32,8 @@ BEGIN_MESSAGE_MAP(COrlaApp, CWinApp)
     ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOM_CURSOR, OnUpdateCursor)
     ON_COMMAND(ID_VIEW_GRAB_CURSOR, OnGrabCursor)
     ON_UPDATE_COMMAND_UI(ID_VIEW_GRAB_CURSOR, OnUpdateCursor)
+    ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+    ON_COMMAND_RANGE(ID_FILE_PREFERENCES, ID_PREFERENCES_PAGE_LAST, OnPreferences)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
     ON_COMMAND(ID_FILE_PRINT_SETUP, CWinApp::OnFilePrintSetup)
 END_MESSAGE_MAP()
@@ -92,6 +95,10 @@ int COrlaApp::DoMessageBox(const char* prompt, UINT type, UINT helpId)
         type |= MB_ICONEXCLAMATION;
     // No camera command may go out while the box waits for the user.
     const bool previous = SetModal(true);
+    // The splash goes by itself at any moment: the main window owns the box instead.
+    HWND splash = CDlgAbout::GetSplashWindow();
+    if (splash && ::GetActiveWindow() == splash && HasMainWindow())
+        ::SetActiveWindow(m_pMainWnd->m_hWnd);
     const int answer = CWinApp::DoMessageBox(prompt, type, helpId);
     SetModal(previous);
     return answer;

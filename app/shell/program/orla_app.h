@@ -145,6 +145,11 @@ protected:
     void OnZoomCursor();
     void OnGrabCursor();
     void OnUpdateCursor(CCmdUI* ui);
+    // ---- About box, splash screen and Preferences (orla_app_about.cpp)
+    void OnAppAbout();
+    void OnPreferences(UINT id);
+    // The splash screen of start-up; false when it could not be shown.
+    virtual bool ShowSplashScreen();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -188,6 +193,8 @@ private:
     COrlaKavoModule* m_pKavoModule = nullptr;
     COrlaKavoSource* m_pKavoSource = nullptr;
     CDocument* m_pLastOpened = nullptr;
+    // The splash screen ends the deferred start-up when it goes.
+    bool m_bSplashShown = false;
     // The image documents' and views' hosts and the loaders' hooks, while the tile managers exist.
     std::unique_ptr<CImageHooks> m_pImageHooks;
     // The idle pass with its flags, the camera image count and the histograms.

@@ -1,5 +1,8 @@
 // The application object while the program runs: idle work, the key filter
 // and the camera listener.
+#include <cstring>
+#include <vector>
+
 #include "app/camera/app/orla_kavo.h"
 #include "app/camera/queue/queue_manager.h"
 #include "app/shell/frame/frame_ids.h"
@@ -20,6 +23,30 @@ constexpr UINT kIdleDone = 0x8018;
 
 // Tab hides the open palettes, the next Tab shows them again.
 bool g_showPalettesNext = false;
+
+// The camera dialogs that the camera control palette has open are the
+// dialogs it owns: each is cancelled with its own Cancel button, so that it
+// ends as the user would end it.
+BOOL CALLBACK CollectOwnedDialog(HWND window, LPARAM found)
+{
+    auto& list = *reinterpret_cast<std::vector<HWND>*>(found);
+    char name[16] = "";
+    ::GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") == 0 && ::GetWindow(window, GW_OWNER) == list.front())
+        list.push_back(window);
+    return TRUE;
+}
+
+void CancelCameraDialogs(HWND palette)
+{
+    // The palette first, then the dialogs it owns.
+    std::vector<HWND> windows{palette};
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectOwnedDialog, reinterpret_cast<LPARAM>(&windows));
+    for (size_t i = 1; i < windows.size(); ++i)
+        if (::IsWindow(windows[i]))
+            if (HWND cancel = ::GetDlgItem(windows[i], IDCANCEL))
+                ::SendMessageA(cancel, BM_CLICK, 0, 0);
+}
 
 }  // namespace
 
@@ -138,8 +165,10 @@ uint32_t COrlaApp::OnKavoRemoved(uint32_t level, CKavoBase* object)
         return 1;
     if (CMainFrame* frame = CMainFrame::Get()) {
         frame->SetCameraState(kCameraNone);
-        if (frame->m_wndCameraControl.IsOpen())
+        if (frame->m_wndCameraControl.IsOpen()) {
+            CancelCameraDialogs(frame->m_wndCameraControl.m_hWnd);
             frame->m_wndCameraControl.DestroyWindow();
+        }
     }
     KillCameraTimer();
     m_nCameraInterval = 0;

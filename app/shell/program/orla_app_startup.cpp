@@ -17,6 +17,7 @@
 #include "app/shell/format/byte_size.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
+#include "app/shell/program/about_box.h"
 #include "app/shell/program/hand_over.h"
 #include "app/shell/program/image_doc_standin.h"
 #include "app/shell/program/image_doc_template.h"
@@ -210,6 +211,7 @@ BOOL COrlaApp::InitInstance()
     m_pMainWnd->DragAcceptFiles();
     EnableShellOpen();
     LoadLocaleNotation();
+    m_bSplashShown = ShowSplashScreen();
 
     m_bOleInitialized = AfxOleInit() != FALSE;
     if (!m_bOleInitialized)
@@ -447,8 +449,10 @@ void COrlaApp::ShowMainWindow()
     frame->UpdateWindow();
     frame->LayoutProgressWindow();
     frame->SendMessage(kDeferredStartup, 0, 0);
-    // Without a splash window the full deferred start-up follows at once.
-    frame->PostMessage(kDeferredStartup, 1, 0);
+    // The splash posts the full deferred start-up when it goes; without one
+    // it follows at once.
+    if (!m_bSplashShown)
+        frame->PostMessage(kDeferredStartup, 1, 0);
 
     if (m_pLastOpened && frame->GetCameraImageView()) {
         if (CFrameWnd* cameraFrame = frame->GetCameraImageView()->GetParentFrame())
@@ -563,6 +567,7 @@ int COrlaApp::ExitInstance()
 {
     // The documents are gone with the main window; nothing loads or draws from here on.
     m_pImageHooks.reset();
+    CDlgAbout::CloseSplash();
     if (!m_strMainClass.empty()) {
         if (!m_options.unregister) {
             shell::SetIntSetting(kAutoFitToWindow, m_bAutoFitToWindow ? 1 : 0);

@@ -15,9 +15,13 @@ public:
         m_pszAppName = _strdup("Tessaline");
     }
     std::vector<std::string> words;
+    // The splash screen waits for a timer of five seconds: shown only where a
+    // test asks for it.
+    bool splash = false;
 
 protected:
     std::vector<std::string> GetCommandLineWords() override { return words; }
+    bool ShowSplashScreen() override { return splash && COrlaApp::ShowSplashScreen(); }
 };
 
 inline CTestOrlaApp& TestApp() { return *static_cast<CTestOrlaApp*>(AfxGetApp()); }
