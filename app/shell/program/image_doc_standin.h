@@ -1,6 +1,6 @@
-// Stand-ins for the image document and its view, with which the document
-// templates are made until the image documents arrive: a new document is an
-// empty window, and no file opens (the base document reads nothing).
+// Stand-ins for the camera image document and its view, with which the camera
+// image template is made until the camera documents arrive: a new document
+// is an empty window, and no file opens (the base document reads nothing).
 #pragma once
 
 #include "clx/document.h"
