@@ -507,39 +507,33 @@ void CImageDisplayView::DrawBackground(CDC& dc, const RECT& client, SIZE total, 
     if (!wantRight && !wantBelow)
         return;
 
-    // Tiled so that the pattern starts at the scroll position's remainder and moves with the image.
-    const int32_t width = client.right - client.left, height = client.bottom - client.top;
-    HDC memory = ::CreateCompatibleDC(dc);
-    HBITMAP canvas = ::CreateCompatibleBitmap(dc, width, height);
-    HGDIOBJ oldCanvas = ::SelectObject(memory, canvas);
-    if (background_.m_hObject && backgroundSize_.cx > 0 && backgroundSize_.cy > 0) {
-        HDC pattern = ::CreateCompatibleDC(dc);
-        HGDIOBJ oldPattern = ::SelectObject(pattern, background_.m_hObject);
+    // The strips are filled straight on the window with the pattern as a
+    // brush whose origin makes the pattern start at the scroll position's
+    // remainder, so that it moves with the image. A client-sized copy tiled
+    // first and then copied out made the first paint at fit the longest.
+    HBRUSH pattern = nullptr;
+    if (background_.m_hObject && backgroundSize_.cx > 0 && backgroundSize_.cy > 0)
+        pattern = ::CreatePatternBrush(static_cast<HBITMAP>(background_.m_hObject));
+    POINT oldOrigin{};
+    if (pattern) {
         const int32_t originX = qz::PatternOrigin(scroll.x, backgroundSize_.cx);
         const int32_t originY = qz::PatternOrigin(scroll.y, backgroundSize_.cy);
-        for (int32_t y = -originY; y < height; y += backgroundSize_.cy) {
-            for (int32_t x = -originX; x < width; x += backgroundSize_.cx)
-                ::BitBlt(memory, x, y, backgroundSize_.cx, backgroundSize_.cy, pattern, 0, 0, SRCCOPY);
-        }
-        ::SelectObject(pattern, oldPattern);
-        ::DeleteDC(pattern);
-    } else {
-        const RECT all = {0, 0, width, height};
-        ::FillRect(memory, &all, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
+        ::SetBrushOrgEx(dc, (backgroundSize_.cx - originX) % backgroundSize_.cx,
+                        (backgroundSize_.cy - originY) % backgroundSize_.cy, &oldOrigin);
     }
+    HBRUSH brush = pattern ? pattern : static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
     if (wantRight) {
-        ::BitBlt(dc, right.left, right.top, right.right - right.left, right.bottom - right.top, memory, right.left,
-                 right.top, SRCCOPY);
+        ::FillRect(dc, &right, brush);
         ValidateRect(&right);
     }
     if (wantBelow) {
-        ::BitBlt(dc, below.left, below.top, below.right - below.left, below.bottom - below.top, memory, below.left,
-                 below.top, SRCCOPY);
+        ::FillRect(dc, &below, brush);
         ValidateRect(&below);
     }
-    ::SelectObject(memory, oldCanvas);
-    ::DeleteObject(canvas);
-    ::DeleteDC(memory);
+    if (pattern) {
+        ::SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+        ::DeleteObject(pattern);
+    }
 }
 
 bool CImageDisplayView::DrawOneTile(CDC& dc, const RECT& client, SIZE total, POINT scroll, HRGN update, RECT* drawnAt)
