@@ -208,6 +208,41 @@ int32_t CAppImageViewHost::GetIntSetting(uint32_t id, int32_t fallback) const
     return IntSetting(id, fallback);
 }
 
+void CAppImageViewHost::SetIntSetting(uint32_t id, int32_t value)
+{
+    shell::SetIntSetting(id, value);
+}
+
+std::string CAppImageViewHost::GetStringSetting(uint32_t id) const
+{
+    CQzString text;
+    if (!shell::GetStringSetting(id, text))
+        return {};
+    return static_cast<const char*>(text);
+}
+
+bool CAppImageViewHost::IsOleInitialized() const
+{
+    return app_.IsOleInitialized();
+}
+
+int32_t CAppImageViewHost::ShowMessageBox(uint32_t id, uint32_t type)
+{
+    return AfxMessageBox(static_cast<UINT>(id), type);
+}
+
+std::string CAppImageViewHost::GetProgramFolder() const
+{
+    return app_.GetProgramFolder();
+}
+
+void CAppImageViewHost::BeginProgress(int32_t steps, uint32_t captionId)
+{
+    const auto count = static_cast<uint16_t>(steps < 0 ? 0 : steps > 0xFFFF ? 0xFFFF : steps);
+    SendProgress(app_.GetProgressWindow(), shell::kProgressBegin,
+                 static_cast<LPARAM>(shell::MakeProgressBegin(count, static_cast<uint16_t>(captionId))));
+}
+
 int32_t CAppImageViewHost::GetCursorMode() const
 {
     return app_.GetCursorMode();

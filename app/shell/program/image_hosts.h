@@ -62,6 +62,13 @@ public:
     void ShowMessage(int32_t id) override;
     int32_t GetIntSetting(uint32_t id, int32_t fallback) const override;
     int32_t GetCursorMode() const override;
+    // The image menu's hand-offs.
+    void SetIntSetting(uint32_t id, int32_t value) override;
+    std::string GetStringSetting(uint32_t id) const override;
+    bool IsOleInitialized() const override;
+    int32_t ShowMessageBox(uint32_t id, uint32_t type) override;
+    std::string GetProgramFolder() const override;
+    void BeginProgress(int32_t steps, uint32_t captionId) override;
 
 private:
     COrlaApp& app_;

@@ -224,6 +224,14 @@ TEST_F(ImageOpenTest, FilesOfTheCommandLineOpenInImageWindowsThatDrawThem)
         ASSERT_NE(nullptr, doc);
         EXPECT_TRUE(doc->IsOpened());
         EXPECT_EQ(path == rawPath, doc->IsRawImage());
+        // The image menu's hand-offs: to the outside editor once OLE runs, as
+        // the camera curves sample for a raw file only.
+        clx::StateCmdUI editor(CImageDisplayView::kCmdOpenInEditor);
+        clx::StateCmdUI sample(CImageDisplayView::kCmdUseForCameraCurvesSample);
+        view->OnCmdMsg(editor.m_nID, CN_UPDATE_COMMAND_UI, &editor, nullptr);
+        view->OnCmdMsg(sample.m_nID, CN_UPDATE_COMMAND_UI, &sample, nullptr);
+        EXPECT_TRUE(editor.m_bEnabled);
+        EXPECT_EQ(path == rawPath, sample.m_bEnabled);
         ::SendMessageA(::GetParent(frame->m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame->m_hWnd), 0);
         ASSERT_TRUE(PaintFully(view));
 
