@@ -95,11 +95,15 @@ int COrlaApp::DoMessageBox(const char* prompt, UINT type, UINT helpId)
         type |= MB_ICONEXCLAMATION;
     // No camera command may go out while the box waits for the user.
     const bool previous = SetModal(true);
-    // The splash goes by itself at any moment: the main window owns the box instead.
+    // The splash goes by itself at any moment: the main window owns the box
+    // instead, and the splash comes to the front again after it.
     HWND splash = CDlgAbout::GetSplashWindow();
-    if (splash && ::GetActiveWindow() == splash && HasMainWindow())
+    const bool splashActive = splash && ::GetActiveWindow() == splash && HasMainWindow();
+    if (splashActive)
         ::SetActiveWindow(m_pMainWnd->m_hWnd);
     const int answer = CWinApp::DoMessageBox(prompt, type, helpId);
+    if (splashActive && CDlgAbout::GetSplashWindow() == splash)
+        ::SetActiveWindow(splash);
     SetModal(previous);
     return answer;
 }
