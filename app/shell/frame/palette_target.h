@@ -25,7 +25,7 @@ public:
     virtual bool GetSelectedImageSettings(int n, CImageRecord** record, bool byIndex) = 0;
 };
 
-// What the frame reads of a record. The record's layout belongs to the
-// image documents; until they arrive these answer for an opaque record.
+// What the frame reads of a record: whether its image is there, and its
+// grid lines.
 bool ImageRecordHasMainImage(const CImageRecord* record);
 bool ImageRecordGridLines(const CImageRecord* record);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/core/record/image_record.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/tests/frame_test_support.h"
 #include "app/shell/program_folder.h"
@@ -86,8 +87,11 @@ TEST_F(FrameTest, SettingsFileCommandsFollowTheTargetKind)
 TEST_F(FrameTest, SettingsCommandsOfOneImageDependOnThePalettesSettings)
 {
     MakeFrame();
-    auto* record = reinterpret_cast<CImageRecord*>(static_cast<uintptr_t>(0x2000));
-    frame->SendMessage(WM_SET_PALETTE_TARGET, kTargetOne, reinterpret_cast<LPARAM>(record));
+    CImageRecord record;
+    // Only whether an image is there counts; the engine holds no reference
+    // to this one, so the record leaves it alone when it goes.
+    record.imageData = reinterpret_cast<IVorlatImage*>(&record);
+    frame->SendMessage(WM_SET_PALETTE_TARGET, kTargetOne, reinterpret_cast<LPARAM>(&record));
     for (UINT save : {ID_SETTINGS_USM_SAVE, ID_SETTINGS_CURVES_SAVE, ID_SETTINGS_COLOR_SAVE, ID_SETTINGS_SIZE_SAVE,
                       ID_SETTINGS_NR_LOAD, ID_SETTINGS_NR_SAVE})
         EXPECT_TRUE(Update(frame, save).enabled) << save;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/record/image_record.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/tests/frame_test_support.h"
 #include "app/shell/settings/settings.h"
@@ -370,7 +371,12 @@ TEST_F(FrameTest, TabTwiceHidesAndShowsTheOpenPalettes)
 TEST_F(FrameTest, PaletteTargetGoesToTheTargetedPalettesAndSetsTheKind)
 {
     MakeFrame();
-    auto* record = reinterpret_cast<CImageRecord*>(static_cast<uintptr_t>(0x1000));
+    CImageRecord image;
+    // Only whether an image is there counts; the engine holds no reference
+    // to this one, so the record leaves it alone when it goes.
+    image.imageData = reinterpret_cast<IVorlatImage*>(&image);
+    image.gridOn = 1;
+    CImageRecord* record = &image;
     // The pointer over the client area blanks the information too: count from here.
     const int refreshes = frame->m_wndInformation.calls.refresh;
     frame->SendMessage(WM_SET_PALETTE_TARGET, 3, 0);
@@ -396,6 +402,16 @@ TEST_F(FrameTest, PaletteTargetGoesToTheTargetedPalettesAndSetsTheKind)
         EXPECT_TRUE(palette->HasTarget()) << palette->GetTitle();
     }
     EXPECT_EQ(1, Host().gridLinesCalls);
+    EXPECT_TRUE(Host().gridLines);
+
+    // A record whose image is not there yet goes to no palette; its grid
+    // lines still become the default.
+    CImageRecord loading;
+    frame->SendMessage(WM_SET_PALETTE_TARGET, kTargetOne, reinterpret_cast<LPARAM>(&loading));
+    for (CToolTargeted* palette : targeted)
+        EXPECT_EQ(record, palette->calls.lastRecord) << palette->GetTitle();
+    EXPECT_EQ(2, Host().gridLinesCalls);
+    EXPECT_FALSE(Host().gridLines);
 
     EXPECT_EQ(reinterpret_cast<LRESULT>(&frame->m_wndImageEnhancements),
               frame->SendMessage(WM_GET_ADJUSTMENT_PANEL, 0, 0));
