@@ -135,7 +135,10 @@ int32_t CAppImageDocHost::AddToCatalogue(const std::string&, std::string& text)
 
 void CAppImageViewHost::DoIdleWork()
 {
-    app_.DoIdleWork(0, false);
+    // A paint serves the camera only: a histogram slice (up to 100 ms) or
+    // paging inside every WM_PAINT would hold the message loop up for as
+    // long; the application's own idle time completes those.
+    app_.DoIdleWork(0, true);
 }
 
 int32_t CAppImageViewHost::GetSynchronousPainting() const
