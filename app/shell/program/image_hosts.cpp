@@ -133,6 +133,12 @@ int32_t CAppImageDocHost::AddToCatalogue(const std::string&, std::string& text)
 
 // ---------------------------------------------------------------- views
 
+std::optional<CopySettingsChoice> CAppImageViewHost::AskCopySettings()
+{
+    ReportNotAvailable("The Copy Settings dialog");
+    return std::nullopt;
+}
+
 void CAppImageViewHost::DoIdleWork()
 {
     // A paint serves the camera only: a histogram slice (up to 100 ms) or

@@ -69,6 +69,8 @@ public:
     int32_t ShowMessageBox(uint32_t id, uint32_t type) override;
     std::string GetProgramFolder() const override;
     void BeginProgress(int32_t steps, uint32_t captionId) override;
+    // Copy Image Adjustments: its dialog is not part of the program yet.
+    std::optional<CopySettingsChoice> AskCopySettings() override;
 
 private:
     COrlaApp& app_;

@@ -334,18 +334,24 @@ TEST_F(ViewMouseTest, CursorFollowsTheToolTheModifiersAndTheFrame)
     record->zoomStep = 14;
 
     // Ctrl alone, with the pointer resting over the image, turns the zoom cursor round.
+    // The pointer is the display's, which other test programs on it may move:
+    // a result counts only when the pointer stayed put around it.
     host.cursorMode = qz::kToolZoom;
     POINT screen = {150, 120};
     ::ClientToScreen(view->m_hWnd, &screen);
-    if (::SetCursorPos(screen.x, screen.y)) {
+    const auto pointerStayed = [&] {
         POINT now{};
-        ::GetCursorPos(&now);
-        if (now.x == screen.x && now.y == screen.y) {
-            view->SendMessage(WM_KEYDOWN, VK_CONTROL, 1);
-            EXPECT_EQ(::GetCursor(), OwnCursor(257));
-            view->SendMessage(WM_KEYUP, VK_CONTROL, 0xC0000001);
-            EXPECT_EQ(::GetCursor(), OwnCursor(256));
-        }
+        return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+    };
+    if (::SetCursorPos(screen.x, screen.y) && pointerStayed()) {
+        view->SendMessage(WM_KEYDOWN, VK_CONTROL, 1);
+        const HCURSOR turned = ::GetCursor();
+        if (pointerStayed())
+            EXPECT_EQ(turned, OwnCursor(257));
+        view->SendMessage(WM_KEYUP, VK_CONTROL, 0xC0000001);
+        const HCURSOR back = ::GetCursor();
+        if (pointerStayed())
+            EXPECT_EQ(back, OwnCursor(256));
     }
 
     // A part still unpainted shows the arrow with the hourglass.
