@@ -147,7 +147,10 @@ INT_PTR CALLBACK ModalDialogProc(HWND dlg, UINT msg, WPARAM, LPARAM l) {
     return TRUE;
   }
   if (msg == WM_APP) {
-    during->ran = ::GetActiveWindow() == dlg;
+    // Not whether the dialog is the active window: another program on the
+    // same display may hold the activation, and what is looked at below
+    // holds either way.
+    during->ran = true;
     during->paletteEnabled = ::IsWindowEnabled(during->palette);
     during->paletteActive = during->paletteObject->Active();
     during->mainActive = during->main->Active();
