@@ -39,6 +39,11 @@ inline constexpr UINT kCmdPaste = 57637;
 inline constexpr int32_t kMessageClipboardWriteFailed = 9749;
 inline constexpr int32_t kMessageClipboardReadFailed = 9750;
 
+// Opens the clipboard for a window, trying again for a fifth of a second:
+// another program (a clipboard viewer, the system's clipboard service) may
+// hold it for a moment after each change.
+bool OpenClipboardPatiently(HWND owner);
+
 struct CopySettingsChoice {
     bool curves = false;
     bool colourAdjustment = false;

@@ -23,6 +23,16 @@ uint32_t MaskOf(const CopySettingsChoice& choice)
 
 }  // namespace
 
+bool OpenClipboardPatiently(HWND owner)
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (::OpenClipboard(owner))
+            return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
 bool CImageDisplayView::CopyAdjustments(uint32_t mask)
 {
     const CImageRecord* record = GetRecord();
@@ -32,7 +42,7 @@ bool CImageDisplayView::CopyAdjustments(uint32_t mask)
     const int64_t size = qz::MeasureAdjustmentBlock(*record, mask);
     if (size <= 0)
         return false;
-    if (!::OpenClipboard(m_hWnd))
+    if (!OpenClipboardPatiently(m_hWnd))
         return false;
     // Emptying tells the previous owner, this view too, to free its block.
     if (!::EmptyClipboard()) {
@@ -99,7 +109,7 @@ void CImageDisplayView::OnPaste()
     CImageRecord* record = GetRecord();
     if (!record && host.GetSelectedThumbnailCount() < 2)
         return;
-    if (!::IsClipboardFormatAvailable(qz::kAdjustmentClipboardFormat) || !::OpenClipboard(m_hWnd))
+    if (!::IsClipboardFormatAvailable(qz::kAdjustmentClipboardFormat) || !OpenClipboardPatiently(m_hWnd))
         return;
     HANDLE data = ::GetClipboardData(qz::kAdjustmentClipboardFormat);
     const void* bytes = data ? ::GlobalLock(data) : nullptr;

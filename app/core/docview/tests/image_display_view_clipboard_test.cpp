@@ -152,7 +152,7 @@ bool Enabled(CImageDisplayView* view, UINT command)
 DWORD WINAPI EmptyFromAnotherThread(void*)
 {
     HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    const bool emptied = ::OpenClipboard(window) && ::EmptyClipboard();
+    const bool emptied = OpenClipboardPatiently(window) && ::EmptyClipboard();
     ::CloseClipboard();
     ::DestroyWindow(window);
     return emptied ? 0 : 1;
@@ -209,7 +209,7 @@ protected:
     // Another program's window takes the clipboard (the view that owned it frees its block).
     void EmptyTheClipboard()
     {
-        ASSERT_TRUE(::OpenClipboard(other));
+        ASSERT_TRUE(OpenClipboardPatiently(other));
         ::EmptyClipboard();
         ::CloseClipboard();
     }
@@ -221,14 +221,14 @@ protected:
         std::memcpy(::GlobalLock(block), bytes.data(), bytes.size());
         ::GlobalUnlock(block);
         putBlocks.push_back(block);
-        ASSERT_TRUE(::OpenClipboard(other));
+        ASSERT_TRUE(OpenClipboardPatiently(other));
         ::EmptyClipboard();
         EXPECT_NE(::SetClipboardData(qz::kAdjustmentClipboardFormat, block), nullptr);
         ::CloseClipboard();
     }
     static std::optional<std::vector<uint8_t>> ClipboardBytes()
     {
-        if (!::OpenClipboard(nullptr))
+        if (!OpenClipboardPatiently(nullptr))
             return std::nullopt;
         std::optional<std::vector<uint8_t>> bytes;
         if (HANDLE data = ::GetClipboardData(qz::kAdjustmentClipboardFormat)) {
@@ -463,7 +463,7 @@ TEST_F(AdjustmentClipboardTest, UnreadableDataShowsTheMessageAndChangesNothing)
         if (c.bytes) {
             PutOnClipboard(*c.bytes);
         } else {
-            ASSERT_TRUE(::OpenClipboard(other));
+            ASSERT_TRUE(OpenClipboardPatiently(other));
             ::EmptyClipboard();
             ::SetClipboardData(qz::kAdjustmentClipboardFormat, nullptr);
             ::CloseClipboard();
@@ -480,7 +480,7 @@ TEST_F(AdjustmentClipboardTest, UnreadableDataShowsTheMessageAndChangesNothing)
         EXPECT_TRUE(palettes.calls.empty());
         EXPECT_TRUE(view->updates.empty());
         // The clipboard was closed again.
-        EXPECT_TRUE(::OpenClipboard(other));
+        EXPECT_TRUE(OpenClipboardPatiently(other));
         ::CloseClipboard();
     }
 }
