@@ -37,8 +37,10 @@ inline void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Writes the image with the tags through the library's saver; the error value or 0.
-inline int32_t WriteWithLibrary(const std::string& path, IVorlatImage* image, IVorlatTagControl* tags, int32_t format)
+// Writes the image with the tags through the library's saver (option: the
+// format's, a JPEG's quality level); the error value or 0.
+inline int32_t WriteWithLibrary(const std::string& path, IVorlatImage* image, IVorlatTagControl* tags, int32_t format,
+                                int32_t option = 0)
 {
     IVorlatFileStream* stream = nullptr;
     IVorlatSave* save = nullptr;
@@ -48,7 +50,7 @@ inline int32_t WriteWithLibrary(const std::string& path, IVorlatImage* image, IV
     if (!error)
         error = Deepest(IVorlatSave::CreateSave(&save));
     if (!error)
-        error = Deepest(save->AttachStream(stream, tags, format, 0));
+        error = Deepest(save->AttachStream(stream, tags, format, option));
     if (!error)
         error = Deepest(save->BeginSave(image, nullptr, 0));
     while (!error && !save->IsFinished())

@@ -15,7 +15,7 @@
 #include "app/shell/program/about_box.h"
 #include "app/shell/program/camera_messages.h"
 #include "app/shell/program/startup_win.h"
-#include "app/shell/program/tests/program_test_app.h"
+#include "app/shell/program/tests/program_fixture.h"
 #include "app/shell/progress/progress_protocol.h"
 #include "app/shell/settings/registry_store.h"
 #include "app/shell/settings/settings.h"
@@ -23,13 +23,9 @@
 #include "testing/gui_test.h"
 
 namespace fs = std::filesystem;
+using namespace program_test;
 
 namespace {
-
-std::string Absolute(const fs::path& path)
-{
-    return fs::absolute(path).make_preferred().string();
-}
 
 // After a handler of a test's own: every further box is a failure again.
 void ExpectNoMoreBoxes()
@@ -37,73 +33,16 @@ void ExpectNoMoreBoxes()
     MessageBoxScript none{};
 }
 
-const MessageBoxScript::Box kNoCameraModule{"could not be loaded", IDOK};
-const MessageBoxScript::Box kNoSettingsFile{"settings file specified", IDOK};
-
-class AppCommandsTest : public GuiTest {
+class AppCommandsTest : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        shell::GetRegistryStore().SetNames("Korva", "Tessaline", "2.0");
-        scratch = fs::absolute(fs::path(TESS_SCRATCH_DIR) / ("commands_" + std::to_string(GetCurrentProcessId())));
-        fs::remove_all(scratch);
-        fs::create_directories(scratch / "temp");
-        const fs::path profiles[] = {scratch / "rgb.icm", scratch / "cmyk.icm", scratch / "monitor.icm",
-                                     fs::path(shell::GetProfileFolder()) / "QZLch2.icm"};
-        for (const fs::path& profile : profiles) {
-            fs::create_directories(profile.parent_path());
-            std::ofstream(profile) << "profile";
-        }
-        shell::SetStringSetting(1051, Absolute(scratch / "temp").c_str());
-        shell::SetStringSetting(1065, Absolute(profiles[0]).c_str());
-        shell::SetStringSetting(1047, Absolute(profiles[1]).c_str());
-        shell::SetStringSetting(1064, Absolute(profiles[2]).c_str());
-        std::error_code ignored;
-        fs::remove(ModulePath(), ignored);
-        TestApp().words.clear();
-        TestApp().splash = false;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove(ModulePath(), ignored);
-        fs::remove_all(scratch);
-        GuiTest::TearDown();
-    }
-    static fs::path ModulePath()
-    {
-        return fs::path(shell::GetCommonFilesFolder()) / "Korva" / "KavoMods" / "M4_Mod.kv3";
-    }
+    AppCommandsTest() : ProgramTest("commands_") {}
     // The simulated module in the place of the maker's, with a camera.
     void InstallCameraModule()
     {
-        char self[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
-        fs::create_directories(ModulePath().parent_path());
-        fs::copy_file(fs::path(self).parent_path() / "M4_Mod.kv3", ModulePath(), fs::copy_options::overwrite_existing);
         const fs::path inbox = scratch / "camera.inbox";
         std::ofstream(inbox) << "";
-        std::ofstream(scratch / "camera.scenario") << "inbox " << Absolute(inbox) << "\n";
-        _putenv_s("KAVO_SIM_SCENARIO", Absolute(scratch / "camera.scenario").c_str());
+        ProgramTest::InstallCameraModule("inbox " + Absolute(inbox) + "\n");
     }
-    void Start(std::initializer_list<MessageBoxScript::Box> boxes)
-    {
-        MessageBoxScript script(boxes);
-        ASSERT_TRUE(TestApp().InitInstance());
-        PumpUntilIdle();
-        ASSERT_NE(nullptr, TestApp().m_pMainWnd);
-    }
-    void Finish()
-    {
-        if (TestApp().m_pMainWnd)
-            TestApp().m_pMainWnd->DestroyWindow();
-        PumpUntilIdle();
-        TakeQuit();
-        TestApp().ExitInstance();
-    }
-
-    fs::path scratch;
 };
 
 TEST_F(AppCommandsTest, ASecondCameraWhileOneIsCurrentIsIgnored)

@@ -16,30 +16,20 @@
 #include "app/shell/program/image_hosts.h"
 #include "app/shell/program/install/default_profiles.h"
 #include "app/shell/program/startup_win.h"
-#include "app/shell/program/tests/program_test_app.h"
+#include "app/shell/program/tests/program_fixture.h"
 #include "app/shell/settings/registry_store.h"
 #include "app/shell/settings/settings.h"
 #include "testing/gui_test.h"
 
 namespace fs = std::filesystem;
 using namespace save_test;
+using namespace program_test;
 
 namespace {
 
-constexpr shell::SettingId kTempFolder = 1051;
-constexpr shell::SettingId kRGBProfile = 1065;
-constexpr shell::SettingId kCMYKProfile = 1047;
-constexpr shell::SettingId kMonitorProfile = 1064;
 constexpr UINT kFileSaveAs = 57604;
 
-const MessageBoxScript::Box kNoCameraModule{"could not be loaded", IDOK};
-const MessageBoxScript::Box kNoSettingsFile{"settings file specified", IDOK};
 const MessageBoxScript::Box kNoProfiles{"check the CMS Profiles", IDOK};
-
-std::string Absolute(const fs::path& path)
-{
-    return fs::absolute(path).make_preferred().string();
-}
 
 // The committed view background: 8-pixel squares of two greys.
 bool IsBackground(COLORREF colour)
@@ -52,25 +42,7 @@ bool IsBackground(COLORREF colour)
 int32_t WriteFile(IVorlatImage* image, IVorlatTagControl* tags, uint32_t format, int32_t option,
                   const std::string& path)
 {
-    IVorlatFileStream* stream = nullptr;
-    IVorlatSave* save = nullptr;
-    int32_t error = Deepest(IVorlatFileStream::CreateFileStream(&stream));
-    if (!error)
-        error = Deepest(stream->SetFile(FileName(path)));
-    if (!error)
-        error = Deepest(IVorlatSave::CreateSave(&save));
-    if (!error)
-        error = Deepest(save->AttachStream(stream, tags, format, option));
-    if (!error)
-        error = Deepest(save->BeginSave(image, nullptr, 0));
-    while (!error && !save->IsFinished())
-        error = Deepest(save->Execute());
-    if (save) {
-        save->DetachStream();
-        save->Destroy();
-    }
-    if (stream)
-        stream->Destroy();
+    const int32_t error = WriteWithLibrary(path, image, tags, static_cast<int32_t>(format), option);
     image->Destroy();
     return error;
 }
@@ -90,35 +62,14 @@ public:
     int prompts = 0;
 };
 
-class ImageOpenTest : public GuiTest {
+class ImageOpenTest : public ProgramTest {
 protected:
+    ImageOpenTest() : ProgramTest("images_") {}
     void SetUp() override
     {
-        GuiTest::SetUp();
-        shell::GetRegistryStore().SetNames("Korva", "Tessaline", "2.0");
-        scratch = fs::absolute(fs::path(TESS_SCRATCH_DIR) / ("images_" + std::to_string(GetCurrentProcessId())));
-        fs::remove_all(scratch);
-        fs::create_directories(scratch / "temp");
-        shell::SetStringSetting(kTempFolder, Absolute(scratch / "temp").c_str());
-
-        // As the installation leaves them: the profiles in the maker's folder
-        // and the settings naming them.
-        const std::string profiles = shell::GetProfileFolder();
-        fs::create_directories(profiles);
-        ASSERT_TRUE(shell::WriteDefaultProfiles(profiles));
-        for (shell::SettingId id : {kRGBProfile, kCMYKProfile, kMonitorProfile})
-            shell::SetStringSetting(id, "");
-        shell::SetDefaultProfileSettings(profiles);
-
-        std::error_code ignored;
-        fs::remove(fs::path(shell::GetCommonFilesFolder()) / "Korva" / "KavoMods" / "M4_Mod.kv3", ignored);
-        WriteImages();
-        TestApp().words.clear();
-    }
-    void TearDown() override
-    {
-        fs::remove_all(scratch);
-        GuiTest::TearDown();
+        ProgramTest::SetUp();
+        if (!HasFatalFailure())
+            WriteImages();
     }
 
     // A raw file as the camera writes it and a camera JPEG: bright block top
@@ -149,26 +100,15 @@ protected:
         manager->Destroy();
     }
 
-    void Start(std::initializer_list<MessageBoxScript::Box> boxes)
-    {
-        MessageBoxScript script(boxes);
-        ASSERT_TRUE(TestApp().InitInstance());
-        PumpUntilIdle();
-        ASSERT_NE(nullptr, TestApp().m_pMainWnd);
-    }
     void Finish()
     {
         SetImageDocHost(nullptr);
-        if (TestApp().m_pMainWnd) {
-            // Nothing to save: the windows close without a question.
+        // Nothing to save: the windows close without a question.
+        if (TestApp().m_pMainWnd)
             for (CImageFrame* frame : ImageFrames())
                 if (auto* doc = dynamic_cast<CImageDoc*>(frame->GetActiveDocument()))
                     doc->SetModifiedFlag(FALSE);
-            TestApp().m_pMainWnd->DestroyWindow();
-        }
-        PumpUntilIdle();
-        TakeQuit();
-        TestApp().ExitInstance();
+        ProgramTest::Finish();
     }
 
     static std::vector<CImageFrame*> ImageFrames()
@@ -200,7 +140,6 @@ protected:
         return !::GetUpdateRect(view->m_hWnd, nullptr, FALSE);
     }
 
-    fs::path scratch;
     std::string rawPath, jpegPath;
 };
 

@@ -12,78 +12,19 @@
 #include "app/shell/program/camera_check.h"
 #include "app/shell/program/install/default_profiles.h"
 #include "app/shell/program/startup_win.h"
-#include "app/shell/program/tests/program_test_app.h"
+#include "app/shell/program/tests/program_fixture.h"
 #include "app/shell/settings/registry_store.h"
 #include "app/shell/settings/settings.h"
 #include "testing/gui_test.h"
 
 namespace fs = std::filesystem;
+using namespace program_test;
 
 namespace {
 
-constexpr shell::SettingId kTempFolder = 1051;
-constexpr shell::SettingId kRGBProfile = 1065;
-constexpr shell::SettingId kCMYKProfile = 1047;
-constexpr shell::SettingId kMonitorProfile = 1064;
-
-std::string Absolute(const fs::path& path)
-{
-    return fs::absolute(path).make_preferred().string();
-}
-
-// The messages that every start-up here shows: no camera module is
-// installed, and no next-image settings file exists.
-const MessageBoxScript::Box kNoCameraModule{"could not be loaded", IDOK};
-const MessageBoxScript::Box kNoSettingsFile{"settings file specified", IDOK};
-
-class OrlaAppTest : public GuiTest {
+class OrlaAppTest : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        shell::GetRegistryStore().SetNames("Korva", "Tessaline", "2.0");
-        scratch = fs::absolute(fs::path(TESS_SCRATCH_DIR) / ("program_" + std::to_string(GetCurrentProcessId())));
-        fs::remove_all(scratch);
-        fs::create_directories(scratch / "temp");
-        shell::SetStringSetting(kTempFolder, Absolute(scratch / "temp").c_str());
-        // The profiles as the installation leaves them.
-        const std::string profiles = shell::GetProfileFolder();
-        fs::create_directories(profiles);
-        ASSERT_TRUE(shell::WriteDefaultProfiles(profiles));
-        for (shell::SettingId id : {kRGBProfile, kCMYKProfile, kMonitorProfile})
-            shell::SetStringSetting(id, "");
-        shell::SetDefaultProfileSettings(profiles);
-        // Other programs' tests may have installed the simulated module in the
-        // prefix this one was copied from: without one is the starting point.
-        std::error_code ignored;
-        fs::remove(fs::path(shell::GetCommonFilesFolder()) / "Korva" / "KavoMods" / "M4_Mod.kv3", ignored);
-        TestApp().words.clear();
-    }
-    void TearDown() override
-    {
-        fs::remove_all(scratch);
-        GuiTest::TearDown();
-    }
-    // Start-up as the program runs it; the main window exists afterwards.
-    void Start(std::initializer_list<MessageBoxScript::Box> boxes)
-    {
-        MessageBoxScript script(boxes);
-        ASSERT_TRUE(TestApp().InitInstance());
-        PumpUntilIdle();
-        ASSERT_NE(nullptr, TestApp().m_pMainWnd);
-    }
-    // The main window closes (its own close, answering for the documents)
-    // and the application exits.
-    void Finish()
-    {
-        if (TestApp().m_pMainWnd)
-            TestApp().m_pMainWnd->DestroyWindow();
-        PumpUntilIdle();
-        TakeQuit();
-        TestApp().ExitInstance();
-    }
-
-    fs::path scratch;
+    OrlaAppTest() : ProgramTest("program_") {}
 };
 
 TEST_F(OrlaAppTest, StartsTheMainWindowWithPageFilesThatGoAtExit)
@@ -178,23 +119,9 @@ TEST_F(OrlaAppTest, TheFitAndCursorChoicesAreStoredAtExit)
     EXPECT_EQ(3, value);
 }
 
-// The simulated module in the place of the maker's, reading `scenario`.
-fs::path InstallCameraModule(const fs::path& scratch, const std::string& scenario)
-{
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const fs::path installed = fs::path(shell::GetCommonFilesFolder()) / "Korva" / "KavoMods" / "M4_Mod.kv3";
-    fs::create_directories(installed.parent_path());
-    fs::copy_file(fs::path(self).parent_path() / "M4_Mod.kv3", installed, fs::copy_options::overwrite_existing);
-    const fs::path file = scratch / "camera.scenario";
-    std::ofstream(file) << scenario;
-    _putenv_s("KAVO_SIM_SCENARIO", Absolute(file).c_str());
-    return installed;
-}
-
 TEST_F(OrlaAppTest, ACameraOfTheInstalledModuleIsConnectedAtStartUp)
 {
-    const fs::path installed = InstallCameraModule(scratch, "");
+    const fs::path installed = InstallCameraModule("");
     Start({kNoSettingsFile});
     CMainFrame* frame = CMainFrame::Get();
     ASSERT_NE(nullptr, frame);
@@ -210,7 +137,7 @@ TEST_F(OrlaAppTest, ACameraThatComesAndGoesIsFollowedByTheCameraStateThePaletteA
     const fs::path inbox = scratch / "camera.inbox";
     std::ofstream(inbox) << "";
     const fs::path installed =
-        InstallCameraModule(scratch, "absent\npoll-interval 500\ninbox " + Absolute(inbox) + "\n");
+        InstallCameraModule("absent\npoll-interval 500\ninbox " + Absolute(inbox) + "\n");
     Start({kNoSettingsFile});
     CMainFrame* frame = CMainFrame::Get();
     ASSERT_NE(nullptr, frame);
