@@ -148,15 +148,19 @@ TEST_F(GuiTest, CancelledFileDialogReturnsCancel) {
 
 // ---------------------------------------------------------------- folder browser
 
-// Answers the browser when it is activated, after reading its title line.
+// Reads the browser's title line when it is activated and answers it once its
+// modal loop first runs idle: the start folder is selected by then (answered
+// at activation, a busy machine could see the answer before the selection).
 class BrowserScript {
 public:
   explicit BrowserScript(int answer) : m_answer(answer) {
     s_self = this;
-    m_hook = ::SetWindowsHookExA(WH_CBT, &Proc, nullptr, ::GetCurrentThreadId());
+    m_cbt = ::SetWindowsHookExA(WH_CBT, &Activated, nullptr, ::GetCurrentThreadId());
+    m_sent = ::SetWindowsHookExA(WH_CALLWNDPROC, &Sent, nullptr, ::GetCurrentThreadId());
   }
   ~BrowserScript() {
-    ::UnhookWindowsHookEx(m_hook);
+    ::UnhookWindowsHookEx(m_sent);
+    ::UnhookWindowsHookEx(m_cbt);
     s_self = nullptr;
   }
   int shown = 0;
@@ -169,19 +173,32 @@ private:
     if (CWindow(h).GetClassName().CompareNoCase("Static") == 0) self->texts.push_back(CWindow(h).GetWindowText().str());
     return TRUE;
   }
-  static LRESULT CALLBACK Proc(int code, WPARAM w, LPARAM l) {
+  static LRESULT CALLBACK Activated(int code, WPARAM w, LPARAM l) {
     BrowserScript* self = s_self;
     HWND h = reinterpret_cast<HWND>(w);
     if (code == HCBT_ACTIVATE && self && CWindow(h).GetClassName() == "#32770" && self->shown++ == 0) {
+      self->m_browser = h;
       self->owner = ::GetWindow(h, GW_OWNER);
       ::EnumChildWindows(h, &CollectText, reinterpret_cast<LPARAM>(self));
-      ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(self->m_answer, BN_CLICKED), 0);
     }
-    return ::CallNextHookEx(self ? self->m_hook : nullptr, code, w, l);
+    return ::CallNextHookEx(self ? self->m_cbt : nullptr, code, w, l);
+  }
+  static LRESULT CALLBACK Sent(int code, WPARAM w, LPARAM l) {
+    BrowserScript* self = s_self;
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(l);
+    if (code == HC_ACTION && self && self->m_browser && !self->m_answered && sent->message == WM_ENTERIDLE &&
+        sent->wParam == MSGF_DIALOGBOX && reinterpret_cast<HWND>(sent->lParam) == self->m_browser) {
+      self->m_answered = true;
+      ::PostMessageA(self->m_browser, WM_COMMAND, MAKEWPARAM(self->m_answer, BN_CLICKED), 0);
+    }
+    return ::CallNextHookEx(self ? self->m_sent : nullptr, code, w, l);
   }
   static inline BrowserScript* s_self = nullptr;
   int m_answer;
-  HHOOK m_hook = nullptr;
+  HWND m_browser = nullptr;
+  bool m_answered = false;
+  HHOOK m_cbt = nullptr;
+  HHOOK m_sent = nullptr;
 };
 
 TEST_F(GuiTest, FolderBrowserStartsAtTheGivenFolderAndReturnsIt) {

@@ -25,6 +25,9 @@ if(WIN32)
             ${CMAKE_SOURCE_DIR}/app/core/external_editor/win/tests/photoshop_handoff_test.cpp)
         if(TARGET core_external_editor_win_tests)
             target_link_libraries(core_external_editor_win_tests PRIVATE TessalineExternalEditor)
+            # The view's tests register the same fake editor: two programs
+            # registering one class at once would answer each other's calls.
+            set_tests_properties(core_external_editor_win_tests PROPERTIES RESOURCE_LOCK fake_outside_editor)
         endif()
     endfunction()
     if(TESS_TESTS)
