@@ -246,7 +246,8 @@ struct BoxHook {
     MessageBoxScript* script = g_boxScript;
     if (code == HCBT_ACTIVATE && script) {
       HWND box = reinterpret_cast<HWND>(w);
-      if (CWindow(box).GetClassName() == "#32770") {
+      if (CWindow(box).GetClassName() == "#32770" && box != script->m_answered) {
+        script->m_answered = box;
         script->styles.push_back(CWindow(box).GetStyle());
         CString text = CWindow(box).GetDlgItemText(0xFFFF);
         ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(script->Answer(text), BN_CLICKED), 0);

@@ -61,6 +61,7 @@ private:
   int Answer(const char* text);
   std::deque<Box> m_boxes;
   HHOOK m_hook = nullptr;
+  HWND m_answered = nullptr;  // a box the desktop activates again is answered once
 };
 
 // Runs `fn` at the first idle moment of the next modal loop, with the modal

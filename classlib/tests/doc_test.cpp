@@ -314,8 +314,11 @@ public:
 private:
   static LRESULT CALLBACK Proc(int code, WPARAM w, LPARAM l) {
     FileDialogScript* self = s_script;
-    if (code == HCBT_ACTIVATE && self && CWindow(reinterpret_cast<HWND>(w)).GetClassName() == "#32770") {
+    // The desktop may activate the dialog again: it is answered once.
+    if (code == HCBT_ACTIVATE && self && CWindow(reinterpret_cast<HWND>(w)).GetClassName() == "#32770" &&
+        reinterpret_cast<HWND>(w) != self->m_seen) {
       HWND dialog = reinterpret_cast<HWND>(w);
+      self->m_seen = dialog;
       if (self->answered++ == 0 && ::GetDlgItem(dialog, clx::FileNameControlId(dialog))) {
         self->m_dialog = dialog;
         ::SetDlgItemTextA(dialog, clx::FileNameControlId(dialog), self->m_path.c_str());
@@ -353,6 +356,7 @@ private:
   HHOOK m_hook = nullptr;
   HHOOK m_readHook = nullptr;
   HWND m_dialog = nullptr;
+  HWND m_seen = nullptr;
 };
 
 TEST_F(GuiTest, FileOpenTakesTheNameFromTheFileDialog) {

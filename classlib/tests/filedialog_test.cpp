@@ -176,7 +176,9 @@ private:
   static LRESULT CALLBACK Activated(int code, WPARAM w, LPARAM l) {
     BrowserScript* self = s_self;
     HWND h = reinterpret_cast<HWND>(w);
-    if (code == HCBT_ACTIVATE && self && CWindow(h).GetClassName() == "#32770" && self->shown++ == 0) {
+    // A dialog counts once however often the desktop activates it again.
+    if (code == HCBT_ACTIVATE && self && CWindow(h).GetClassName() == "#32770" && h != self->m_browser &&
+        self->shown++ == 0) {
       self->m_browser = h;
       self->owner = ::GetWindow(h, GW_OWNER);
       ::EnumChildWindows(h, &CollectText, reinterpret_cast<LPARAM>(self));

@@ -109,7 +109,10 @@ private:
   static LRESULT CALLBACK Proc(int code, WPARAM w, LPARAM l) {
     RealBoxAnswer* self = s_self;
     HWND box = reinterpret_cast<HWND>(w);
-    if (code == HCBT_ACTIVATE && self && CWindow(box).GetClassName() == "#32770" && self->shown++ == 0) {
+    // A box counts once however often the desktop activates it again.
+    if (code == HCBT_ACTIVATE && self && CWindow(box).GetClassName() == "#32770" && box != self->m_box &&
+        self->shown++ == 0) {
+      self->m_box = box;
       self->owner = ::GetWindow(box, GW_OWNER);
       self->caption = CWindow(box).GetWindowText().str();
       self->text = CWindow(box).GetDlgItemText(0xFFFF).str();
@@ -120,6 +123,7 @@ private:
   }
   static inline RealBoxAnswer* s_self = nullptr;
   int m_answer;
+  HWND m_box = nullptr;
   HHOOK m_hook = nullptr;
 };
 

@@ -101,7 +101,7 @@ BOOL CImageDoc::OnOpenDocument(const char* path)
         host.BeginProgress(1, "Loading image");
         const int32_t result = LoadImageFile(&record_, path, true, 0);
         if (result == 0) {
-            host.SetPaletteTarget(PaletteTargetKind::None, nullptr);
+            host.SetPaletteTarget(kTargetNone, nullptr);
             opened_ = true;
             DemosaicRawImage();
             if (auto* master = dynamic_cast<CQzLutChannel*>(record_.curves.GetChannelById(0))) {
@@ -167,7 +167,7 @@ void CImageDoc::ReportOpenFailure(const char* path, int32_t result)
 void CImageDoc::OnCloseDocument()
 {
     if (opened_)
-        GetImageDocHost().SetPaletteTarget(PaletteTargetKind::None, nullptr);
+        GetImageDocHost().SetPaletteTarget(kTargetNone, nullptr);
     CDocument::OnCloseDocument();
 }
 
@@ -290,7 +290,7 @@ void CImageDoc::CopyFrom(const CImageRecord& source)
         view->BuildPipeline(kHintBuildAll, 0.0);
         UpdateAllViews(nullptr);
     }
-    GetImageDocHost().SetPaletteTarget(PaletteTargetKind::OneImage, &record_);
+    GetImageDocHost().SetPaletteTarget(kTargetOne, &record_);
 }
 
 std::string CImageDoc::MakeCopyTitleFor() const

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr UINT kWmSetPaletteTarget = 0x8006;
-
 class CQuietImageDocHost final : public IImageDocHost {
 public:
     int32_t GetIntSetting(uint32_t, int32_t fallback) override { return fallback; }

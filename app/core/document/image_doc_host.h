@@ -8,13 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "app/core/document/palette_target_kind.h"
+
 class CImageRecord;
 
-// The kind carried by the palette-target message (0x8006).
-enum class PaletteTargetKind : int32_t {
-    None = 0,
-    OneImage = 1,
-};
 
 // Settings the document reads, by string-table id.
 inline constexpr uint32_t kSettingOpenExternal = 1045;

@@ -74,7 +74,7 @@ void CImageView::OnActivateView(BOOL activate, CView* activateView, CView* deact
     if (activate && activeView_ != this) {
         activeView_ = this;
         if (HWND main = GetImageViewHost().GetMainWindow())
-            ::SendMessageA(main, kWmSetPaletteTarget, kPaletteTargetOneImage, reinterpret_cast<LPARAM>(GetRecord()));
+            ::SendMessageA(main, kWmSetPaletteTarget, kTargetOne, reinterpret_cast<LPARAM>(GetRecord()));
     }
     CImageDisplayView::OnActivateView(activate, activateView, deactiveView);
 }

@@ -5,9 +5,7 @@
 #pragma once
 
 #include "app/core/docview/image_display_view.h"
-
-inline constexpr UINT kWmSetPaletteTarget = 0x8006;
-inline constexpr WPARAM kPaletteTargetOneImage = 1;
+#include "app/core/document/palette_target_kind.h"
 
 // What the view asks of its document; the image document implements it.
 class IImageViewDocument {

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include "app/core/document/palette_target_kind.h"
+
 constexpr UINT WM_DEFERRED_STARTUP = 0x8001;
 constexpr UINT WM_PREFERENCES_CHANGED = 0x8002;
-constexpr UINT WM_SET_PALETTE_TARGET = 0x8006;
+constexpr UINT WM_SET_PALETTE_TARGET = kWmSetPaletteTarget;
 constexpr UINT WM_TRANSFER_REQUEST = 0x8007;
 constexpr UINT WM_CHECK_DISK_SPACE = 0x800A;
 constexpr UINT WM_SHOW_MESSAGE_ID = 0x800C;

@@ -1,17 +1,9 @@
-// The palette target: what the active image window hands to the palettes.
-// Kinds: 0 no image, 1 one image (with its record), 2 or more several
-// selected thumbnails.
+// Where the frame asks for the palette target (the kinds are the document's).
 #pragma once
 
-#include <cstdint>
+#include "app/core/document/palette_target_kind.h"
 
 class CImageRecord;
-
-using PaletteTargetKind = int32_t;
-
-constexpr PaletteTargetKind kTargetNone = 0;
-constexpr PaletteTargetKind kTargetOne = 1;
-constexpr PaletteTargetKind kTargetSeveral = 2;
 
 // Implemented by the documents whose windows give the palettes a target
 // (image documents and camera image documents); the frame asks the active

@@ -19,8 +19,6 @@ constexpr shell::SettingId kGridSpacing = 1061;
 constexpr shell::SettingId kGridUnits = 1062;
 constexpr shell::SettingId kGridDivisions = 1063;
 
-constexpr uint32_t kWmSetPaletteTarget = 0x8006;
-
 int32_t IntSetting(uint32_t id, int32_t fallback)
 {
     int32_t value = fallback;

@@ -206,13 +206,13 @@ TEST_F(ImageDocument, OpeningARawFileDemosaicsItAndKeepsTheRawFormat)
     EXPECT_NE(colorSpace, 64);
     EXPECT_NE(record.thirdData, nullptr);  // the raw data, kept for saving
     ASSERT_EQ(host.targets.size(), 1u);
-    EXPECT_EQ(host.targets[0].first, PaletteTargetKind::None);
+    EXPECT_EQ(host.targets[0].first, kTargetNone);
     EXPECT_TRUE(host.messages.empty());
 
     // Closing clears the palettes' target again.
     doc->OnCloseDocument();
     ASSERT_EQ(host.targets.size(), 2u);
-    EXPECT_EQ(host.targets[1].first, PaletteTargetKind::None);
+    EXPECT_EQ(host.targets[1].first, kTargetNone);
 }
 
 TEST_F(ImageDocument, FilesThatCannotBeOpenedAreReportedAndLeaveTheDocumentUnopened)
@@ -425,7 +425,7 @@ TEST_F(ImageDocument, FramesTitleWindowNumbersZoomAndChangesAndCopiesTakeFreeNam
         EXPECT_EQ(titles, (std::vector<std::string>{"DSC_0001.xqv", "DSC_0001Copy", "DSC_0001Copy1"}));
         // A copy is the palettes' target at once, and shows the same image.
         ASSERT_FALSE(host.targets.empty());
-        EXPECT_EQ(host.targets.back().first, PaletteTargetKind::OneImage);
+        EXPECT_EQ(host.targets.back().first, kTargetOne);
         ASSERT_NE(host.targets.back().second, nullptr);
         EXPECT_EQ(host.targets.back().second->imageData, doc->GetRecord().imageData);
 

@@ -107,22 +107,6 @@ protected:
 // One step under the caption of string 10023, then the end of the run.
 const std::vector<std::pair<int32_t, uint32_t>> kPreparingRun = {{1, 10023}, {0, 0}};
 
-const std::vector<std::string> kHandOverCalls = {
-    "app.SetVisible(false)",
-    "app.GetVersion",
-    "app.SetVisible(true)",
-    "app.GetVisible",
-    "app.MakeControlObject",
-    "app.Open",
-    "app.MakeReference",
-    "reference.PutEnumerated(Dcmn, Ordn, Trgt)",
-    "app.MakeDescriptor",
-    "descriptor.PutReference(null, reference)",
-    "descriptor.PutString(Nm  , Untitled)",
-    "control.ExecuteAction(Dplc, descriptor, 2)",
-    "document.Close",
-};
-
 TEST_F(ViewHandoffTest, OpenInEditorAsksOnceThenHandsTheDevelopedImageOverInTheEditorsOrder)
 {
     MakeRecord(false, 96, 64);

@@ -209,7 +209,7 @@ TEST_F(ImageViewTest, ImageViewShowsTheDocumentsRecordAndHandsItToThePalettesOnc
     view->OnActivateView(TRUE, view, nullptr);
     EXPECT_EQ(paletteTargets.size(), 1u);
     ASSERT_FALSE(paletteTargets.empty());
-    EXPECT_EQ(paletteTargets[0].first, kPaletteTargetOneImage);
+    EXPECT_EQ(paletteTargets[0].first, kTargetOne);
     EXPECT_EQ(paletteTargets[0].second, reinterpret_cast<LPARAM>(record.get()));
     EXPECT_EQ(CImageView::GetActiveImageView(), view);
 

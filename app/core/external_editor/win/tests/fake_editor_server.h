@@ -35,6 +35,25 @@ inline std::string CodeText(const VARIANT& v)
             static_cast<char>(code)};
 }
 
+// What a successful hand-over asks of the editor, in order: hidden while its
+// version is read, shown, the file opened, duplicated into a new document
+// named after string "Untitled", the opened one closed.
+inline const std::vector<std::string> kHandOverCalls = {
+    "app.SetVisible(false)",
+    "app.GetVersion",
+    "app.SetVisible(true)",
+    "app.GetVisible",
+    "app.MakeControlObject",
+    "app.Open",
+    "app.MakeReference",
+    "reference.PutEnumerated(Dcmn, Ordn, Trgt)",
+    "app.MakeDescriptor",
+    "descriptor.PutReference(null, reference)",
+    "descriptor.PutString(Nm  , Untitled)",
+    "control.ExecuteAction(Dplc, descriptor, 2)",
+    "document.Close",
+};
+
 // What the fake editor does, and what it was asked.
 struct Editor {
     std::string version = "14.0";

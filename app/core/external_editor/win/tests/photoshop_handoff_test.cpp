@@ -93,22 +93,7 @@ TEST_F(PhotoshopHandoffTest, HandsTheDevelopedFileOverInTheEditorsOrderAndDelete
     ASSERT_TRUE(OpenInPhotoshop(host_));
     EXPECT_TRUE(host_.messages.empty());
     EXPECT_EQ(editor_.made, 1) << "none was running";
-    const std::vector<std::string> expected = {
-        "app.SetVisible(false)",
-        "app.GetVersion",
-        "app.SetVisible(true)",
-        "app.GetVisible",
-        "app.MakeControlObject",
-        "app.Open",
-        "app.MakeReference",
-        "reference.PutEnumerated(Dcmn, Ordn, Trgt)",
-        "app.MakeDescriptor",
-        "descriptor.PutReference(null, reference)",
-        "descriptor.PutString(Nm  , Untitled)",
-        "control.ExecuteAction(Dplc, descriptor, 2)",
-        "document.Close",
-    };
-    EXPECT_EQ(editor_.log, expected);
+    EXPECT_EQ(editor_.log, kHandOverCalls);
     EXPECT_EQ(host_.developedPath, transferPath_);
     EXPECT_EQ(editor_.openedPath, transferPath_);
     EXPECT_TRUE(editor_.openedReadOnly) << "the editor gets the file read-only";
