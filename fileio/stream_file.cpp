@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -152,7 +153,12 @@ IVorlatError* CVorlatFileStream::LoadToMemory(void* buffer, uint32_t bytes)
     if (mapping_.IsOpen()) {
         if (static_cast<uint64_t>(position_) + bytes > mappedSize_)
             return QZ_FAIL(kErrReadPastEnd);
-        if (bytes && !ReadDirect(buffer, bytes))
+        const DirectRead direct = bytes ? ReadDirect(buffer, bytes) : DirectRead::Done;
+        // The file ended before the view does: another program cut it short,
+        // and the view's pages past its new end would fault when touched.
+        if (direct == DirectRead::CutShort)
+            return QZ_FAIL(kErrReadPastEnd);
+        if (direct == DirectRead::NotUsed)
             std::memcpy(buffer, mapping_.Data() + position_, bytes);
         position_ += bytes;
         return nullptr;
@@ -173,22 +179,26 @@ IVorlatError* CVorlatFileStream::LoadToMemory(void* buffer, uint32_t bytes)
 // A copy out of the view touches each of its pages for the first time, which
 // costs a fault (and, in a virtual machine, an exit) per page; a read of the
 // file hands the same bytes to the caller's buffer without mapping them. Small
-// reads stay copies. False when the file could not be read: the view serves.
-bool CVorlatFileStream::ReadDirect(void* buffer, uint32_t bytes)
+// reads stay copies, and so does every read when the file cannot be sought.
+// A read that gets less than the view promised is cut short (the caller's
+// buffer may hold part of it).
+CVorlatFileStream::DirectRead CVorlatFileStream::ReadDirect(void* buffer, uint32_t bytes)
 {
     if (bytes < kDirectReadBytes || readDescriptor_ < 0)
-        return false;
+        return DirectRead::NotUsed;
     if (port::FileSeek(readDescriptor_, position_, SEEK_SET) != static_cast<int64_t>(position_))
-        return false;
+        return DirectRead::NotUsed;
     uint32_t done = 0;
     while (done < bytes) {
         const int32_t got = port::FileRead(readDescriptor_, static_cast<uint8_t*>(buffer) + done,
                                            std::min<uint32_t>(bytes - done, 1u << 30));
+        if (got < 0 && errno == EINTR)
+            continue;
         if (got <= 0)
-            return false;
+            return DirectRead::CutShort;
         done += static_cast<uint32_t>(got);
     }
-    return true;
+    return DirectRead::Done;
 }
 
 IVorlatError* CVorlatFileStream::SaveFromMemory(const void* buffer, uint32_t bytes)

@@ -38,7 +38,8 @@ private:
     // The file whose status GetSize and GetCreateTime report.
     const char* StatusPath() const;
     // Reads bytes at the position of the mapped view from the file itself.
-    bool ReadDirect(void* buffer, uint32_t bytes);
+    enum class DirectRead { NotUsed, Done, CutShort };
+    DirectRead ReadDirect(void* buffer, uint32_t bytes);
 
     _VorlatFile file_;
     bool read_ = false;

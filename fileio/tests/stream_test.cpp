@@ -126,6 +126,31 @@ TEST(FileStream, LargeReadsGiveTheFilesBytes)
     EXPECT_EQ(0, std::memcmp(f.stream->GetMappedMemory(), bytes.data(), size));
 }
 
+#if !defined(_WIN32)
+// Another program cuts the file short while it is open (Windows refuses to
+// cut a mapped file): a large read past the new end fails with the position
+// kept, instead of touching the view's pages beyond it.
+TEST(FileStream, FileCutShortWhileOpenFailsLargeReadsPastItsNewEnd)
+{
+    const std::string path = Scratch("fileio_stream_cut.bin");
+    std::vector<uint8_t> bytes(300000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 13);
+    WriteFile(path, bytes);
+    FileStream f(path);
+    ASSERT_EQ(0, Cause(f.stream->OpenStream(true)));
+    std::filesystem::resize_file(path, 100000);
+
+    std::vector<uint8_t> into(65536, 0xEE);
+    ASSERT_EQ(0, Cause(f.stream->Seek(20000, 0)));
+    ASSERT_EQ(0, Cause(f.stream->LoadToMemory(into.data(), 65536)));
+    EXPECT_TRUE(std::equal(into.begin(), into.end(), bytes.begin() + 20000));
+    ASSERT_EQ(0, Cause(f.stream->Seek(150000, 0)));
+    EXPECT_EQ(1103, Cause(f.stream->LoadToMemory(into.data(), 65536)));
+    EXPECT_EQ(150000, Position(f.stream));
+}
+#endif
+
 TEST(FileStream, EmptyFileFallsBackToStdio)
 {
     const std::string path = Scratch("fileio_stream_empty.bin");
