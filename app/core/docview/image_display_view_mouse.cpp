@@ -20,10 +20,6 @@ namespace {
 
 // The setting "DropperSampleSize".
 constexpr uint32_t kSettingDropperSampleSize = 1068;
-// The hand-off to the outside image editor: the first item of the submenu
-// the context menu shows.
-constexpr UINT kCmdOpenInEditor = 32892;
-
 bool KeyDown(int vk)
 {
     return ::GetKeyState(vk) < 0;
