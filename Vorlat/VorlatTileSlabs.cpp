@@ -108,7 +108,10 @@ void CVorlatTileSlabs::Trim(int64_t keep)
         return;
     for (std::vector<uint8_t*>* from : {&spare_, &zeroed_})
         while (Capacity() > keep && !from->empty()) {
-            port::SlabDecommit(from->back(), stride_);
+            // Pages the system kept still hold old pixels: such a buffer
+            // must not come back as zeros.
+            if (!port::SlabDecommit(from->back(), stride_))
+                return;
             resting_.push_back(from->back());
             from->pop_back();
         }

@@ -112,13 +112,14 @@ inline void* SlabAlloc(size_t bytes)
 
 // Gives the memory of whole pages of a block back to the system while the
 // block stays reserved; SlabCommit makes them usable again, as zeros. Both
-// take page-aligned ranges; SlabCommit is false when the system has no memory.
-inline void SlabDecommit(void* at, size_t bytes)
+// take page-aligned ranges; SlabDecommit is false when the pages were kept
+// (and keep their bytes), SlabCommit when the system has no memory.
+inline bool SlabDecommit(void* at, size_t bytes)
 {
 #if defined(_WIN32)
-    VirtualFree(at, bytes, MEM_DECOMMIT);
+    return VirtualFree(at, bytes, MEM_DECOMMIT) != 0;
 #else
-    madvise(at, bytes, MADV_DONTNEED);
+    return madvise(at, bytes, MADV_DONTNEED) == 0;
 #endif
 }
 

@@ -41,7 +41,7 @@ TEST(SlabMemory, DecommittedPagesComeBackAsZeros)
     uint8_t* block = static_cast<uint8_t*>(port::SlabAlloc(bytes));
     ASSERT_NE(block, nullptr);
     std::memset(block, 0x77, bytes);
-    port::SlabDecommit(block + 2 * page, 3 * page);
+    ASSERT_TRUE(port::SlabDecommit(block + 2 * page, 3 * page));
     ASSERT_TRUE(port::SlabCommit(block + 2 * page, 3 * page));
     EXPECT_TRUE(AllZero(block + 2 * page, 3 * page));
     EXPECT_EQ(block[2 * page - 1], 0x77);
