@@ -17,8 +17,13 @@ void AddBackslash(std::string& path)
 
 // The long name of the last component of `prefix` (a path without a
 // trailing backslash), or the component as written when it is not found.
+// A component with a wildcard stays as written: the search would answer with
+// the first file it matches, a file nobody named (and a hand-over may carry
+// the flag that deletes it).
 std::string LongComponent(const std::string& prefix, const std::string& written)
 {
+    if (written.find_first_of("*?") != std::string::npos)
+        return written;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(prefix.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)

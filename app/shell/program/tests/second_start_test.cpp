@@ -179,6 +179,8 @@ TEST_F(SecondStartTest, HandsEachFileOverAsAnAbsoluteLongPathAndChangesNothing)
         {{"dir with blank/f.jpg", "rel.jpg"}, 0, 0},
         {{"/T", "rel.jpg", "/r", "dir with blank\\f.jpg"}, 1, 1},
         {{"/r", "rel.jpg"}, 0, 0},
+        // Wildcards name no file: never the first one they match.
+        {{"/T", "/r", "r?l.jpg", "dir with*\\f.jpg"}, 1, 1},
     };
     const std::string base = folder.string();
     for (const Case& c : cases) {
@@ -187,7 +189,9 @@ TEST_F(SecondStartTest, HandsEachFileOverAsAnAbsoluteLongPathAndChangesNothing)
         std::vector<std::string> expected;
         for (const std::string& word : c.words)
             if (word[0] != '/')
-                expected.push_back(word == "rel.jpg" ? base + "\\rel.jpg" : base + "\\dir with blank\\f.jpg");
+                expected.push_back(word.find_first_of("*?") != std::string::npos ? base + "\\" + word
+                                   : word == "rel.jpg"                             ? base + "\\rel.jpg"
+                                                                                  : base + "\\dir with blank\\f.jpg");
         ASSERT_EQ(expected.size(), g_received.size()) << c.words[0];
         for (size_t i = 0; i < expected.size(); ++i) {
             const Received& r = g_received[i];
