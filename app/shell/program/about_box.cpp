@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/camera/kavo_library.h"
 #include "app/shell/program/orla_app.h"
 #include "app/shell/program/program_ids.h"
 #include "app/shell/program/startup_win.h"
@@ -192,9 +193,10 @@ void CDlgAbout::LayOutVersionLines()
     std::vector<Line> lines;
     const std::string program = ProgramFile();
     if (::GetKeyState(VK_CONTROL) & 0x8000) {
-        const std::string module = AppendBackslash(AppendBackslash(shell::GetCommonFilesFolder()) +
-                                                   static_cast<const char*>(clx::LoadStr(IDS_KAVO_FOLDER))) +
-                                   static_cast<const char*>(clx::LoadStr(IDS_KAVO_MODULE_FILE));
+        // The file the program loads as its camera module.
+        const std::string module = JoinKavoModulePath(shell::GetCommonFilesFolder(),
+                                                      static_cast<const char*>(clx::LoadStr(IDS_KAVO_FOLDER)),
+                                                      static_cast<const char*>(clx::LoadStr(IDS_KAVO_MODULE_FILE)));
         lines.push_back({IDS_ABOUT_APPLICATION_VERSION, FileVersion(program, 4)});
         lines.push_back({IDS_ABOUT_MODULE_VERSION, FileVersion(module, 4)});
         lines.push_back({IDS_ABOUT_IMAGING_VERSION, FileVersion(ProgramFolderFile("Vorlat2.dll"), 4)});
@@ -268,8 +270,9 @@ LRESULT CDlgAbout::OnCaptureChanged(WPARAM, LPARAM)
 
 void CDlgAbout::EndSplash()
 {
-    // A message box of the start-up may be up (owned by the splash); the
-    // splash then stays until it is answered, polled on its timer.
+    // A message box of the start-up may be up (owned by the main window);
+    // the splash then stays until it is answered, polled on its timer, so
+    // that the click that answers the box does not end it.
     COrlaApp* app = GetOrlaApp();
     if (app && app->IsModal()) {
         m_bEndPending = true;
