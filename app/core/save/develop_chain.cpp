@@ -81,8 +81,9 @@ RECT SourceCrop(const CQzSizeRes& sizeRes)
     RECT rect;
     rect.left = crop.GetLeft() / 2;
     rect.top = crop.GetTop() / 2;
-    rect.right = rect.left + (crop.GetRight() - crop.GetLeft()) / 2;
-    rect.bottom = rect.top + (crop.GetBottom() - crop.GetTop()) / 2;
+    // Half a pixel still takes one: an empty rectangle means no crop to the filter.
+    rect.right = rect.left + std::max(1, (crop.GetRight() - crop.GetLeft()) / 2);
+    rect.bottom = rect.top + std::max(1, (crop.GetBottom() - crop.GetTop()) / 2);
     return rect;
 }
 
@@ -120,17 +121,28 @@ int32_t BuildDevelopChain(const CDevelopParams* params)
     // 4. Crop and scale.
     auto* sizeRes = static_cast<CQzSizeRes*>(params->sizeRes);
     const bool sizeResApplies = params->sizeResApplied && sizeRes;
-    bool cropped = false;
+    const bool quarter = params->rotation % 180 != 0;
+    int32_t outWidth = 0, outHeight = 0;
     run.scale = 1.0;
     if (!sizeResApplies) {
         DropChain(source->SetResolution(300.0));
     } else {
-        cropped = !(sizeRes->GetCropRect() == sizeRes->GetImageRect());
+        const bool cropped = !(sizeRes->GetCropRect() == sizeRes->GetImageRect());
         run.scale = sizeRes->GetScale();
-        DropChain(source->SetResolution(sizeRes->GetOutputResolution().value));
+        // The file prints at the settings' output size: its pixels over the
+        // inches they fill, which is the second resolution.
+        DropChain(source->SetResolution(sizeRes->GetSecondResolution().value));
+        // The file has the pixel size the settings report. The transform
+        // comes after the scale: a quarter turn exchanges the sides.
+        const int32_t pixelWidth = std::max(1, Truncated(sizeRes->GetPixelWidth()));
+        const int32_t pixelHeight = std::max(1, Truncated(sizeRes->GetPixelHeight()));
+        outWidth = quarter ? pixelHeight : pixelWidth;
+        outHeight = quarter ? pixelWidth : pixelHeight;
         if (cropped && !(run.crop = MakeFilter<CCropFilter>(&err, __LINE__)))
             return Failed(err);
-        if (run.scale != 1.0 && !(run.scaler = MakeFilter<CVorlatFilterScale>(&err, __LINE__, kScaleMethod)))
+        // Whether the size differs is known once the source is connected
+        // (step 10); a scaler not needed then leaves the chain.
+        if (!(run.scaler = MakeFilter<CVorlatFilterScale>(&err, __LINE__, kScaleMethod)))
             return Failed(err);
     }
 
@@ -221,12 +233,21 @@ int32_t BuildDevelopChain(const CDevelopParams* params)
         VorlatFailed(&err, kSaveFile, __LINE__, run.crop->SetCrop(rect, false));
     }
     if (!err && run.scaler) {
-        // The transform comes after the scale: a quarter turn exchanges the sides.
-        const int32_t outWidth = std::max(1, Truncated(sizeRes->GetPixelWidth()));
-        const int32_t outHeight = std::max(1, Truncated(sizeRes->GetPixelHeight()));
-        const bool quarter = params->rotation % 180 != 0;
-        VorlatFailed(&err, kSaveFile, __LINE__,
-                     run.scaler->SetSize(quarter ? outHeight : outWidth, quarter ? outWidth : outHeight, false));
+        IVorlatDataSource* before = run.crop ? static_cast<IVorlatDataSource*>(run.crop)
+                                  : run.demosaic ? static_cast<IVorlatDataSource*>(run.demosaic)
+                                                 : source;
+        int32_t cutWidth = 0, cutHeight = 0;
+        if (!VorlatFailed(&err, kSaveFile, __LINE__, before->GetSize(&cutWidth, &cutHeight)) && run.scale == 1.0 &&
+            cutWidth == outWidth && cutHeight == outHeight) {
+            IVorlatFilter* extracted = nullptr;
+            if (!VorlatFailed(&err, kSaveFile, __LINE__,
+                              run.chain->ExtractFilter(run.chain->FindFilter(run.scaler), &extracted))) {
+                delete run.scaler;
+                run.scaler = nullptr;
+            }
+        }
+        if (!err && run.scaler)
+            VorlatFailed(&err, kSaveFile, __LINE__, run.scaler->SetSize(outWidth, outHeight, false));
     }
     if (!err && run.transform)
         VorlatFailed(&err, kSaveFile, __LINE__,

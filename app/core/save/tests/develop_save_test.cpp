@@ -274,6 +274,151 @@ TEST_F(DevelopSave, TheDevelopChainFollowsTheSettings)
     SetSaveCancelFlag(0);
 }
 
+// A crop narrower or lower than one pixel still saves one pixel of the source
+// where the crop lies, never the whole image.
+TEST_F(DevelopSave, ACropOfHalfAPixelSavesOnePixel)
+{
+    CDevelopParams params;
+    OpenSource(params, "half.tif", 32, 120, 80);
+    const struct {
+        double left, top, right, bottom;  // half pixels
+        int32_t width, height;
+        bool bright;  // the corner block (top left) or the dark bar (right edge)
+    } cases[] = {
+        {1, 1, 2, 2, 1, 1, true},
+        {0, 0, 1, 160, 1, 80, true},
+        {239, 0, 240, 160, 1, 80, false},
+        {10, 20, 200, 21, 95, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.left << "," << c.top << "," << c.right << "," << c.bottom);
+        CQzSizeRes sizeRes(120, 80);
+        sizeRes.SetCropRect(c.left, c.top, c.right, c.bottom);
+        ASSERT_EQ(c.width, sizeRes.GetPixelWidth());
+        ASSERT_EQ(c.height, sizeRes.GetPixelHeight());
+        params.sizeRes = &sizeRes;
+        params.sizeResApplied = 1;
+        const std::string out = At("half_out.tif");
+        ASSERT_EQ(0, SaveDevelopedImage(&params, out.c_str(), 0, kFormatTiff, 0));
+        const Reread back = ReadBack(manager, out);
+        ASSERT_EQ(0, back.error);
+        EXPECT_EQ(c.width, back.width);
+        EXPECT_EQ(c.height, back.height);
+        ASSERT_FALSE(back.pixels.empty());
+        if (c.bright)
+            EXPECT_GT(back.pixels[0], 200);
+        else
+            EXPECT_LT(back.pixels[0], 40);
+    }
+}
+
+namespace {
+
+// A size and resolution edit of a 120 x 80 source.
+struct SizeCase {
+    const char* name;
+    void (*edit)(CQzSizeRes&);
+    int32_t rotation;
+};
+
+QzMeasure Resolution(double value) { return QzMeasure{value, 1}; }
+QzMeasure Inches(double value) { return QzMeasure{value, 0}; }
+
+}  // namespace
+
+// The saved file has the pixel size the settings report, and its resolution
+// prints it at the settings' output width and height.
+TEST_F(DevelopSave, TheFileHasTheSizeAndPrintSizeTheSettingsReport)
+{
+    const SizeCase cases[] = {
+        {"unchanged", [](CQzSizeRes&) {}, 0},
+        {"resolution 150", [](CQzSizeRes& s) { s.SetOutputResolution(Resolution(150)); }, 0},
+        {"resolution 600", [](CQzSizeRes& s) { s.SetOutputResolution(Resolution(600)); }, 0},
+        {"resolution 97", [](CQzSizeRes& s) { s.SetOutputResolution(Resolution(97)); }, 0},
+        {"scale 0.5", [](CQzSizeRes& s) { s.SetScale(0.5); }, 0},
+        {"scale 1.7", [](CQzSizeRes& s) { s.SetScale(1.7); }, 0},
+        {"second resolution 150", [](CQzSizeRes& s) { s.SetSecondResolution(Resolution(150), false); }, 0},
+        {"second resolution 72", [](CQzSizeRes& s) { s.SetSecondResolution(Resolution(72), false); }, 0},
+        {"pixel width 90", [](CQzSizeRes& s) { s.SetPixelWidth(90); }, 0},
+        {"pixel height 33", [](CQzSizeRes& s) { s.SetPixelHeight(33); }, 0},
+        {"output width 1 inch", [](CQzSizeRes& s) { s.SetOutputWidth(Inches(1.0)); }, 0},
+        {"output height 0.1 inch", [](CQzSizeRes& s) { s.SetOutputHeight(Inches(0.1)); }, 0},
+        {"crop and resolution 100",
+         [](CQzSizeRes& s) {
+             s.SetCropRect(20, 10, 220, 150);
+             s.SetOutputResolution(Resolution(100));
+         },
+         0},
+        {"odd crop", [](CQzSizeRes& s) { s.SetCropRect(1, 1, 200, 120); }, 0},
+        {"scale 0.5 turned",
+         [](CQzSizeRes& s) {
+             s.SetOrientation(0, 90);
+             s.SetScale(0.5);
+         },
+         90},
+        {"resolution 150 turned",
+         [](CQzSizeRes& s) {
+             s.SetOrientation(0, 270);
+             s.SetOutputResolution(Resolution(150));
+         },
+         270},
+        {"size kind, pixel width 50",
+         [](CQzSizeRes& s) {
+             s.SetHeuristicType(kHeuristicSize);
+             s.SetPixelWidth(50);
+         },
+         0},
+        {"size kind, resolution 200 then second 120",
+         [](CQzSizeRes& s) {
+             s.SetHeuristicType(kHeuristicSize);
+             s.SetOutputResolution(Resolution(200));
+             s.SetSecondResolution(Resolution(120), false);
+         },
+         0},
+    };
+    CDevelopParams params;
+    OpenSource(params, "sweep.tif", 32, 120, 80);
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CQzSizeRes sizeRes(120, 80);
+        c.edit(sizeRes);
+        params.sizeRes = &sizeRes;
+        params.sizeResApplied = 1;
+        params.rotation = c.rotation;
+        const std::string out = At("sweep_out.tif");
+        ASSERT_EQ(0, SaveDevelopedImage(&params, out.c_str(), 0, kFormatTiff, 0));
+        IVorlatTagControl* tags = nullptr;
+        ASSERT_EQ(0, Deepest(IVorlatTagControl::CreateTagControl(&tags)));
+        const Reread back = ReadBack(manager, out, tags);
+        double resolution = 0.0;
+        const bool haveResolution = ReadTagBytes(tags, kTagResolution, kTagTypeDoubles, 8, &resolution);
+        tags->Destroy();
+        ASSERT_EQ(0, back.error);
+        ASSERT_TRUE(haveResolution);
+        const int32_t width = static_cast<int32_t>(sizeRes.GetPixelWidth());
+        const int32_t height = static_cast<int32_t>(sizeRes.GetPixelHeight());
+        EXPECT_EQ(width, back.width);
+        EXPECT_EQ(height, back.height);
+        // Printed at the file's resolution, the file is the settings' output
+        // size to within the pixel that the whole pixel count cuts off.
+        ASSERT_GT(resolution, 0.0);
+        EXPECT_NEAR(sizeRes.GetOutputWidth().value, back.width / resolution, 1.0 / resolution);
+        EXPECT_NEAR(sizeRes.GetOutputHeight().value, back.height / resolution, 1.0 / resolution);
+#ifndef _WIN32
+        if (Have("tiffinfo")) {
+            const std::string info = Output("tiffinfo '" + out + "'");
+            std::ostringstream size;
+            size << "Image Width: " << width << " Image Length: " << height;
+            EXPECT_NE(std::string::npos, info.find(size.str())) << info;
+            const size_t at = info.find("Resolution: ");
+            ASSERT_NE(std::string::npos, at) << info;
+            EXPECT_NEAR(resolution, std::atof(info.c_str() + at + 12), 0.01) << info;
+        }
+#endif
+    }
+    params.rotation = 0;
+}
+
 TEST_F(DevelopSave, PreviewAndReducedRawCopyFitTheirBoxes)
 {
     CDevelopParams params;
