@@ -778,6 +778,34 @@ std::vector<uint8_t> PackedRow(const uint16_t* samples, uint32_t width)
     return out;
 }
 
+// Samples packed as one run, two to three bytes; a last sample alone takes two.
+std::vector<uint8_t> PackedRun(const std::vector<uint16_t>& samples)
+{
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < samples.size(); i += 2) {
+        const uint16_t a = samples[i], b = i + 1 < samples.size() ? samples[i + 1] : 0;
+        out.push_back(static_cast<uint8_t>(a >> 4));
+        out.push_back(static_cast<uint8_t>((a & 15) << 4 | b >> 8));
+        if (i + 1 < samples.size())
+            out.push_back(static_cast<uint8_t>(b));
+    }
+    return out;
+}
+
+// The rows as a file keeps them: two fields (even rows, then odd rows) for
+// colour space 66, else in order.
+std::vector<std::vector<uint16_t>> FileRows(const Image& image)
+{
+    const std::vector<uint16_t> samples = Samples(image);
+    std::vector<std::vector<uint16_t>> rows;
+    const bool fields = image.colorSpace == 66;
+    for (int32_t parity : {0, 1})
+        for (int32_t r = fields ? parity : parity * image.height; r < image.height; r += fields ? 2 : 1)
+            rows.emplace_back(samples.begin() + static_cast<ptrdiff_t>(r) * image.width,
+                              samples.begin() + static_cast<ptrdiff_t>(r + 1) * image.width);
+    return rows;
+}
+
 TEST(TiffUpdate, ANewMosaicThumbnailIsWrittenInTwoFieldsAndAGreyOneIsRefused)
 {
     Pipeline pipeline;
@@ -793,7 +821,8 @@ TEST(TiffUpdate, ANewMosaicThumbnailIsWrittenInTwoFieldsAndAGreyOneIsRefused)
     };
     const Case cases[] = {
         {"height 5: rows 0, 2, 4, then 1, 3", 66, 6, 5, 0},
-        {"odd width: rows padded to whole pairs", 66, 7, 5, 0},
+        {"odd width: the rows run on within a byte", 66, 7, 5, 0},
+        {"odd width, one field ending half-way in a byte", 66, 3, 2, 0},
         {"even height", 66, 6, 4, 0},
         {"one row", 66, 5, 1, 0},
         {"a grey thumbnail", 2, 6, 5, kErrState},
@@ -826,14 +855,11 @@ TEST(TiffUpdate, ANewMosaicThumbnailIsWrittenInTwoFieldsAndAGreyOneIsRefused)
         const TiffImageRecord& record = check.ThumbnailRecord(index);
         EXPECT_EQ(static_cast<uint32_t>(c.width), record.width);
         EXPECT_EQ(static_cast<uint32_t>(c.height), record.height);
-        // The even rows in order, then the odd rows.
-        const std::vector<uint16_t> samples = Samples(thumbnail);
-        std::vector<uint8_t> stored;
-        for (int32_t parity : {0, 1})
-            for (int32_t r = parity; r < c.height; r += 2) {
-                const std::vector<uint8_t> row = PackedRow(&samples[static_cast<size_t>(r) * c.width], c.width);
-                stored.insert(stored.end(), row.begin(), row.end());
-            }
+        // The even rows in order, then the odd rows, as one run.
+        std::vector<uint16_t> run;
+        for (const std::vector<uint16_t>& row : FileRows(thumbnail))
+            run.insert(run.end(), row.begin(), row.end());
+        const std::vector<uint8_t> stored = PackedRun(run);
         ASSERT_EQ(1u, record.stripByteCounts.size());
         EXPECT_EQ(stored.size(), record.stripByteCounts[0]);
         ASSERT_LE(record.stripOffsets[0] + stored.size(), again.buffer.size());
@@ -1005,4 +1031,68 @@ TEST(TiffReader, BandsOfRowsInPlaceLoadEveryTile)
                     EXPECT_TRUE(back2.bytes == image.bytes);
                 }
         }
+}
+
+// Mosaic rows of odd width run on within a byte, so that the data is the
+// size its width, height and twelve bits give; files whose rows were
+// rounded up to whole pairs load as well.
+TEST(TiffRawRows, OddWidthsRunOnWithinAByteAndBothLayoutsLoad)
+{
+    struct Case {
+        int32_t colorSpace;
+        int32_t width, height;
+    };
+    const Case cases[] = {
+        {64, 451, 4}, {64, 451, 3},  {64, 1, 3},  {64, 5, 7},   {64, 451, 150},  // several bands
+        {66, 451, 3}, {66, 5, 2},    {66, 5, 5},  {66, 7, 1},   {66, 451, 131},  {66, 8, 6},
+    };
+    Pipeline pipeline;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "colour space " << c.colorSpace << " " << c.width << "x" << c.height);
+        const std::vector<uint8_t> cfa = c.colorSpace == 66 ? std::vector<uint8_t>{5, 3, 1, 4} : std::vector<uint8_t>{0, 1, 1, 2};
+        const Image image = MakeImage(c.colorSpace, c.width, c.height, static_cast<uint32_t>(c.width + c.height));
+        std::vector<uint16_t> run;
+        std::vector<uint8_t> pairs;  // each row rounded up to a whole pair
+        for (const std::vector<uint16_t>& row : FileRows(image)) {
+            run.insert(run.end(), row.begin(), row.end());
+            const std::vector<uint8_t> packed = PackedRow(row.data(), static_cast<uint32_t>(c.width));
+            pairs.insert(pairs.end(), packed.begin(), packed.end());
+        }
+        const std::vector<uint8_t> expected = PackedRun(run);
+        ASSERT_EQ((3ull * c.width * c.height + 1) / 2, expected.size());
+
+        Store tags;
+        SetCfaPattern(tags.tags, cfa);
+        const std::vector<uint8_t> file = Save(pipeline, tags.tags, kFormatRawTiff, image);
+        ASSERT_FALSE(file.empty());
+        {
+            Store read;
+            MemoryStream in(file);
+            CTiffReader reader(in.stream, read.tags);
+            ASSERT_EQ(0, Cause(reader.LoadTags()));
+            const TiffImageRecord& record = reader.MainRecord();
+            ASSERT_EQ(1u, record.stripByteCounts.size());
+            EXPECT_EQ(expected.size(), record.stripByteCounts[0]);
+            ASSERT_LE(record.stripOffsets[0] + expected.size(), file.size());
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), file.begin() + record.stripOffsets[0]));
+        }
+        Store back;
+        Loaded loaded = Load(pipeline, file, back.tags);
+        ASSERT_EQ(0, loaded.error);
+        EXPECT_TRUE(image.bytes == loaded.image.bytes);
+
+        // The older layout.
+        Store old;
+        TiffImageRecord record;
+        record.width = static_cast<uint32_t>(c.width);
+        record.height = static_cast<uint32_t>(c.height);
+        // One sub-IFD; the pattern makes the fields.
+        record.colorSpace = 64;
+        record.bitsPerSample[0] = 12;
+        const std::vector<uint8_t> older = MosaicFile(old.tags, record, pairs, false, cfa);
+        Store olderBack;
+        loaded = Load(pipeline, older, olderBack.tags);
+        ASSERT_EQ(0, loaded.error);
+        EXPECT_TRUE(image.bytes == loaded.image.bytes);
+    }
 }

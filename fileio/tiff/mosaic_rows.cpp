@@ -48,6 +48,58 @@ uint32_t PackMosaicRow(uint8_t* row, uint32_t width)
     return 3 * pairs;
 }
 
+namespace {
+
+uint16_t Clamped(uint16_t v) { return v > 4095 ? 4095 : v; }
+
+void PutPair(uint8_t* p, uint16_t a, uint16_t b)
+{
+    p[0] = static_cast<uint8_t>(a >> 4);
+    p[1] = static_cast<uint8_t>((a & 15) << 4 | b >> 8);
+    p[2] = static_cast<uint8_t>(b & 255);
+}
+
+}  // namespace
+
+uint32_t MosaicRunPacker::Pack(const uint16_t* samples, uint32_t count, uint8_t* out)
+{
+    uint32_t i = 0, written = 0;
+    if (holdFirst_ && count > 0) {
+        first_ = Clamped(samples[i++]);
+        hasFirst_ = true;
+        holdFirst_ = false;
+    }
+    if (hasWaiting_ && i < count) {
+        PutPair(out, waiting_, Clamped(samples[i++]));
+        written = 3;
+        hasWaiting_ = false;
+    }
+    for (; i + 1 < count; i += 2, written += 3)
+        PutPair(out + written, Clamped(samples[i]), Clamped(samples[i + 1]));
+    if (i < count) {
+        waiting_ = Clamped(samples[i]);
+        hasWaiting_ = true;
+    }
+    return written;
+}
+
+uint32_t MosaicRunPacker::Finish(uint8_t* out, const uint16_t* next)
+{
+    if (!hasWaiting_)
+        return 0;
+    hasWaiting_ = false;
+    PutPair(out, waiting_, next ? *next : 0);
+    return next ? 3 : 2;
+}
+
+void AlignHalfByteRow(uint8_t* row, uint64_t bytes)
+{
+    for (uint64_t i = 0; i + 1 < bytes; ++i)
+        row[i] = static_cast<uint8_t>(row[i] << 4 | row[i + 1] >> 4);
+    if (bytes > 0)
+        row[bytes - 1] = static_cast<uint8_t>(row[bytes - 1] << 4);
+}
+
 void SubsampleMosaicRow(uint16_t* samples, uint32_t width, uint32_t n)
 {
     if (n <= 1)

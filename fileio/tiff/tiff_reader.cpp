@@ -499,7 +499,7 @@ IVorlatError* CTiffReader::BeginImageLoad(IVorlatImage* image, TiffImageRecord* 
         bytesPerPixel_ = 2;  // one 16-bit sample, whatever the file stored
     const uint64_t rowBytes = static_cast<uint64_t>(bytesPerPixel_) * r.width;
     uint64_t fileRowBytes = rowBytes;
-    packed_ = padded_ = false;
+    packed_ = padded_ = run_ = false;
     if (r.photometric == kPhotometricYCbCr) {
         fileRowBytes = 4ull * ((r.width + 1ull) / 2);
     } else if (cfa_ && r.compression == kCompressionRaw && r.rawPackingMode == 2) {
@@ -508,8 +508,14 @@ IVorlatError* CTiffReader::BeginImageLoad(IVorlatImage* image, TiffImageRecord* 
     } else if (cfa_ && !compressed) {
         // 16-bit samples when the first strip holds two bytes a sample, else packed 12-bit.
         const uint64_t rows = std::min<uint64_t>(r.rowsPerStrip ? r.rowsPerStrip : r.height, r.height);
-        packed_ = static_cast<uint64_t>(r.stripByteCounts[0]) / rows != 2ull * r.width;
+        const uint64_t firstStrip = r.stripByteCounts[0];
+        packed_ = firstStrip / rows != 2ull * r.width;
         fileRowBytes = packed_ ? PackedRowBytes(r.width) : 2ull * r.width;
+        // Odd rows: a strip too short for rows rounded up to whole pairs runs them on.
+        if (packed_ && (r.width & 1) && firstStrip < rows * fileRowBytes) {
+            run_ = true;
+            fileRowBytes = PackedRunRowBytes(r.width);
+        }
     }
     const uint64_t slot = std::max(rowBytes, fileRowBytes);
     if (slot >= kSizeLimit)
@@ -601,7 +607,7 @@ IVorlatError* CTiffReader::PlanStrips()
         stripFirstRow_[i] = static_cast<uint32_t>(std::min<uint64_t>(row, r.height));
         // Only the bytes that are in the file hold rows.
         const uint64_t inFile = r.stripOffsets[i] < fileSize_ ? fileSize_ - r.stripOffsets[i] : 0;
-        row += std::min<uint64_t>(r.stripByteCounts[i], inFile) / fileRowBytes_;
+        row += RowsIn(std::min<uint64_t>(r.stripByteCounts[i], inFile));
     }
     stripFirstRow_[count] = static_cast<uint32_t>(std::min<uint64_t>(row, r.height));
     return nullptr;
@@ -619,6 +625,16 @@ uint32_t CTiffReader::FileRow(uint32_t r) const
     return row;
 }
 
+uint64_t CTiffReader::RowStart(uint32_t row) const
+{
+    return run_ ? 3ull * record_->width * row / 2 : static_cast<uint64_t>(row) * fileRowBytes_;
+}
+
+uint64_t CTiffReader::RowsIn(uint64_t bytes) const
+{
+    return run_ ? 2 * bytes / (3ull * record_->width) : bytes / fileRowBytes_;
+}
+
 IVorlatError* CTiffReader::ReadFileRow(uint32_t fileRow, uint8_t* into)
 {
     const TiffImageRecord& r = *record_;
@@ -627,12 +643,18 @@ IVorlatError* CTiffReader::ReadFileRow(uint32_t fileRow, uint8_t* into)
     // The strip that holds the row: the last whose first row is not behind it.
     const auto it = std::upper_bound(stripFirstRow_.begin(), stripFirstRow_.end() - 1, fileRow);
     const size_t strip = static_cast<size_t>(it - stripFirstRow_.begin()) - 1;
-    const uint64_t offset = r.stripOffsets[strip] + static_cast<uint64_t>(fileRow - stripFirstRow_[strip]) * fileRowBytes_;
+    const uint32_t inStrip = fileRow - stripFirstRow_[strip];
+    const uint64_t offset = r.stripOffsets[strip] + RowStart(inStrip);
     if (offset + fileRowBytes_ > fileSize_)
         return QZ_FAIL(kErrReadPastEnd);
     if (IVorlatError* err = stream_->Seek(static_cast<int32_t>(offset), 0))
         return QZ_WRAP(err);
-    return QZ_WRAP(stream_->LoadToMemory(into, fileRowBytes_));
+    if (IVorlatError* err = stream_->LoadToMemory(into, fileRowBytes_))
+        return QZ_WRAP(err);
+    // A row that follows one of odd width begins half-way in its first byte.
+    if (run_ && (static_cast<uint64_t>(inStrip) * r.width & 1))
+        AlignHalfByteRow(into, fileRowBytes_);
+    return nullptr;
 }
 
 void CTiffReader::ConvertRow(uint8_t* row) const

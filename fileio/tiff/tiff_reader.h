@@ -98,6 +98,9 @@ private:
     bool RowsTogether(uint32_t first, uint32_t count, uint64_t* offset) const;
     // Output rows [first, first + count) of the strips into the buffer.
     IVorlatError* ReadRows(uint32_t first, uint32_t count, uint8_t* buffer);
+    // Where row `row` of a strip begins in it, and how many whole rows `bytes` hold.
+    uint64_t RowStart(uint32_t row) const;
+    uint64_t RowsIn(uint64_t bytes) const;
 
     IVorlatStream* stream_;
     IVorlatTagControl* tags_;
@@ -133,6 +136,9 @@ private:
     uint32_t rowsPerBand_ = 0;
     uint32_t rowsDone_ = 0;
     bool cfa_ = false, packed_ = false, padded_ = false, fields_ = false;
+    // Packed rows of odd width running on within a byte (else each row
+    // rounded up to a whole pair, as older files have them).
+    bool run_ = false;
     // Each pixel stays where it is in the row: at most its samples' bytes swap.
     bool inPlace_ = false;
     bool asStored_ = false;  // file rows are already in the pipeline's form

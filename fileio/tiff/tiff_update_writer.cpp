@@ -228,6 +228,7 @@ IVorlatError* CTiffUpdateWriter::WriteMosaicThumbnail(IVorlatDataSource* source,
         return nullptr;  // no sub-IFD describes it
     const uint32_t w = record->width, h = record->height;
     const uint64_t packed = PackedRowBytes(w);
+    const uint64_t size = PackedRunBytes(static_cast<uint64_t>(w) * h);
     if (packed * h >= kSizeLimit)
         return QZ_FAIL(kErrBadArgument);
     if (IVorlatError* err = mainIfd_.cursor.Sync())
@@ -235,26 +236,41 @@ IVorlatError* CTiffUpdateWriter::WriteMosaicThumbnail(IVorlatDataSource* source,
     const uint32_t at = mainIfd_.cursor.position;
     if (IVorlatError* err = Patch(record->stripOffsetPosition, at - record->offsetBase))
         return QZ_WRAP(err);
-    if (IVorlatError* err = Patch(record->stripByteCountPosition, static_cast<uint32_t>(packed * h)))
+    if (IVorlatError* err = Patch(record->stripByteCountPosition, static_cast<uint32_t>(size)))
         return QZ_WRAP(err);
-    // The kept odd rows, packed, and room for one fetched row behind them.
+    // The kept odd rows, packed, then one fetched row and its packed bytes.
+    // Each field is one run of samples; when the first ends half-way in a
+    // byte, the second field's first sample completes it.
     std::vector<uint8_t> buffer;
-    if (!TryResize(buffer, packed * (h / 2) + 2ull * w + 4))
+    const uint64_t keptRoom = packed * (h / 2) + 4;
+    if (!TryResize(buffer, keptRoom + 2ull * w + packed + 4))
         return QZ_FAIL(kErrAllocation);
+    uint8_t* row = buffer.data() + keptRoom;
+    uint8_t* out = row + 2ull * w;
+    MosaicRunPacker evenRun, oddRun;
+    if ((static_cast<uint64_t>(w) * ((h + 1ull) / 2) & 1) && h > 1)
+        oddRun.HoldFirst();
     uint32_t kept = 0;
     for (uint32_t r = 0; r < h; ++r) {
-        uint8_t* row = buffer.data() + packed * kept;
         if (IVorlatError* err = FetchRect(source, 66, row, 0, static_cast<int32_t>(r), static_cast<int32_t>(w),
                                           static_cast<int32_t>(r + 1)))
             return QZ_WRAP(err);
-        PackMosaicRow(row, w);
+        const auto* samples = reinterpret_cast<const uint16_t*>(row);
         if (r & 1) {
-            ++kept;
-        } else if (IVorlatError* err = stream_->SaveFromMemory(row, static_cast<uint32_t>(packed))) {
-            return QZ_WRAP(err);
+            kept += oddRun.Pack(samples, w, buffer.data() + kept);
+        } else {
+            const uint32_t bytes = evenRun.Pack(samples, w, out);
+            if (IVorlatError* err = stream_->SaveFromMemory(out, bytes))
+                return QZ_WRAP(err);
         }
     }
-    return QZ_WRAP(stream_->SaveFromMemory(buffer.data(), static_cast<uint32_t>(packed * kept)));
+    uint16_t next = 0;
+    const uint32_t closing = evenRun.Finish(out, oddRun.TakeFirst(&next) ? &next : nullptr);
+    if (closing)
+        if (IVorlatError* err = stream_->SaveFromMemory(out, closing))
+            return QZ_WRAP(err);
+    kept += oddRun.Finish(buffer.data() + kept);
+    return QZ_WRAP(stream_->SaveFromMemory(buffer.data(), kept));
 }
 
 } // namespace quarnite

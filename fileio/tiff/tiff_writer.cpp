@@ -404,7 +404,8 @@ IVorlatError* CTiffWriter::BeginImageData(IVorlatDataSource* source, TiffImageRe
         return QZ_FAIL(kErrState);
     const bool mosaic = IsMosaic(colorSpace);
     const uint64_t fileRow = mosaic ? PackedRowBytes(record->width) : rowBytes;
-    const uint64_t size = fileRow * record->height;
+    const uint64_t size = mosaic ? PackedRunBytes(static_cast<uint64_t>(record->width) * record->height)
+                                 : fileRow * record->height;
     if (rowBytes >= kSizeLimit || size >= kSizeLimit)
         return QZ_FAIL(kErrBadArgument);
     // Data no IFD describes would have nowhere to be pointed at from.
@@ -434,7 +435,17 @@ IVorlatError* CTiffWriter::BeginImageData(IVorlatDataSource* source, TiffImageRe
     if (IVorlatError* err = PatchStrip(record, offset, static_cast<uint32_t>(size)))
         return QZ_WRAP(err);
     evenPosition_ = offset;
-    oddPosition_ = static_cast<uint32_t>(offset + fileRow * ((record->height + 1ull) / 2));
+    // The second field follows the first field's run; when that run ends
+    // half-way in a byte, the second field's first sample completes it.
+    const uint64_t evenSamples = static_cast<uint64_t>(record->width) * ((record->height + 1ull) / 2);
+    oddPosition_ = static_cast<uint32_t>(offset + 3 * ((evenSamples + 1) / 2));
+    run_ = mosaic && (record->width & 1);
+    evenRun_ = MosaicRunPacker();
+    oddRun_ = MosaicRunPacker();
+    if (run_ && fieldOutput_ && (evenSamples & 1) && record->height > 1)
+        oddRun_.HoldFirst();
+    if (run_ && !TryResize(packed_, 2 * (rows * fileRow + 4)))
+        return QZ_FAIL(kErrAllocation);
 
     dataSource_ = source;
     dataRecord_ = record;
@@ -461,12 +472,45 @@ IVorlatError* CTiffWriter::WriteImageData()
     if (HasSixteenBitSamples(colorSpace_) && swap_) {
         for (uint64_t i = 0; i + 1 < bytes; i += 2)
             std::swap(band[i], band[i + 1]);
-    } else if (IsMosaic(colorSpace_)) {
+    } else if (IsMosaic(colorSpace_) && !run_) {
         PackRows(band, rows, width_);
         bytes = PackedRowBytes(width_) * rows;
     }
     IVorlatError* err = nullptr;
-    if (fieldOutput_) {
+    if (run_) {
+        // Each field one run of samples; the image's last band closes them.
+        const bool last = rowsDone_ + rows >= height_;
+        uint8_t* even = packed_.data();
+        uint8_t* odd = even + packed_.size() / 2;
+        uint32_t evenBytes = 0, oddBytes = 0;
+        for (uint32_t r = 0; r < rows; ++r) {
+            const auto* samples = reinterpret_cast<const uint16_t*>(band + static_cast<uint64_t>(r) * rowBytes_);
+            if (fieldOutput_ && ((rowsDone_ + r) & 1))
+                oddBytes += oddRun_.Pack(samples, width_, odd + oddBytes);
+            else
+                evenBytes += evenRun_.Pack(samples, width_, even + evenBytes);
+        }
+        if (last) {
+            uint16_t next = 0;
+            evenBytes += evenRun_.Finish(even + evenBytes, oddRun_.TakeFirst(&next) ? &next : nullptr);
+            oddBytes += oddRun_.Finish(odd + oddBytes);
+        }
+        err = cursor.Seek(evenPosition_, false);
+        if (!err)
+            err = cursor.WriteBytes(even, evenBytes);
+        evenPosition_ += evenBytes;
+        if (fieldOutput_ && oddBytes) {
+            if (!err)
+                err = cursor.Seek(oddPosition_, false);
+            if (!err)
+                err = cursor.WriteBytes(odd, oddBytes);
+            oddPosition_ += oddBytes;
+        }
+        rowsDone_ += rows;
+        // The stream ends behind the second field.
+        if (!err && last && fieldOutput_ && height_ > 1)
+            err = cursor.Seek(oddPosition_, false);
+    } else if (fieldOutput_) {
         // Even rows to the first field, odd rows to the second.
         const uint64_t packed = PackedRowBytes(width_);
         uint8_t* even = band + static_cast<uint64_t>(rowsPerBand_) * rowBytes_;

@@ -15,6 +15,7 @@
 #include "fileio/meta/maker_note.h"
 #include "fileio/meta/maker_preview_ifd.h"
 #include "fileio/tiff/main_ifd.h"
+#include "fileio/tiff/mosaic_rows.h"
 #include "fileio/tiff/tiff_image_record.h"
 
 namespace quarnite {
@@ -100,6 +101,11 @@ private:
     bool fieldOutput_ = false;
     uint32_t evenPosition_ = 0;  // where the next even row (first field) goes
     uint32_t oddPosition_ = 0;   // where the next odd row (second field) goes
+    // Rows of odd width run on within a byte: packed through these.
+    bool run_ = false;
+    MosaicRunPacker evenRun_;    // every row, or the first field's
+    MosaicRunPacker oddRun_;     // the second field's
+    std::vector<uint8_t> packed_;
 };
 
 class CTiffUpdateWriter : public CTiffWriterBase {
