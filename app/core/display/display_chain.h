@@ -10,6 +10,7 @@
 
 #include "Vorlat/Vorlat.h"
 #include "filters/VorlatFilterQRVEngine.h"
+#include "app/core/text/string_resource.h"
 
 class CBGRizeFilter;
 class CDeBayerSingleFilter;
@@ -42,7 +43,7 @@ enum UpdateHint : uint32_t {
 };
 
 // "The imaging engine could not be initialized. ..."
-inline constexpr int32_t kMessageEngineFailed = 6146;
+inline constexpr int32_t kMessageEngineFailed = qz::StringId(6146);
 // The view has room for this many sharpening filters; longer lists are cut.
 inline constexpr int32_t kMaxSharpeningFilters = 7;
 

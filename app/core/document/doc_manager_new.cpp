@@ -7,6 +7,7 @@
 #include "clx/app.h"
 #include "clx/resources.h"
 #include "clx/wnd.h"
+#include "app/core/text/string_resource.h"
 
 IMPLEMENT_DYNAMIC(CDocManagerNew, CDocManager)
 
@@ -18,7 +19,7 @@ constexpr const char* kOpenFilters =
     "TIFF Images (*.tif)|*.tif|All Files (*.*)|*.*||";
 // The answer of a multiple selection: a folder and up to a screenful of names.
 constexpr size_t kFileBufferChars = 1040;
-constexpr UINT kOpenTitleId = 61440;
+constexpr UINT kOpenTitleId = qz::StringId(61440);
 constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
 
 std::string SystemFilter(const char* filter)

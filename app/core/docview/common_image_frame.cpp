@@ -170,9 +170,7 @@ int32_t CCommonImageFrame::GetInfoPaneScrollPosition() const
 void CCommonImageFrame::LayoutInfoPane(HDC dc)
 {
     measured_ = true;
-    CString title = clx::LoadStr(kInfoPaneTitleId);
-    if (title.IsEmpty())
-        title = "These were the settings at the time this image was taken:";
+    const CString title = clx::LoadStr(kInfoPaneTitleId);
     const PaneMetrics metrics = MeasurePaneFont(dc);
     layout_ = qz::LayoutInfoPane(GetShootingInfo(), CQzGdiTextMeasure(dc), static_cast<const char*>(title),
                                  metrics.lineHeight, metrics.charWidth);

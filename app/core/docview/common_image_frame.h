@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/core/docview/view_section.h"
+#include "app/core/text/string_resource.h"
 #include "app/core/view_model/frame_layout.h"
 #include "clx/mdi.h"
 
@@ -22,7 +23,7 @@ inline constexpr UINT kCmdToggleShootingData = 32789;
 // From the main frame: bit 0 of wParam collapses the sections.
 inline constexpr UINT kWmResetViewSections = 0x801A;
 // The pane's title line.
-inline constexpr uint32_t kInfoPaneTitleId = 9491;
+inline constexpr uint32_t kInfoPaneTitleId = qz::StringId(9491);
 
 // A view that adds text to its frame's title.
 class IFrameTitleText {

@@ -15,6 +15,7 @@
 #include "app/core/view_model/view_rect.h"
 #include "clx/gdi.h"
 #include "clx/scrollview.h"
+#include "app/core/text/string_resource.h"
 
 class CImageRecord;
 class IQzState;
@@ -36,8 +37,8 @@ inline constexpr UINT_PTR kCropAnimationTimer = 1002;
 inline constexpr UINT kCmdCopyImageAdjustments = 32780;
 inline constexpr UINT kCmdCopyAllAdjustments = 32856;
 inline constexpr UINT kCmdPaste = 57637;
-inline constexpr int32_t kMessageClipboardWriteFailed = 9749;
-inline constexpr int32_t kMessageClipboardReadFailed = 9750;
+inline constexpr int32_t kMessageClipboardWriteFailed = qz::StringId(9749);
+inline constexpr int32_t kMessageClipboardReadFailed = qz::StringId(9750);
 
 // Opens the clipboard for a window, trying again for a fifth of a second:
 // another program (a clipboard viewer, the system's clipboard service) may

@@ -10,6 +10,7 @@
 #include "app/core/record/image_record.h"
 #include "app/core/save/develop_save.h"
 #include "clx/resources.h"
+#include "app/core/text/string_resource.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr uint32_t kSettingCopyShootingData = 1067;
 constexpr uint32_t kSettingPhotoshopWarningDone = 1109;
 
 // The progress window's caption while the transfer file is made.
-constexpr uint32_t kStrPreparingForEditor = 10023;
+constexpr uint32_t kStrPreparingForEditor = qz::StringId(10023);
 constexpr uint32_t kMsgCameraSampleNotSaved = 9606;
 constexpr uint32_t kMsgUseAsCameraSample = 9607;
 

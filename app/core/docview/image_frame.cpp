@@ -21,9 +21,7 @@ int CImageFrame::OnCreate(CREATESTRUCT* cs)
         return -1;
     const IImageViewHost& host = GetImageViewHost();
     const bool shown = host.GetIntSetting(kSettingDisplaySettingsSection, 1) != 0;
-    CString caption = clx::LoadStr(kSectionCaptionId);
-    if (caption.IsEmpty())
-        caption = "Shooting Data";
+    const CString caption = clx::LoadStr(kSectionCaptionId);
     // Open, the bar is its header above the whole pane.
     const CRect client = GetClientRect();
     const RECT place = {0, 0, client.Width(), CViewSection::LoadHeaderHeight() + GetInfoPaneHeight()};

@@ -14,7 +14,7 @@ inline constexpr uint32_t kSettingAutoOpenSettingsSection = 1042;
 inline constexpr UINT kSectionBarId = 1091;
 inline constexpr UINT kSectionScrollBarId = 1092;
 // The section's caption.
-inline constexpr uint32_t kSectionCaptionId = 9488;
+inline constexpr uint32_t kSectionCaptionId = qz::StringId(9488);
 
 class CImageFrame : public CCommonImageFrame, private CViewSectionContainer {
     DECLARE_DYNCREATE(CImageFrame)

@@ -59,6 +59,22 @@ int32_t CViewSection::LoadHeaderHeight()
     return info.bmHeight / 2;
 }
 
+int32_t CViewSection::CaptionBandHeight() const
+{
+    return std::max(1, headerHeight_ - kSeparatorLines);
+}
+
+int32_t CViewSection::CaptionCellHeight() const
+{
+    HDC screen = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(screen, font_.m_hObject ? font_.m_hObject : ::GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(screen, &metrics);
+    ::SelectObject(screen, old);
+    ::ReleaseDC(nullptr, screen);
+    return metrics.tmHeight;
+}
+
 int CViewSection::OnCreate(CREATESTRUCT* cs)
 {
     if (CWnd::OnCreate(cs) == -1)
@@ -81,6 +97,14 @@ int CViewSection::OnCreate(CREATESTRUCT* cs)
     const int32_t size = std::clamp(headerHeight_ - 2, 1, headerHeight_);
     lf.lfHeight = lf.lfHeight < 0 ? -size : size;
     font_.CreateFontIndirect(&lf);
+    // A character height (negative) leaves the cell taller than asked: the
+    // caption must fit above the separator, so a font whose measured cell
+    // does not is made again with a cell height (positive) that fits.
+    for (int32_t cell = CaptionBandHeight(); cell >= 1 && CaptionCellHeight() > CaptionBandHeight(); --cell) {
+        font_.DeleteObject();
+        lf.lfHeight = cell;
+        font_.CreateFontIndirect(&lf);
+    }
 
     if (withButtons_ && !CreateButtons())
         return -1;
@@ -275,14 +299,15 @@ void CViewSection::OnPaint()
     HGDIOBJ oldFont = ::SelectObject(dc, font_.m_hObject ? font_.m_hObject : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    RECT textRect = {headerWidth_ + 4, 0, client.right, headerHeight_};
+    RECT textRect = {headerWidth_ + 4, 0, client.right, CaptionBandHeight()};
     ::DrawTextA(dc, text, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     ::SelectObject(dc, oldFont);
 
     // The separator under the header: face, shadow, face.
     const int colours[] = {COLOR_3DFACE, COLOR_3DSHADOW, COLOR_3DFACE};
-    for (int i = 0; i < 3; ++i) {
-        const RECT line = {headerWidth_ + 4, headerHeight_ - 3 + i, client.right, headerHeight_ - 2 + i};
+    for (int i = 0; i < kSeparatorLines; ++i) {
+        const RECT line = {headerWidth_ + 4, headerHeight_ - kSeparatorLines + i, client.right,
+                           headerHeight_ - kSeparatorLines + 1 + i};
         ::FillRect(dc, &line, ::GetSysColorBrush(colours[i]));
     }
 

@@ -59,6 +59,10 @@ public:
     // The header's height before a bar exists: half the header bitmap.
     static int32_t LoadHeaderHeight();
     int32_t GetOpenHeight() const { return openHeight_; }
+    // The caption's font, and the rows of the header above its separator
+    // where the caption is drawn.
+    HFONT GetCaptionFont() const { return static_cast<HFONT>(font_.m_hObject); }
+    int32_t CaptionBandHeight() const;
     // The bar's height in its mode.
     int32_t GetModeHeight() const { return mode_ == kOpen ? openHeight_ : headerHeight_; }
     // Null without buttons.
@@ -91,7 +95,11 @@ private:
         CBitmap down;
     };
 
+    static constexpr int32_t kSeparatorLines = 3;
+
     RECT HeaderRect() const;
+    // The measured cell height of the caption's font.
+    int32_t CaptionCellHeight() const;
     bool CreateButtons();
     void PlaceButtons(int32_t width);
     void ShowButtons();

@@ -15,7 +15,6 @@ target_sources(TessalineCore PRIVATE
 if(WIN32)
     target_sources(TessalineCore PRIVATE
         engine/seams/engine_lock_win.cpp
-        engine/seams/debug_settings_win.cpp
         engine/seams/lut_resources_win.cpp
         engine/seams/progress_sink_win.cpp)
 else()

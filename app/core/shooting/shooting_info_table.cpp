@@ -10,34 +10,16 @@
 #include <vector>
 
 #include "Vorlat/VorlatError.h"
+#include "app/core/text/string_resource.h"
 #include "fileio/VorlatTagControl.h"
 
 namespace {
 
-// String-table ids of the labels and their English texts, for a table that
-// lacks an entry.
-struct Label {
-    uint32_t id;
-    const char* text;
-};
-constexpr Label kLabels[CShootingInfoTable::kLabelCount] = {
-    {9454, "Black & White"}, {9453, "Color"}, {9441, "Data Format:"}, {9442, "JPEG (8-bit)"},
-    {9444, "TIFF - YCbCr (8-bit)"}, {9443, "TIFF - RGB (8-bit)"}, {9445, "RAW (12-bit)"}, {9446, "Compression:"},
-    {9476, "None"}, {9447, "Basic"}, {9448, "Normal"}, {9449, "Fine"}, {9477, "Lossless"}, {9463, "Image Size:"},
-    {9464, "Medium (2000 x 1312)"}, {9465, "Large (3008 x 1960)"}, {9466, "Lens:"}, {9467, "mm"}, {9470, "f/"},
-    {9492, "Focal Length:"}, {9361, "Exposure Mode:"}, {9362, "Manual"}, {9365, "Programmed Auto"},
-    {9363, "Aperture Priority"}, {9364, "Shutter Priority"}, {9394, "Metering Mode:"}, {9412, "Multi-Pattern"},
-    {9410, "Center-Weighted"}, {9411, "Spot"}, {9367, "sec"}, {9370, "Exposure Comp.:"}, {9375, "EV"},
-    {9493, "Exposure Difference:"}, {9395, "Flash Sync Mode:"}, {9405, "Front Curtain"},
-    {9408, "Red Eye Reduction"}, {9407, "Slow Sync"}, {9409, "Red Eye Slow"}, {9406, "Rear Curtain"},
-    {9497, "Not Attached"}, {9507, "Hue Adjustment:"}, {9396, "Sensitivity:"}, {9496, "ISO"},
-    {9913, "1 Step Over %1"}, {9914, "2 Steps Over %1"}, {9397, "White Balance:"}, {9416, "Auto"},
-    {9419, "Incandescent"}, {9420, "Fluorescent"}, {9418, "Direct sunlight"}, {9422, "Flash"}, {9423, "Shade"},
-    {9421, "Cloudy"}, {9417, "Preset"}, {10214, "Tone Comp:"}, {9889, "Normal"}, {9890, "Less Contrast"},
-    {9891, "More Contrast"}, {9501, "B&W"}, {9893, "User-Defined Custom Curve"}, {10218, "Sharpening:"},
-    {9884, "None"}, {9885, "Low"}, {9886, "Normal"}, {9887, "High"}, {10216, "Color Mode:"},
-    {9917, "Mode I (sRGB)"}, {9918, "Mode II (Adobe RGB)"}, {9505, "Latitude:"}, {9511, "N"}, {9512, "S"},
-    {9508, "\xB0"}, {9509, "'"}, {9510, "\""}, {9506, "Longitude:"}, {9513, "E"}, {9514, "W"},
+// The labels' string-table ids, by label index.
+constexpr uint32_t kLabelIds[CShootingInfoTable::kLabelCount] = {
+#define SHOOTING_LABEL(index, id, text) qz::id,
+#include "app/core/shooting/shooting_labels.inc"
+#undef SHOOTING_LABEL
 };
 
 // Field ids of the grid, row by row within each column.
@@ -194,7 +176,7 @@ CShootingInfoTable& CShootingInfoTable::operator=(const CShootingInfoTable& othe
 
 uint32_t CShootingInfoTable::GetLabelId(int32_t index)
 {
-    return index >= 0 && index < kLabelCount ? kLabels[index].id : 0;
+    return index >= 0 && index < kLabelCount ? kLabelIds[index] : 0;
 }
 
 void CShootingInfoTable::LoadLabel(CQzString& out, int32_t index)
@@ -203,9 +185,7 @@ void CShootingInfoTable::LoadLabel(CQzString& out, int32_t index)
         out = "";
         return;
     }
-    out.LoadString(kLabels[index].id);
-    if (out.IsEmpty())
-        out = kLabels[index].text;
+    out.LoadString(kLabelIds[index]);
 }
 
 void CShootingInfoTable::AddField(const char* text, uint32_t field)

@@ -39,7 +39,8 @@ public:
 #endif
     void SetExtended(bool extended) { extended_ = extended; }
 
-    // The text of a label of the table, by its index (0 to 76).
+    // The text of a label of the table, by its index (0 to 76), from the
+    // string table; empty when the table lacks it.
     static void LoadLabel(CQzString& out, int32_t index);
     // "+1 1/3 ": a·b/c as a signed whole and a fraction, each followed by a blank.
     static const char* FormatFraction(int16_t a, int16_t b, int16_t c);

@@ -11,6 +11,13 @@ target_link_libraries(TessalineCore PUBLIC Quarnite Vorlat)
 tess_test(NAME core_shooting_tests
     SOURCES shooting/tests/shooting_info_table_test.cpp
     LINK TessalineCore)
+# The Windows test program loads the labels from its own resources.
+if(WIN32 AND TARGET core_shooting_tests)
+    enable_language(RC)
+    target_sources(core_shooting_tests PRIVATE shooting/shooting_labels.rc)
+    set_source_files_properties(shooting/shooting_labels.rc PROPERTIES
+        OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/shooting/shooting_labels.inc)
+endif()
 
 tess_test(NAME core_shooting_peer_tests
     SOURCES shooting/tests/shooting_exiftool_test.cpp

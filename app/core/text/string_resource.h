@@ -8,6 +8,11 @@
 
 namespace qz {
 
+// Names a string-table id written as a number. The program's string-table
+// check collects every id the code writes this way (and every IDS_ name), so
+// an id that is only a number elsewhere escapes it.
+constexpr uint32_t StringId(uint32_t id) { return id; }
+
 // Copies entry `id` of `module`'s string table (null: the program's own
 // module) into `buffer` of `size` characters, cut to size - 1 and terminated
 // as LoadStringA does; answers the number of characters copied, 0 when the

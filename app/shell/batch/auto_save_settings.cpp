@@ -9,10 +9,10 @@ namespace shell {
 namespace {
 
 // String-table ids of the extensions.
-constexpr uint32_t kStringJpg = 16480;
-constexpr uint32_t kStringTif = 16481;
-constexpr uint32_t kStringXqv = 16482;
-constexpr uint32_t kStringBmp = 16483;
+constexpr uint32_t kStringJpg = qz::StringId(16480);
+constexpr uint32_t kStringTif = qz::StringId(16481);
+constexpr uint32_t kStringXqv = qz::StringId(16482);
+constexpr uint32_t kStringBmp = qz::StringId(16483);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "app/core/shooting/shooting_seams.h"
 #include "app/core/text/qz_string.h"
 
 namespace shell {
@@ -28,6 +29,11 @@ void FormatDate(CQzString& out, bool numericOrder, const QzDateTime* record = nu
 void FormatTime(CQzString& out, bool picture, const QzDateTime* record = nullptr);
 // With seconds and, for a record with milliseconds, tenths of a second.
 void FormatTimeSeconds(CQzString& out, bool picture, const QzDateTime* record = nullptr);
+
+// The shooting information table's moment in the user locale: the short date,
+// and the time of day with seconds and tenths in the locale's own format.
+// The program installs it at start-up (SetShootingDateTimeText).
+const IQzDateTimeText& GetLocaleShootingDateTimeText();
 #endif
 
 }  // namespace shell

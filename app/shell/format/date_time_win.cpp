@@ -123,4 +123,34 @@ void FormatTimeSeconds(CQzString& out, bool picture, const QzDateTime* record)
     out = text.c_str();
 }
 
+namespace {
+
+class CLocaleShootingDateTimeText : public IQzDateTimeText {
+public:
+    void FormatDate(CQzString& out, const QzShootingTime& time) const override
+    {
+        const QzDateTime record = Record(time);
+        shell::FormatDate(out, false, &record);
+    }
+    void FormatTimeSeconds(CQzString& out, const QzShootingTime& time) const override
+    {
+        const QzDateTime record = Record(time);
+        shell::FormatTimeSeconds(out, false, &record);
+    }
+
+private:
+    static QzDateTime Record(const QzShootingTime& t)
+    {
+        return {t.year, t.month, t.day, t.hour, t.minute, t.second, t.milliseconds};
+    }
+};
+
+}  // namespace
+
+const IQzDateTimeText& GetLocaleShootingDateTimeText()
+{
+    static const CLocaleShootingDateTimeText text;
+    return text;
+}
+
 }  // namespace shell

@@ -128,7 +128,7 @@ bool CDlgAbout::ShowSplash(UINT seconds)
     g_splashFinished = false;
     CenterWindow(::GetDesktopWindow());
     ShowWindow(SW_SHOW);
-    UpdateWindow();
+    PaintBottomUp();
     ::SetCapture(m_hWnd);
     m_bCapture = true;
     m_nTimer = SetTimer(kSplashTimer, seconds * 1000);
@@ -172,6 +172,18 @@ BOOL CDlgAbout::OnInitDialog()
     if (m_bModal)
         CenterWindow();
     return TRUE;
+}
+
+void CDlgAbout::PaintBottomUp()
+{
+    // Start-up runs on before any message is dispatched, so the box is painted
+    // now. The version lines are transparent: the picture beneath them must be
+    // painted first, and an update of the whole tree paints the top windows
+    // first, so the picture would cover the lines.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD) ? ::GetWindow(::GetWindow(m_hWnd, GW_CHILD), GW_HWNDLAST) : nullptr;
+         child; child = ::GetWindow(child, GW_HWNDPREV))
+        ::UpdateWindow(child);
 }
 
 void CDlgAbout::FitToPicture()

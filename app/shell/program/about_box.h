@@ -49,6 +49,8 @@ protected:
 private:
     // The client area is the picture's size.
     void FitToPicture();
+    // Paints the box and then its children from the bottom of the z-order up.
+    void PaintBottomUp();
     void LayOutVersionLines();
     void EndSplash();
 

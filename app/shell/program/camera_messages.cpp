@@ -1,13 +1,14 @@
 #include "app/shell/program/camera_messages.h"
 
 #include "app/shell/program/program_ids.h"
+#include "app/core/text/string_resource.h"
 
 namespace shell {
 
 namespace {
 
 // The frame's string: every camera page says it when there is no camera.
-constexpr uint32_t kCameraNotFound = 16544;
+constexpr uint32_t kCameraNotFound = qz::StringId(16544);
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "app/shell/program/start_options.h"
 #include "clx/app.h"
 #include "clx/gdi.h"
+#include "app/core/text/string_resource.h"
 
 class CCommandQueueManager;
 class CImageHooks;
@@ -28,8 +29,8 @@ class IVorlatManager;
 
 // Set while the program could not initialise the imaging engine: the
 // message (6145 or 6146) that every attempt to open an image shows again.
-constexpr UINT kStartupErrorTempFolder = 6145;
-constexpr UINT kStartupErrorProfiles = 6146;
+constexpr UINT kStartupErrorTempFolder = qz::StringId(6145);
+constexpr UINT kStartupErrorProfiles = qz::StringId(6146);
 
 class COrlaApp : public CWinApp, public IQzKavoUser, public IMainFrameHost, private shell::IIdleWorkHost {
 public:

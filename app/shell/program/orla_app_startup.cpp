@@ -15,6 +15,7 @@
 #include "app/core/engine/develop_engine.h"
 #include "app/core/text/string_resource.h"
 #include "app/shell/format/byte_size.h"
+#include "app/shell/format/date_time.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
 #include "app/shell/program/about_box.h"
@@ -353,6 +354,7 @@ bool COrlaApp::StartProgressThread()
 void COrlaApp::LoadLocaleNotation()
 {
     shell::LoadByteSizeNotation();
+    SetShootingDateTimeText(&shell::GetLocaleShootingDateTimeText());
 }
 
 void COrlaApp::CreateTileManagers()
@@ -568,6 +570,7 @@ int COrlaApp::ExitInstance()
     // The documents are gone with the main window; nothing loads or draws from here on.
     m_pImageHooks.reset();
     CDlgAbout::CloseSplash();
+    SetShootingDateTimeText(nullptr);
     if (!m_strMainClass.empty()) {
         if (!m_options.unregister) {
             shell::SetIntSetting(kAutoFitToWindow, m_bAutoFitToWindow ? 1 : 0);

@@ -6,12 +6,13 @@
 #include <cstdint>
 
 #include "clx/recentfiles.h"
+#include "app/core/text/string_resource.h"
 
 namespace shell {
 
 // String-table ids of the list's section and of its entries' name format.
-constexpr uint32_t kRecentFileSectionId = 1027;
-constexpr uint32_t kRecentFileEntryFormatId = 1028;
+constexpr uint32_t kRecentFileSectionId = qz::StringId(1027);
+constexpr uint32_t kRecentFileEntryFormatId = qz::StringId(1028);
 constexpr int32_t kRecentFileCount = 4;
 constexpr int32_t kRecentFileDisplayLength = 30;
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "app/core/text/string_resource.h"
+
 namespace shell {
 
 namespace {
@@ -141,18 +143,18 @@ constexpr IntSetting kIntSettings[] = {
 };
 
 constexpr StringSetting kStringSettings[] = {
-    {1046, P, "ThumbnailFolder", StringDefault::ProgramFolderPlus, 8234, "Thumb"},
+    {1046, P, "ThumbnailFolder", StringDefault::ProgramFolderPlus, qz::StringId(8234), "Thumb"},
     {1047, P, "CMYKProfile", StringDefault::Text, 0, ""},
     {1048, P, "OpenExternalName", StringDefault::Text, 0, ""},
     {1049, P, "OpenExternalPath", StringDefault::Text, 0, ""},
     {1051, P, "TempFolder", StringDefault::TempFolder, 0, ""},
-    {1053, P, "NextImageSettingsFile", StringDefault::ProgramFolderPlus, 16468, "Neutral.set"},
+    {1053, P, "NextImageSettingsFile", StringDefault::ProgramFolderPlus, qz::StringId(16468), "Neutral.set"},
     {1064, P, "MonitorProfile", StringDefault::Text, 0, ""},
     {1065, P, "RGBProfile", StringDefault::Text, 0, ""},
     {1070, P, "DatabaseFile", StringDefault::Text, 0, ""},
     {1093, G, "LastOpenFolder", StringDefault::Documents, 0, ""},
     {1153, A, "DestinationPath", StringDefault::Documents, 0, ""},
-    {1154, A, "Prefix", StringDefault::Text, 9740, "Img"},
+    {1154, A, "Prefix", StringDefault::Text, qz::StringId(9740), "Img"},
     {1155, A, "Suffix", StringDefault::Text, 0, ""},
     {1162, A, "SourcePath", StringDefault::Documents, 0, ""},
     {1163, A, "SettingsFile", StringDefault::ProgramFolderPlus, 0, "Neutral.set"},

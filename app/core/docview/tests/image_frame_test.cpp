@@ -221,6 +221,84 @@ TEST_F(ImageFrameTest, TheSettingsDecideWhetherTheSectionShowsAndWhetherItOpens)
     }
 }
 
+// The rows of `image` in columns [left, right) that hold a dark pixel: the
+// caption's ink, smoothed edges included, and none of the 3D face or shadow.
+int32_t InkRows(const clx::test::Image& image, int32_t left, int32_t right)
+{
+    int32_t rows = 0;
+    for (int32_t y = 0; y < image.height; ++y) {
+        bool ink = false;
+        for (int32_t x = std::max(0, left); x < std::min(right, image.width) && !ink; ++x) {
+            const COLORREF pixel = image.PixelAt(x, y);
+            ink = GetRValue(pixel) < 0x60 && GetGValue(pixel) < 0x60 && GetBValue(pixel) < 0x60;
+        }
+        rows += ink;
+    }
+    return rows;
+}
+
+TEST_F(ImageFrameTest, TheSectionCaptionIsDrawnWholeAboveItsSeparator)
+{
+    CImageFrame* frame = Open(1, 0);
+    ASSERT_NE(frame, nullptr);
+    CViewSection& section = frame->GetSection();
+    const std::string caption = "Shooting Data";
+    ASSERT_EQ(caption, static_cast<const char*>(section.GetWindowText()));
+
+    // The font's cell fits in the rows above the separator.
+    HDC screen = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(screen, section.GetCaptionFont());
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(screen, &metrics);
+    SIZE extent{};
+    ::GetTextExtentPoint32A(screen, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    ::SelectObject(screen, old);
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_LT(section.CaptionBandHeight(), section.GetHeaderHeight());
+    EXPECT_LE(metrics.tmHeight, section.CaptionBandHeight());
+
+    // Every row of the caption's ink, as the font draws it with room to
+    // spare, shows in the bar.
+    const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
+    clx::test::Image whole;
+    {
+        const int32_t width = extent.cx + 8, height = 3 * metrics.tmHeight;
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP canvas = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ oldCanvas = ::SelectObject(dc, canvas);
+        const RECT all = {0, 0, width, height};
+        ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_3DFACE));
+        HGDIOBJ oldFont = ::SelectObject(dc, section.GetCaptionFont());
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, text);
+        ::TextOutA(dc, 0, metrics.tmHeight, caption.c_str(), static_cast<int>(caption.size()));
+        ::GdiFlush();
+        whole.width = width;
+        whole.height = height;
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) {
+                const COLORREF pixel = ::GetPixel(dc, x, y);
+                whole.pixels.push_back(uint32_t{GetRValue(pixel)} << 16 | uint32_t{GetGValue(pixel)} << 8 |
+                                       GetBValue(pixel));
+            }
+        ::SelectObject(dc, oldFont);
+        ::SelectObject(dc, oldCanvas);
+        ::DeleteObject(canvas);
+        ::DeleteDC(dc);
+    }
+    const int32_t expected = InkRows(whole, 0, extent.cx);
+    ASSERT_GT(expected, metrics.tmHeight / 2);
+    // The header picture is 16 pixels wide; the caption starts 4 beyond it.
+    const clx::test::Image shown = clx::test::CaptureWindow(section.m_hWnd);
+    shown.SaveBmp(ScratchPath("section_bar") + ".bmp");
+    EXPECT_EQ(expected, InkRows(shown, 20, 20 + extent.cx));
+    frame->SendMessage(WM_CLOSE);
+    ASSERT_TRUE(PumpUntilIdle());
+}
+
 TEST_F(ImageFrameTest, HeaderClickOpensAndCollapsesTheSectionAndTheViewFollows)
 {
     CImageFrame* frame = Open(1, 0);

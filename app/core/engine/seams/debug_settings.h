@@ -28,17 +28,3 @@ public:
 private:
     std::map<std::string, int32_t> values_;
 };
-
-#ifdef _WIN32
-// The section "Debug" under the program's key in the user's hive
-// ("Software\<company>\<application>\<version>"); a missing key or value, or
-// one that is not a 32-bit number, gives the default.
-class CRegistryDebugSettings : public IEngineDebugSettings {
-public:
-    explicit CRegistryDebugSettings(const char* programKey);
-    int32_t GetInt(const char* name, int32_t defaultValue) const override;
-
-private:
-    std::string key_;
-};
-#endif

@@ -163,28 +163,6 @@ TEST(EngineProgress, FractionsAreTenThousandthsOfTotalPlusOneWithinRange)
 #ifdef _WIN32
 #include <windows.h>
 
-TEST(EnginePlatform, RegistryDebugSwitchesComeFromTheDebugSection)
-{
-    const std::string program = "Software\\TessalineTests\\EngineDebug";
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (program + "\\Debug").c_str(), 0, nullptr, 0,
-                                             KEY_WRITE, nullptr, &key, nullptr));
-    const DWORD one = 1;
-    RegSetValueExA(key, "AppOption4", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
-    RegSetValueExA(key, "AppOption3", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
-    RegCloseKey(key);
-
-    CRegistryDebugSettings debug(program.c_str());
-    EXPECT_EQ(1, debug.GetInt("AppOption4", 0));
-    EXPECT_EQ(0, debug.GetInt("AppOption3", 0));  // not a 32-bit number
-    EXPECT_EQ(5, debug.GetInt("AppOption6", 5));
-    CRegistryDebugSettings missing("Software\\TessalineTests\\NoSuchProgram");
-    EXPECT_EQ(0, missing.GetInt("AppOption4", 0));
-
-    RegDeleteKeyA(HKEY_CURRENT_USER, (program + "\\Debug").c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, program.c_str());
-}
-
 std::vector<std::pair<WPARAM, LPARAM>> progressSeen;
 
 LRESULT CALLBACK RecordProgress(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/core/text/string_resource.h"
+
 // What the hand-off needs of the program around it.
 class IPhotoshopHandoffHost {
 public:
@@ -30,16 +32,16 @@ protected:
 };
 
 // Message ids of the hand-off.
-inline constexpr uint32_t kMsgPhotoshopNotFound = 16561;
-inline constexpr uint32_t kMsgPhotoshopWrongVersion = 16562;
-inline constexpr uint32_t kMsgPhotoshopPrepareFailed = 16563;
-inline constexpr uint32_t kMsgPhotoshopOpenFailed = 16564;
-inline constexpr uint32_t kMsgPhotoshopCannotShow = 16565;
-inline constexpr uint32_t kMsgPhotoshopConnectFailed = 16566;
-inline constexpr uint32_t kMsgPhotoshopDuplicateFailed = 16567;
-inline constexpr uint32_t kMsgPhotoshopFirstUse = 16569;
-inline constexpr uint32_t kMsgPhotoshopBusy = 16570;
-inline constexpr uint32_t kStrPhotoshopUntitled = 16571;
+inline constexpr uint32_t kMsgPhotoshopNotFound = qz::StringId(16561);
+inline constexpr uint32_t kMsgPhotoshopWrongVersion = qz::StringId(16562);
+inline constexpr uint32_t kMsgPhotoshopPrepareFailed = qz::StringId(16563);
+inline constexpr uint32_t kMsgPhotoshopOpenFailed = qz::StringId(16564);
+inline constexpr uint32_t kMsgPhotoshopCannotShow = qz::StringId(16565);
+inline constexpr uint32_t kMsgPhotoshopConnectFailed = qz::StringId(16566);
+inline constexpr uint32_t kMsgPhotoshopDuplicateFailed = qz::StringId(16567);
+inline constexpr uint32_t kMsgPhotoshopFirstUse = qz::StringId(16569);
+inline constexpr uint32_t kMsgPhotoshopBusy = qz::StringId(16570);
+inline constexpr uint32_t kStrPhotoshopUntitled = qz::StringId(16571);
 
 // True when the editor holds the image as a new document. Every failure has
 // shown its one message; the temporary file never outlives the call.

@@ -4,11 +4,32 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <string>
 
 #include "Vorlat/VorlatError.h"
+#include "app/core/text/string_resource.h"
 #include "fileio/VorlatTagControl.h"
 
 namespace shooting_test {
+
+#if !defined(_WIN32)
+// The labels as the programs' string tables hold them (the Windows test
+// program carries them as resources), installed for every test.
+class LabelTable : public ::testing::Environment {
+public:
+    void SetUp() override { qz::SetStringTable(&table_); }
+    void TearDown() override { qz::SetStringTable(nullptr); }
+
+private:
+    const std::map<uint32_t, std::string> table_ = {
+#define SHOOTING_LABEL(index, id, text) {qz::id, text},
+#include "app/core/shooting/shooting_labels.inc"
+#undef SHOOTING_LABEL
+    };
+};
+inline ::testing::Environment* const kLabelTable = ::testing::AddGlobalTestEnvironment(new LabelTable);
+#endif
 
 inline int32_t Cause(IVorlatError* error)
 {

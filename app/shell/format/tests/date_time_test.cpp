@@ -74,4 +74,28 @@ TEST(FormatTime, PictureHasHoursAndMinutesOnly)
     EXPECT_EQ(std::string(out), "21" + sep + "07");
 }
 
+TEST(LocaleShootingDateTimeText, GivesTheShortDateAndTheLocaleTimeWithTenths)
+{
+    // 3 December 1998, 14:24:00.5; the record counts months from 0.
+    const QzShootingTime shot = {1998, 11, 3, 14, 24, 0, 500};
+    SYSTEMTIME when{};
+    when.wYear = 1998;
+    when.wMonth = 12;
+    when.wDay = 3;
+    char date[64] = "";
+    ASSERT_GT(GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &when, nullptr, date, sizeof date), 0);
+    const shell::QzDateTime record = {1998, 11, 3, 14, 24, 0, 500};
+    CQzString time;
+    shell::FormatTimeSeconds(time, false, &record);
+
+    const IQzDateTimeText& text = shell::GetLocaleShootingDateTimeText();
+    CQzString out;
+    text.FormatDate(out, shot);
+    EXPECT_EQ(std::string(date), static_cast<const char*>(out));
+    text.FormatTimeSeconds(out, shot);
+    EXPECT_EQ(std::string(time), static_cast<const char*>(out));
+    EXPECT_NE(std::string::npos, std::string(out).find("00.5")) << static_cast<const char*>(out);
+}
+
 }  // namespace
+

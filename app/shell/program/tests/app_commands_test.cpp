@@ -199,6 +199,27 @@ std::vector<std::string> VersionLines(HWND box)
     return texts;
 }
 
+// Every version line's window is shown and has the text's colour in it.
+bool ShowsVersionLines(HWND box)
+{
+    int lines = 0;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(child) != 0xFFFF)
+            continue;
+        ++lines;
+        if (!::IsWindowVisible(child))
+            return false;
+        const clx::test::Image shown = clx::test::CaptureWindow(child);
+        bool ink = false;
+        for (int y = 0; y < shown.height && !ink; ++y)
+            for (int x = 0; x < shown.width && !ink; ++x)
+                ink = shown.PixelAt(x, y) == ::GetSysColor(COLOR_WINDOWTEXT);
+        if (!ink)
+            return false;
+    }
+    return lines > 0;
+}
+
 void SetCtrlHeld(bool held)
 {
     BYTE keys[256];
@@ -274,6 +295,15 @@ TEST_F(AppCommandsTest, TheSplashShowsDuringStartUpAndItsEndRunsTheDeferredStart
         EXPECT_FALSE(CDlgAbout::IsSplashFinished());
         EXPECT_EQ(splash, ::GetCapture());
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(splash, IDOK)));
+        // The version line, as the About box shows it, drawn over the picture.
+        const std::vector<std::string> version = {"Version:", "2.0.0"};
+        EXPECT_EQ(version, VersionLines(splash));
+        EXPECT_TRUE(ShowsVersionLines(splash));
+        if (end == kTimer) {
+            const fs::path artefacts = fs::path(TESS_SCRATCH_DIR) / ".." / "artefacts";
+            fs::create_directories(artefacts);
+            clx::test::CaptureWindow(splash, true).SaveBmp((artefacts / "splash.bmp").string());
+        }
         // The full deferred start-up waits for the splash.
         EXPECT_FALSE(frame->m_wndCurves.IsOpen());
         {

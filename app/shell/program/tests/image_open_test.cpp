@@ -249,6 +249,8 @@ TEST_F(ImageOpenTest, TheEngineReadsItsDebugSwitchesFromTheSettingsWhileTheProgr
     Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
     EXPECT_EQ(1, GetEngineDebugSettings().GetInt("AppOption8", 0));
     EXPECT_EQ(0, GetEngineDebugSettings().GetInt("AppOption3", 0));
+    // A switch that is not there answers the caller's default.
+    EXPECT_EQ(5, GetEngineDebugSettings().GetInt("AppOption6", 5));
     Finish();
     EXPECT_EQ(0, GetEngineDebugSettings().GetInt("AppOption8", 0));
     shell::GetRegistryStore().SetInt(shell::kScopeUser, "Debug", "AppOption8", 0);

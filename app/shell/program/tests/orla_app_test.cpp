@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/core/shooting/shooting_seams.h"
+#include "app/shell/format/date_time.h"
 #include "app/shell/frame/main_frame.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/program/camera_check.h"
@@ -74,6 +76,27 @@ TEST_F(OrlaAppTest, AnEngineThatCouldNotStartRefusesEveryOpenWithItsMessage)
     }
 }
 
+TEST_F(OrlaAppTest, TheShootingDataShowsItsDateAndTimeInTheUsersLocaleWhileTheProgramRuns)
+{
+    const QzShootingTime shot = {1998, 11, 3, 14, 24, 0, 500};
+    const shell::QzDateTime record = {1998, 11, 3, 14, 24, 0, 500};
+    CQzString localeDate, localeTime;
+    shell::FormatDate(localeDate, false, &record);
+    shell::FormatTimeSeconds(localeTime, false, &record);
+    // This prefix's locale writes the date otherwise than the built-in form.
+    ASSERT_STRNE("1998/12/03", localeDate);
+
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    CQzString date, time;
+    GetShootingDateTimeText().FormatDate(date, shot);
+    GetShootingDateTimeText().FormatTimeSeconds(time, shot);
+    EXPECT_STREQ(localeDate, date);
+    EXPECT_STREQ(localeTime, time);
+    Finish();
+    GetShootingDateTimeText().FormatDate(date, shot);
+    EXPECT_STREQ("1998/12/03", date);
+}
+
 TEST_F(OrlaAppTest, TabHidesTheOpenPalettesAndTheNextTabShowsThemAgain)
 {
     Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
@@ -128,6 +151,21 @@ TEST_F(OrlaAppTest, ACameraOfTheInstalledModuleIsConnectedAtStartUp)
     EXPECT_NE(nullptr, TestApp().GetKavoSource(false));
     EXPECT_EQ(kCameraConnected, frame->GetCameraState());
     EXPECT_TRUE(frame->m_wndCameraControl.IsOpen());
+    Finish();
+    fs::remove(installed);
+}
+
+TEST_F(OrlaAppTest, TheCameraModulesQuestionsAreAskedInTheApplicationsMessageBox)
+{
+    // The module speaks up while it opens at start-up.
+    const fs::path installed = InstallCameraModule("request 0 1 module open * : The card is almost full\n");
+    {
+        MessageBoxScript script{{"The card is almost full", IDOK}, kNoSettingsFile};
+        ASSERT_TRUE(TestApp().InitInstance());
+        PumpUntilIdle();
+        EXPECT_EQ(2u, script.shown.size());
+    }
+    EXPECT_NE(nullptr, TestApp().GetKavoSource(false));
     Finish();
     fs::remove(installed);
 }
