@@ -14,6 +14,7 @@
 #include "app/core/document/image_doc.h"
 #include "app/core/engine/develop_engine.h"
 #include "app/core/text/string_resource.h"
+#include "app/shell/controls/qz_button.h"
 #include "app/shell/format/byte_size.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
@@ -154,6 +155,7 @@ BOOL COrlaApp::InitInstance()
         m_bWindowsNT4 = version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 3;
 
     m_idle.SetCommandQueues(&CCommandQueueManager::GetInstance());
+    CQzButton::SetStateMessages(kButtonPressMessage, kButtonReleaseMessage);
 
     if (!RegisterMainWindowClass()) {
         return FALSE;
