@@ -11,4 +11,8 @@ namespace clx {
 // Entry `id` of the string table in the resource module, converted to the
 // ANSI code page; empty (and *found false) when it does not exist.
 CString LoadStr(UINT id, bool* found = nullptr);
+// Cursor `id` of the resource module (shared: never destroyed), or null.
+HCURSOR LoadAppCursor(UINT id);
+// One of the system's cursors (IDC_ARROW and the like).
+HCURSOR LoadSystemCursor(const char* idc);
 }  // namespace clx

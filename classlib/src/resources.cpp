@@ -38,3 +38,11 @@ CString clx::LoadStr(UINT id, bool* found) {
   if (found) *found = true;
   return out;
 }
+
+HCURSOR clx::LoadAppCursor(UINT id) {
+  return ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+}
+
+HCURSOR clx::LoadSystemCursor(const char* idc) {
+  return ::LoadCursorA(nullptr, idc);
+}

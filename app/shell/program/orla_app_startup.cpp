@@ -14,6 +14,8 @@
 #include "app/core/document/image_doc.h"
 #include "app/core/engine/develop_engine.h"
 #include "app/core/text/string_resource.h"
+#include "app/shell/controls/controls_font.h"
+#include "app/shell/controls/qz_button.h"
 #include "app/shell/format/byte_size.h"
 #include "app/shell/format/date_time.h"
 #include "app/shell/frame/frame_ids.h"
@@ -155,6 +157,7 @@ BOOL COrlaApp::InitInstance()
         m_bWindowsNT4 = version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 3;
 
     m_idle.SetCommandQueues(&CCommandQueueManager::GetInstance());
+    CQzButton::SetStateMessages(kButtonPressMessage, kButtonReleaseMessage);
 
     if (!RegisterMainWindowClass()) {
         return FALSE;
@@ -268,6 +271,7 @@ void COrlaApp::CreateUIFont()
     m_fontUI.DeleteObject();
     if (!m_fontUI.CreateFontIndirect(&font))
         return;
+    shell::SetControlsFont(static_cast<HFONT>(m_fontUI.m_hObject));
     HWND desktop = GetDesktopWindow();
     HDC dc = GetDC(desktop);
     HGDIOBJ previous = SelectObject(dc, m_fontUI.m_hObject);
