@@ -144,12 +144,16 @@ void COrlaApp::ReceiveHandOver(ULONG_PTR id, const void* data, size_t size)
     const auto record = shell::ReadHandOverRecord(data, size);
     if (!record)
         return;
+    // The record is ours now: the second start may end (and release the
+    // start-up semaphore) while the open asks its questions.
+    if (::InSendMessage())
+        ::ReplyMessage(FALSE);
     if (record->import == 0) {
         OpenDocumentFile(record->path);
         return;
     }
-    // Imports go to the camera image window, which cannot take them yet:
-    // the sender has ended, so the user must hear that the file was not taken.
+    // Imports go to the camera image window, which cannot take them yet; the
+    // second start has ended, so the user must hear that the file was not taken.
     std::string text = record->path;
     text += " was not imported: importing handed-over files into the camera image window is not available in "
             "this version.";
