@@ -68,6 +68,8 @@ public:
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
 
 protected:
+  // Has the MDI client list the children again by their current titles.
+  void RefreshWindowMenu();
   CCreateContext* ContextFromCreate(CREATESTRUCT* cs) override;
   void OnMDIActivate(BOOL activate, CWindow activated, CWindow deactivated);
   LRESULT OnSetMessageString(WPARAM w, LPARAM l);

@@ -43,8 +43,13 @@ BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCT* cs, CCreateContext*) {
   // The frame's scroll bars belong to the client area.
   DWORD scroll = static_cast<DWORD>(cs->style) & (WS_HSCROLL | WS_VSCROLL);
   if (scroll) ModifyStyle(scroll, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  // MDIS_ALLCHILDSTYLES: a child is made with the styles its frame asks for,
+  // hidden among them, so that no empty window shows before its document
+  // has loaded (InitialUpdateFrame shows it).
   m_hWndMDIClient = ::CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | scroll, 0, 0, 0, 0,
+                                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | MDIS_ALLCHILDSTYLES |
+                                          scroll,
+                                      0, 0, 0, 0,
                                       m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)),
                                       AfxGetInstanceHandle(), &ccs);
   return m_hWndMDIClient != nullptr;
@@ -157,7 +162,7 @@ BOOL CMDIChildWnd::CreateChild(const char* className, const char* title, DWORD s
   CREATESTRUCTA cs{};
   cs.lpszClass = className;
   cs.lpszName = title;
-  cs.style = static_cast<LONG>(style | WS_CHILD);
+  cs.style = static_cast<LONG>(style | WS_CHILD | WS_CLIPSIBLINGS);
   cs.x = rect.left;
   cs.y = rect.top;
   cs.cx = rect.left == CW_USEDEFAULT ? CW_USEDEFAULT : rect.right - rect.left;
@@ -219,11 +224,20 @@ BOOL CMDIChildWnd::DestroyWindow() {
 }
 
 void CMDIChildWnd::ActivateFrame(int showCmd) {
+  const bool wasVisible = IsWindowVisible() != FALSE;
   if (showCmd != -1)
     ShowWindow(showCmd);
-  else if (!IsWindowVisible())
+  else if (!wasVisible)
     ShowWindow(SW_SHOWNORMAL);
   MDIActivate();
+  if (!wasVisible) RefreshWindowMenu();
+}
+
+void CMDIChildWnd::RefreshWindowMenu() {
+  CMDIFrameWnd* frame = GetMDIFrame();
+  if (!frame || !frame->m_hWndMDIClient) return;
+  ::SendMessageA(frame->m_hWndMDIClient, WM_MDIREFRESHMENU, 0, 0);
+  ::DrawMenuBar(frame->m_hWnd);
 }
 
 void CMDIChildWnd::OnMDIActivate(BOOL activate, CWindow activated, CWindow) {
@@ -253,7 +267,11 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle) {
       number.Format(":%d", m_nWindow);
       text += number;
     }
-    if (GetWindowText() != text) SetWindowText(text);
+    if (GetWindowText() != text) {
+      SetWindowText(text);
+      // The Window menu lists the children by their titles: the new one at once.
+      RefreshWindowMenu();
+    }
   }
   if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(addToTitle);
 }

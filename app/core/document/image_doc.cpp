@@ -184,6 +184,11 @@ BOOL CImageDoc::DoFileSave()
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (m_strPathName.IsEmpty() || readOnly)
         return SaveImageAs(nullptr) ? TRUE : FALSE;
+    // Every file the program opens is a camera original (edited files are
+    // refused): only raw data is written back in place, with its settings
+    // and its mosaic; a JPEG or TIFF is saved under a new name instead.
+    if (saveFormat_ != kSaveFormatRaw)
+        return SaveImage(nullptr, static_cast<const char*>(m_strPathName)) ? TRUE : FALSE;
     return SaveImageAs(m_strPathName) ? TRUE : FALSE;
 }
 
@@ -198,6 +203,11 @@ void CImageDoc::OnFileSaveAs()
 }
 
 bool CImageDoc::SaveImageAs(const char* givenPath)
+{
+    return SaveImage(givenPath, {});
+}
+
+bool CImageDoc::SaveImage(const char* givenPath, const std::string& keptOriginal)
 {
     IImageDocHost& host = GetImageDocHost();
     std::string path = givenPath ? givenPath : "";
@@ -215,6 +225,7 @@ bool CImageDoc::SaveImageAs(const char* givenPath)
         const qz::SaveTypeChoice choice =
             qz::GetSaveTypeChoice(host.GetIntSetting(kSettingDefaultFileSaveFormat, 0), saveFormat_, cmyk_);
         request.typeIndex = choice.typeIndex;
+        request.keptOriginal = keptOriginal;
         if (!host.PromptSaveAs(request))
             return false;
         path = request.path;

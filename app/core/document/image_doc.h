@@ -61,6 +61,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // SaveImageAs; `keptOriginal` tells the save dialog which file Save left alone.
+    bool SaveImage(const char* path, const std::string& keptOriginal);
     // Replaces the raw colour-filter-array image by its demosaiced image.
     void DemosaicRawImage();
     void ReportOpenFailure(const char* path, int32_t result);

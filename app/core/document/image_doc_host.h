@@ -27,6 +27,9 @@ struct SaveAsRequest {
     std::string proposedName;
     int32_t typeIndex = 6;
     bool sixteenBitCapable = false;
+    // The document's file when File Save came this way because that file is
+    // a camera original, which a developed image never replaces; else "".
+    std::string keptOriginal;
     // Out, on OK.
     std::string path;
     uint32_t format = 0;

@@ -650,13 +650,18 @@ void CMainFrame::RedrawPane(UINT paneId)
 
 // ---------------------------------------------------------------- received files, transfers, storage watch
 
-// These belong to the hand-over of received files, the camera transfers and
-// the storage watch; until those arrive the messages are accepted and
-// answered without effect.
-BOOL CMainFrame::OnCopyData(CWindow, COPYDATASTRUCT*)
+// A file handed over by a second start. A modal dialog disables the frame:
+// what arrives meanwhile is dropped, never opened behind the dialog.
+BOOL CMainFrame::OnCopyData(CWindow, COPYDATASTRUCT* data)
 {
-    return FALSE;
+    if (data && IsWindowEnabled())
+        if (IMainFrameHost* host = GetMainFrameHost())
+            host->ReceiveHandOver(data->dwData, data->lpData, data->cbData);
+    return static_cast<BOOL>(Default());
 }
+
+// These belong to the camera transfers and the storage watch; until those
+// arrive the messages are accepted and answered without effect.
 
 LRESULT CMainFrame::OnTransferRequest(WPARAM, LPARAM)
 {

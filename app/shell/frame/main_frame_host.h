@@ -4,6 +4,7 @@
 // that runs: no camera, no idle work, no progress window.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include <windows.h>
@@ -47,6 +48,10 @@ public:
     // Hands the progress thread over to the frame, which ends and deletes
     // it; the application forgets it. Null when there is none.
     virtual CWinThread* TakeProgressThread() = 0;
+
+    // WM_COPYDATA that reached the enabled frame (a second start hands a
+    // file over): the application checks the record and acts on it.
+    virtual void ReceiveHandOver(ULONG_PTR id, const void* data, size_t size) = 0;
 };
 
 // The application's host interface, or null.

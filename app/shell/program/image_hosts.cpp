@@ -86,8 +86,16 @@ void CAppImageDocHost::SetStringSetting(uint32_t id, const std::string& text)
     shell::SetStringSetting(id, text.c_str());
 }
 
-bool CAppImageDocHost::PromptSaveAs(SaveAsRequest&)
+bool CAppImageDocHost::PromptSaveAs(SaveAsRequest& request)
 {
+    if (!request.keptOriginal.empty()) {
+        // File Save of a camera original: say why nothing was written.
+        const std::string text = request.keptOriginal +
+                                 " is a camera original, which Save does not replace.  Use Save As to save the "
+                                 "image under a new name (the Save As dialog is not available in this version).";
+        ShowMessage(text, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     ReportNotAvailable("The Save As dialog");
     return false;
 }

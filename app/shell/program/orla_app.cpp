@@ -5,6 +5,7 @@
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
 #include "app/shell/program/about_box.h"
+#include "app/shell/program/hand_over.h"
 #include "app/shell/program/image_hooks.h"
 #include "app/shell/program/program_ids.h"
 #include "app/shell/progress/progress_thread.h"
@@ -36,6 +37,9 @@ BEGIN_MESSAGE_MAP(COrlaApp, CWinApp)
     ON_COMMAND_RANGE(ID_FILE_PREFERENCES, ID_PREFERENCES_PAGE_LAST, OnPreferences)
     ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
     ON_COMMAND(ID_FILE_PRINT_SETUP, CWinApp::OnFilePrintSetup)
+    ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, CWinApp::OnOpenRecentFile)
+    ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, CWinApp::OnUpdateRecentFileMenu)
+    ON_COMMAND(ID_APP_EXIT, CWinApp::OnAppExit)
 END_MESSAGE_MAP()
 
 const std::string& COrlaApp::GetProgramFolder()
@@ -131,6 +135,29 @@ void COrlaApp::OnAppFileNew()
 {
     if (m_pImageTemplate)
         m_pImageTemplate->OpenDocumentFile(nullptr, TRUE);
+}
+
+void COrlaApp::ReceiveHandOver(ULONG_PTR id, const void* data, size_t size)
+{
+    if (id != shell::kHandOverDataId)
+        return;
+    const auto record = shell::ReadHandOverRecord(data, size);
+    if (!record)
+        return;
+    // The record is ours now: the second start may end (and release the
+    // start-up semaphore) while the open asks its questions.
+    if (::InSendMessage())
+        ::ReplyMessage(FALSE);
+    if (record->import == 0) {
+        OpenDocumentFile(record->path);
+        return;
+    }
+    // Imports go to the camera image window, which cannot take them yet; the
+    // second start has ended, so the user must hear that the file was not taken.
+    std::string text = record->path;
+    text += " was not imported: importing handed-over files into the camera image window is not available in "
+            "this version.";
+    AfxMessageBox(text.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void COrlaApp::OnSelectionCursor() { m_nCursorMode = 2; }

@@ -105,6 +105,7 @@ public:
     bool GetDefaultGridLines() const { return m_bDefaultGridLines; }
     HWND GetProgressWindow() const override { return m_hProgressWnd; }
     CWinThread* TakeProgressThread() override;
+    void ReceiveHandOver(ULONG_PTR id, const void* data, size_t size) override;
 
     // ---- IQzKavoUser: every operation answers 1 (go on).
     uint32_t OnKavoProgress(uint32_t level, CKavoBase* object, uint32_t command, uint32_t param, uint32_t done,

@@ -332,6 +332,55 @@ TEST_F(ImageDocument, AFailedSaveOverTheOpenedFileLeavesItAsItWas)
     EXPECT_FALSE(doc->IsModified());
 }
 
+TEST_F(ImageDocument, FileSaveOfACameraJpegOrTiffAsksForANewNameAndNeverReplacesTheOriginal)
+{
+    const struct {
+        const char* name;
+        int32_t format;
+        int32_t option;
+    } cases[] = {{"DSC_0005.jpg", static_cast<int32_t>(kFormatExifJpeg), 5},
+                 {"DSC_0006.tif", static_cast<int32_t>(kFormatTiff), 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tags tags;
+        SetSourceTags(tags, "KORVA M4X", false);
+        IVorlatImage* image = MakeImage(manager, 32, 96, 64, MarkedPixels(96, 64, false));
+        const std::string path = Path(c.name);
+        ASSERT_EQ(0, WriteWithLibrary(path, image, tags.tags, c.format, c.option));
+        image->Destroy();
+        CImageDoc* doc = Open(path);
+        ASSERT_TRUE(doc->IsOpened());
+        doc->GetRecord().sizeRes.SetCropRect(QzDblRect{20, 20, 120, 100});
+        doc->SetModifiedFlag(TRUE);
+        const std::vector<uint8_t> original = ReadAll(path);
+        host.prompts.clear();
+        host.messages.clear();
+
+        // Cancelled: nothing written, still modified.
+        host.answer = SaveAsRequest{};
+        EXPECT_FALSE(doc->DoFileSave());
+        ASSERT_EQ(host.prompts.size(), 1u);
+        EXPECT_EQ(host.prompts[0].keptOriginal, path);
+        EXPECT_EQ(ReadAll(path), original);
+        EXPECT_TRUE(doc->IsModified());
+
+        // A new name chosen: the developed image goes there, the original stays.
+        host.answer.path = Path(std::string("developed_") + c.name + ".tif");
+        host.answer.format = kFormatTiff;
+        EXPECT_TRUE(doc->DoFileSave()) << (host.messages.empty() ? "" : host.messages[0]);
+        EXPECT_EQ(ReadAll(path), original);
+        EXPECT_TRUE(std::filesystem::exists(host.answer.path));
+        EXPECT_TRUE(host.messages.empty());
+    }
+    // Save As itself names no kept file.
+    CImageDoc* raw = Open(WriteRawFile("DSC_0007.xqv"));
+    host.prompts.clear();
+    host.answer = SaveAsRequest{};
+    EXPECT_FALSE(raw->SaveImageAs(nullptr));
+    ASSERT_EQ(host.prompts.size(), 1u);
+    EXPECT_TRUE(host.prompts[0].keptOriginal.empty());
+}
+
 TEST_F(ImageDocument, FileOpenStartsInTheLastFolderAndOpensEverySelectedFile)
 {
     std::vector<std::string> names = {"a.xqv", "b.xqv", "c.xqv"};

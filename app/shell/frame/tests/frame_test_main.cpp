@@ -34,6 +34,7 @@ void HostApp::Reset()
     progressThread = nullptr;
     synchronousPainting = false;
     paintingMarks.clear();
+    handOvers.clear();
 }
 
 bool HostApp::SetSynchronousPainting(bool on)

@@ -27,6 +27,7 @@ public:
     CWinThread* progressThread = nullptr;
     bool synchronousPainting = false;
     std::vector<bool> paintingMarks;  // every value the mark was set to
+    std::vector<ULONG_PTR> handOvers;  // the id of every WM_COPYDATA passed on
 
     void Reset();
 
@@ -41,6 +42,7 @@ public:
     void SetDefaultGridLines(bool on) override;
     HWND GetProgressWindow() const override { return progress; }
     CWinThread* TakeProgressThread() override;
+    void ReceiveHandOver(ULONG_PTR id, const void*, size_t) override { handOvers.push_back(id); }
 };
 
 HostApp& Host();

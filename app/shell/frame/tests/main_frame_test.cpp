@@ -787,3 +787,22 @@ TEST_F(FrameTest, RedrawWindowNowPaintsWithTheSynchronousMarkAndRestoresIt)
     RedrawWindowNow(frame);
     EXPECT_EQ(std::vector<bool>({true, true}), Host().paintingMarks) << "a mark already set stays set";
 }
+
+TEST_F(FrameTest, HandedOverDataReachesTheApplicationOnlyWhileTheFrameIsEnabled)
+{
+    MakeFrame();
+    char record[268] = {};
+    COPYDATASTRUCT data{0x800B, sizeof record, record};
+    auto send = [&] {
+        ::SendMessageA(frame->m_hWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(::GetDesktopWindow()),
+                       reinterpret_cast<LPARAM>(&data));
+    };
+    send();
+    EXPECT_EQ(std::vector<ULONG_PTR>({0x800B}), Host().handOvers);
+
+    // A modal dialog disables the frame: the file is dropped.
+    frame->EnableWindow(FALSE);
+    send();
+    frame->EnableWindow(TRUE);
+    EXPECT_EQ(1u, Host().handOvers.size());
+}

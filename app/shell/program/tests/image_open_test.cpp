@@ -7,18 +7,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "app/core/docview/image_frame.h"
 #include "app/core/docview/image_view.h"
 #include "app/core/document/image_doc.h"
 #include "app/core/save/tests/save_test_util.h"
+#include "app/core/load/image_load.h"
+#include "app/shell/program/hand_over.h"
 #include "app/shell/program/image_hosts.h"
 #include "app/shell/program/install/default_profiles.h"
 #include "app/shell/program/startup_win.h"
 #include "app/shell/program/tests/program_fixture.h"
 #include "app/shell/settings/registry_store.h"
 #include "app/shell/settings/settings.h"
+#include "clx/recentfiles.h"
+#include "clx/resource.h"
 #include "testing/gui_test.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +34,7 @@ using namespace program_test;
 namespace {
 
 constexpr UINT kFileSaveAs = 57604;
+constexpr UINT kFileSave = 57603;
 
 const MessageBoxScript::Box kNoProfiles{"check the CMS Profiles", IDOK};
 
@@ -140,6 +147,50 @@ protected:
         return !::GetUpdateRect(view->m_hWnd, nullptr, FALSE);
     }
 
+    // The main frame's menu as the user opens it: the submenu that holds
+    // `id`, brought up to date as WM_INITMENUPOPUP does.
+    static HMENU OpenMenuHolding(UINT id)
+    {
+        HWND main = TestApp().m_pMainWnd->m_hWnd;
+        HMENU bar = ::GetMenu(main);
+        for (int i = 0, n = ::GetMenuItemCount(bar); i < n; ++i) {
+            HMENU sub = ::GetSubMenu(bar, i);
+            if (!sub)
+                continue;
+            ::SendMessageA(main, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
+            for (int j = 0, m = ::GetMenuItemCount(sub); j < m; ++j)
+                if (::GetMenuItemID(sub, j) == id)
+                    return sub;
+        }
+        return nullptr;
+    }
+    static std::string MenuText(HMENU menu, UINT id)
+    {
+        char text[512] = "";
+        ::GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND);
+        return text;
+    }
+    static void Activate(CImageFrame* frame)
+    {
+        ::SendMessageA(::GetParent(frame->m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame->m_hWnd), 0);
+        PumpUntilIdle();
+    }
+    static void HandOver(ULONG_PTR id, const void* record, DWORD size)
+    {
+        COPYDATASTRUCT data{id, size, const_cast<void*>(record)};
+        ::SendMessageA(TestApp().m_pMainWnd->m_hWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(::GetDesktopWindow()),
+                       reinterpret_cast<LPARAM>(&data));
+        PumpUntilIdle();
+    }
+    // The running program as it looks, kept for review.
+    static void KeepScreenshot(const char* name)
+    {
+        const fs::path artefacts = fs::path(TESS_SCRATCH_DIR) / ".." / "artefacts";
+        fs::create_directories(artefacts);
+        EXPECT_TRUE(clx::test::CaptureWindow(TestApp().m_pMainWnd->m_hWnd, true)
+                        .SaveBmp((artefacts / name).string()));
+    }
+
     std::string rawPath, jpegPath;
 };
 
@@ -240,6 +291,247 @@ TEST_F(ImageOpenTest, SaveAsThroughTheCommandWritesTheChosenTiff)
     EXPECT_EQ(64, tiff.height);
     // The window now stands for the saved file.
     EXPECT_STREQ(scripted.path.c_str(), static_cast<const char*>(frame->GetActiveDocument()->GetPathName()));
+    Finish();
+}
+
+TEST_F(ImageOpenTest, SaveNeverReplacesACameraJpegAndRewritesARawInPlaceWithItsMosaic)
+{
+    TestApp().words = {rawPath, jpegPath};
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    CImageFrame* jpegFrame = FrameOf(jpegPath);
+    CImageFrame* rawFrame = FrameOf(rawPath);
+    ASSERT_NE(nullptr, jpegFrame);
+    ASSERT_NE(nullptr, rawFrame);
+    HWND main = TestApp().m_pMainWnd->m_hWnd;
+
+    // A crop drawn on the camera JPEG, then Ctrl+S: the original stays as the camera wrote it.
+    Activate(jpegFrame);
+    auto* jpeg = dynamic_cast<CImageDoc*>(jpegFrame->GetActiveDocument());
+    ASSERT_NE(nullptr, jpeg);
+    jpeg->GetRecord().sizeRes.SetCropRect(QzDblRect{20, 20, 120, 100});
+    jpeg->SetModifiedFlag(TRUE);
+    const std::vector<uint8_t> original = ReadAll(jpegPath);
+    {
+        MessageBoxScript boxes{{"Use Save As", IDOK}};
+        PressKey(main, 'S', kCtrl);
+        PumpUntilIdle();
+        ASSERT_EQ(1u, boxes.shown.size());
+        EXPECT_NE(std::string::npos, boxes.shown[0].find(jpegPath)) << boxes.shown[0];
+        KeepScreenshot("tessaline_save_camera_jpeg.bmp");
+    }
+    EXPECT_EQ(original, ReadAll(jpegPath));
+    EXPECT_TRUE(jpeg->IsModified());
+    const std::vector<fs::path> expected = {rawPath, jpegPath};
+    for (const auto& entry : fs::directory_iterator(scratch)) {
+        if (entry.is_regular_file()) {
+            EXPECT_NE(expected.end(), std::find(expected.begin(), expected.end(), entry.path()))
+                << "written: " << entry.path();
+        }
+    }
+
+    // The raw file is written again in place, with its settings, and opens as a camera original.
+    Activate(rawFrame);
+    auto* raw = dynamic_cast<CImageDoc*>(rawFrame->GetActiveDocument());
+    ASSERT_NE(nullptr, raw);
+    raw->GetRecord().name = "Evening";
+    raw->SetModifiedFlag(TRUE);
+    const std::vector<uint8_t> rawBefore = ReadAll(rawPath);
+    PressKey(main, 'S', kCtrl);
+    PumpUntilIdle();
+    EXPECT_FALSE(raw->IsModified());
+    EXPECT_NE(rawBefore, ReadAll(rawPath));
+    CImageRecord again;
+    ASSERT_EQ(0, LoadImageFile(&again, rawPath.c_str(), true, 0));
+    int32_t colorSpace = 0;
+    ASSERT_NE(nullptr, again.imageData);
+    if (IVorlatError* err = again.imageData->GetColorSpace(&colorSpace))
+        err->Destroy();
+    EXPECT_EQ(64, colorSpace) << "the mosaic is kept";
+    EXPECT_STREQ("Evening", static_cast<const char*>(again.name));
+    jpeg->SetModifiedFlag(FALSE);
+    Finish();
+}
+
+TEST_F(ImageOpenTest, FileExitIsEnabledAndEndsTheProgramThroughTheSavePrompts)
+{
+    // The frame's own close stores which windows are open: the next tests start as before.
+    const shell::SettingId stored[] = {1130, 1131, 1132, 1133, 1134, 1135, 1136, 1137, 1146, 1147, 1148, 1149};
+    std::vector<int32_t> before;
+    for (shell::SettingId id : stored) {
+        int32_t value = 0;
+        shell::GetIntSetting(id, &value);
+        before.push_back(value);
+    }
+    struct Restore {
+        const shell::SettingId* ids;
+        const std::vector<int32_t>& values;
+        ~Restore()
+        {
+            for (size_t i = 0; i < values.size(); ++i)
+                shell::SetIntSetting(ids[i], values[i]);
+        }
+    } restore{stored, before};
+
+    TestApp().words = {jpegPath};
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    HMENU file = OpenMenuHolding(ID_APP_EXIT);
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(0u, ::GetMenuState(file, ID_APP_EXIT, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+    CImageFrame* frame = FrameOf(jpegPath);
+    ASSERT_NE(nullptr, frame);
+    dynamic_cast<CImageDoc*>(frame->GetActiveDocument())->SetModifiedFlag(TRUE);
+    HWND main = TestApp().m_pMainWnd->m_hWnd;
+
+    // Cancel at the save question: the program goes on.
+    {
+        MessageBoxScript boxes{{"Save changes", IDCANCEL}};
+        ::SendMessageA(main, WM_COMMAND, ID_APP_EXIT, 0);
+        PumpUntilIdle();
+    }
+    ASSERT_TRUE(::IsWindow(main));
+    EXPECT_EQ(1, TestApp().GetOpenDocumentCount());
+
+    {
+        MessageBoxScript boxes{{"Save changes", IDNO}};
+        ::SendMessageA(main, WM_COMMAND, ID_APP_EXIT, 0);
+        PumpUntilIdle();
+    }
+    EXPECT_FALSE(::IsWindow(main));
+    EXPECT_EQ(0, TestApp().GetOpenDocumentCount());
+    EXPECT_EQ(0, TakeQuit()) << "the message loop ends";
+    SetImageDocHost(nullptr);
+    TestApp().ExitInstance();
+}
+
+TEST_F(ImageOpenTest, AFileHandedOverOpensAsADocumentAndOtherRecordsAreRefusedOrIgnored)
+{
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    const auto record = shell::MakeHandOverRecord(jpegPath, false, false);
+    ASSERT_TRUE(record);
+
+    // Malformed records: another id, a short or long record, a path without its end.
+    HandOver(0x800A, &*record, sizeof *record);
+    HandOver(shell::kHandOverDataId, &*record, sizeof *record - 1);
+    std::vector<char> longer(sizeof *record + 4, '\0');
+    std::memcpy(longer.data(), &*record, sizeof *record);
+    HandOver(shell::kHandOverDataId, longer.data(), static_cast<DWORD>(longer.size()));
+    shell::HandOverRecord unterminated = *record;
+    std::memset(unterminated.path, 'a', sizeof unterminated.path);
+    HandOver(shell::kHandOverDataId, &unterminated, sizeof unterminated);
+    HandOver(shell::kHandOverDataId, nullptr, 0);
+    EXPECT_EQ(0, TestApp().GetOpenDocumentCount());
+
+    // While a modal dialog holds the frame disabled the file is dropped.
+    TestApp().m_pMainWnd->EnableWindow(FALSE);
+    HandOver(shell::kHandOverDataId, &*record, sizeof *record);
+    TestApp().m_pMainWnd->EnableWindow(TRUE);
+    EXPECT_EQ(0, TestApp().GetOpenDocumentCount());
+
+    // An import has nowhere to go yet: the user is told, nothing opens.
+    {
+        const auto import = shell::MakeHandOverRecord(rawPath, true, true);
+        ASSERT_TRUE(import);
+        MessageBoxScript boxes{{"was not imported", IDOK}};
+        HandOver(shell::kHandOverDataId, &*import, sizeof *import);
+        EXPECT_NE(std::string::npos, boxes.shown.at(0).find(rawPath));
+    }
+    EXPECT_EQ(0, TestApp().GetOpenDocumentCount());
+    EXPECT_TRUE(fs::exists(rawPath)) << "a refused import deletes nothing";
+
+    HandOver(shell::kHandOverDataId, &*record, sizeof *record);
+    EXPECT_EQ(1, TestApp().GetOpenDocumentCount());
+    EXPECT_NE(nullptr, FrameOf(jpegPath));
+    KeepScreenshot("tessaline_handed_over.bmp");
+    Finish();
+}
+
+TEST_F(ImageOpenTest, OpenedFilesGoIntoTheRecentFilesAndSavesDoNot)
+{
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    CRecentFileList& recent = *TestApp().m_pRecentFileList;
+    while (!recent[0].IsEmpty())
+        recent.Remove(0);
+
+    ASSERT_NE(nullptr, TestApp().OpenDocumentFile(rawPath.c_str()));
+    const auto record = shell::MakeHandOverRecord(jpegPath, false, false);
+    HandOver(shell::kHandOverDataId, &*record, sizeof *record);
+    EXPECT_EQ(0, recent[0].CompareNoCase(jpegPath.c_str())) << static_cast<const char*>(recent[0]);
+    EXPECT_EQ(0, recent[1].CompareNoCase(rawPath.c_str())) << static_cast<const char*>(recent[1]);
+
+    // The File menu lists them, newest first, and each entry opens its file.
+    HMENU file = OpenMenuHolding(ID_FILE_MRU_FILE1);
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(0u, ::GetMenuState(file, ID_FILE_MRU_FILE1, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+    EXPECT_NE(std::string::npos, MenuText(file, ID_FILE_MRU_FILE1).find("DSC_0002.jpg"))
+        << MenuText(file, ID_FILE_MRU_FILE1);
+    EXPECT_NE(std::string::npos, MenuText(file, ID_FILE_MRU_FILE1 + 1).find("DSC_0001.xqv"))
+        << MenuText(file, ID_FILE_MRU_FILE1 + 1);
+    KeepScreenshot("tessaline_recent_files.bmp");
+    CImageFrame* rawFrame = FrameOf(rawPath);
+    ASSERT_NE(nullptr, rawFrame);
+    rawFrame->SendMessage(WM_CLOSE);
+    PumpUntilIdle();
+    ASSERT_EQ(1, TestApp().GetOpenDocumentCount());
+    TestApp().m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1 + 1, 0);
+    PumpUntilIdle();
+    EXPECT_EQ(2, TestApp().GetOpenDocumentCount());
+    EXPECT_EQ(0, recent[0].CompareNoCase(rawPath.c_str()));
+
+    // A save under a new name leaves the list alone.
+    CImageFrame* jpegFrame = FrameOf(jpegPath);
+    ASSERT_NE(nullptr, jpegFrame);
+    Activate(jpegFrame);
+    CScriptedSaveHost scripted(TestApp());
+    scripted.path = Absolute(scratch / "saved.tif");
+    SetImageDocHost(&scripted);
+    TestApp().m_pMainWnd->SendMessage(WM_COMMAND, kFileSaveAs, 0);
+    PumpUntilIdle();
+    ASSERT_TRUE(fs::exists(scripted.path));
+    EXPECT_EQ(0, recent[0].CompareNoCase(rawPath.c_str()));
+    EXPECT_EQ(0, recent[1].CompareNoCase(jpegPath.c_str()));
+    EXPECT_TRUE(recent[2].IsEmpty());
+    Finish();
+}
+
+TEST_F(ImageOpenTest, TheWindowMenuNamesANewImageWindowAtOnce)
+{
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    ASSERT_NE(nullptr, TestApp().OpenDocumentFile(jpegPath.c_str()));
+    // No idle pass in between: the user may open the menu right away.
+    HMENU window = OpenMenuHolding(ID_WINDOW_CASCADE);
+    ASSERT_NE(nullptr, window);
+    const std::string entry = MenuText(window, AFX_IDM_FIRST_MDICHILD);
+    EXPECT_NE(std::string::npos, entry.find("DSC_0002.jpg")) << "\"" << entry << "\"";
+    Finish();
+}
+
+TEST_F(ImageOpenTest, NoImageWindowShowsBehindTheMessageOfAFileThatCouldNotBeOpened)
+{
+    const std::string broken = Absolute(scratch / "broken.jpg");
+    std::ofstream(broken, std::ios::binary) << "not an image at all";
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    HWND client = ::FindWindowExA(TestApp().m_pMainWnd->m_hWnd, nullptr, "MDIClient", nullptr);
+    std::vector<std::string> shown;
+    int visibleChildren = 0;
+    clx::SetMessageBoxHandler([&](HWND, const char* text, const char*, UINT) {
+        shown.emplace_back(text);
+        for (HWND child = ::GetWindow(client, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            if (::IsWindowVisible(child))
+                ++visibleChildren;
+        return IDOK;
+    });
+    EXPECT_EQ(nullptr, TestApp().OpenDocumentFile(broken.c_str()));
+    { MessageBoxScript none{}; }
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_NE(std::string::npos, shown[0].find("broken.jpg")) << shown[0];
+    EXPECT_EQ(0, visibleChildren) << "an image window stood behind the message";
+    EXPECT_EQ(nullptr, ::GetWindow(client, GW_CHILD));
+
+    // A file that opens still shows its window.
+    ASSERT_NE(nullptr, TestApp().OpenDocumentFile(jpegPath.c_str()));
+    CImageFrame* frame = FrameOf(jpegPath);
+    ASSERT_NE(nullptr, frame);
+    EXPECT_TRUE(frame->IsWindowVisible());
     Finish();
 }
 
