@@ -129,7 +129,8 @@ void COrlaKavoModule::OnCapabilityChanged(uint32_t cap, uint32_t kind)
 {
     Enter();
     CKavoModule::OnCapabilityChanged(cap, kind);
-    AskKavoListeners(this, [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelModule, this, cap, kind); });
+    AskKavoListeners(this,
+                     [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelModule, this, cap, kind); });
     Leave();
 }
 
@@ -172,7 +173,8 @@ void COrlaKavoSource::OnCapabilityChanged(uint32_t cap, uint32_t kind)
 {
     Enter();
     CKavoSource::OnCapabilityChanged(cap, kind);
-    AskKavoListeners(this, [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelSource, this, cap, kind); });
+    AskKavoListeners(this,
+                     [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelSource, this, cap, kind); });
     Leave();
 }
 

@@ -160,6 +160,7 @@ private:
     uint16_t GetRangeStepKind(uint32_t cap);
     int32_t SetRangeStep(uint32_t cap, int16_t step);
     uint16_t GetStringIndex(uint32_t cap, std::vector<CQzString>* list);
+    int32_t SetStringIndex(uint32_t cap, uint16_t index);
     int32_t GetCurrentString(uint32_t cap, CQzString* out, bool defaultEntry = false);
 
     IQzKavoUser* listener_ = nullptr;

@@ -77,8 +77,9 @@ void COrlaKavoImage::OnProgress(uint32_t command, uint32_t param, uint32_t done,
 {
     Enter();
     CKavoImageData::OnProgress(command, param, done, total);
-    AskKavoListeners(this,
-                     [&](IQzKavoUser* l) { return l->OnKavoProgress(kKavoLevelData, this, command, param, done, total); });
+    AskKavoListeners(this, [&](IQzKavoUser* l) {
+        return l->OnKavoProgress(kKavoLevelData, this, command, param, done, total);
+    });
     Leave();
 }
 

@@ -278,15 +278,19 @@ uint16_t COrlaKavoSource::GetStringIndex(uint32_t cap, std::vector<CQzString>* o
 uint16_t COrlaKavoSource::GetShutterSpeed(std::vector<CQzString>* list) { return GetStringIndex(0x8112, list); }
 uint16_t COrlaKavoSource::GetAperture(std::vector<CQzString>* list) { return GetStringIndex(0x8113, list); }
 
-int32_t COrlaKavoSource::SetShutterSpeed(uint16_t index)
+int32_t COrlaKavoSource::SetStringIndex(uint32_t cap, uint16_t index)
 {
-    return CallModule(this, kKavoSet, 0x8112, kKavoDataUintValue, AsValue(index), nullptr, nullptr);
+    uint32_t count = 0;
+    const int32_t result = GetListStringCount(&count, cap);
+    if (result != kKavoOk)
+        return result;
+    if (index >= count)
+        return kKavoValueNotOffered;
+    return CallModule(this, kKavoSet, cap, kKavoDataUintValue, AsValue(index), nullptr, nullptr);
 }
 
-int32_t COrlaKavoSource::SetAperture(uint16_t index)
-{
-    return CallModule(this, kKavoSet, 0x8113, kKavoDataUintValue, AsValue(index), nullptr, nullptr);
-}
+int32_t COrlaKavoSource::SetShutterSpeed(uint16_t index) { return SetStringIndex(0x8112, index); }
+int32_t COrlaKavoSource::SetAperture(uint16_t index) { return SetStringIndex(0x8113, index); }
 
 int32_t COrlaKavoSource::GetCurrentString(uint32_t cap, CQzString* out, bool defaultEntry)
 {
@@ -430,7 +434,8 @@ int32_t COrlaKavoSource::SetRangeStep(uint32_t cap, int16_t step)
     KavoRangeRecord range;
     int32_t result = GetRange(cap, &range);
     if (result == kKavoOk) {
-        const double perUnit = IsSteppedRange(range) ? std::trunc((range.stepCount - 1) / (range.upper - range.lower)) : 0;
+        const double perUnit =
+            IsSteppedRange(range) ? std::trunc((range.stepCount - 1) / (range.upper - range.lower)) : 0;
         const int64_t index = static_cast<int64_t>((range.stepCount - 1) / 2) + step;
         if (perUnit < 1 || index < 0 || index >= range.stepCount) {
             result = kKavoValueNotOffered;
@@ -479,6 +484,12 @@ int32_t COrlaKavoSource::SetWhiteBalanceTune(uint16_t mode, int16_t tune)
 {
     const int32_t index = tune + kWhiteBalanceTuneMiddle;
     if (mode < 1 || mode > kWhiteBalanceTuneModes || index < 0)
+        return kKavoValueNotOffered;
+    KavoRangeRecord range;
+    const int32_t result = GetRange(kCapFirstWhiteBalanceTune + mode - 1, &range);
+    if (result != kKavoOk)
+        return result;
+    if (static_cast<uint32_t>(index) >= range.stepCount)
         return kKavoValueNotOffered;
     return CallModule(this, kKavoSet, kCapFirstWhiteBalanceTune + mode - 1, kKavoDataUintValue,
                       AsValue(static_cast<uint32_t>(index)), nullptr, nullptr);

@@ -38,7 +38,8 @@ int32_t CSimModule::BeginDelivery(SimNode* node, KavoCompletionProc completion, 
         return kSimNotSupported;
     }
     bool ok = picture == &givenPicture_;
-    const std::string bytes = ok ? std::string(givenBytes_.begin(), givenBytes_.end()) : ReadWholeFile(picture->path, &ok);
+    const std::string bytes =
+        ok ? std::string(givenBytes_.begin(), givenBytes_.end()) : ReadWholeFile(picture->path, &ok);
     if (!ok) {
         TraceLine(std::to_string(++sequence_) + " picture unreadable: " + picture->path);
         return kSimCardError;

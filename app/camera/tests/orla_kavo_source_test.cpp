@@ -146,6 +146,9 @@ TEST(OrlaKavoSourceSettings, TheSpecialNumberingsMapBothWays)
     EXPECT_STREQ("1/250", texts[2]);
     EXPECT_EQ(0, s.SetShutterSpeed(4));
     EXPECT_EQ(4u, s.GetShutterSpeed());
+    EXPECT_EQ(-245, s.SetShutterSpeed(7));
+    EXPECT_EQ(-245, s.SetAperture(6));
+    EXPECT_EQ(0u, st.Count("set 0x8113"));
     EXPECT_EQ(3u, s.GetCapability8100());  // index 0
     EXPECT_EQ(0, s.SetCapability813CTo4());
     EXPECT_TRUE(s.IsCapability813CAt4());
@@ -182,6 +185,9 @@ TEST(OrlaKavoSourceSettings, RangesStepFromTheMiddleAndDegenerateOnesAreRefused)
     EXPECT_EQ(0, s.GetWhiteBalanceTune(9));
     EXPECT_EQ(-245, s.SetWhiteBalanceTune(0, 1));
     EXPECT_EQ(before, st.t.sim.Trace().size());
+    EXPECT_EQ(-245, s.SetWhiteBalanceTune(1, 4));  // 7 steps: -3 to 3
+    EXPECT_EQ(-245, s.SetWhiteBalanceTune(1, -4));
+    EXPECT_EQ(0u, st.Count("set 0x8119"));
 
     for (const char* shape : {"1 1 31 15", "-3 3 1 0", "-3 3 0 0", "3 -3 31 15"}) {
         SCOPED_TRACE(shape);
