@@ -139,8 +139,8 @@ void COrlaKavoImage::FreeBuffer()
 void COrlaKavoImage::ReleaseBlock()
 {
     if (buffer_) {
-        if (files_)
-            files_->FreeBlock(buffer_);
+        if (blockSource_)
+            blockSource_->FreeBlock(buffer_);
         else
             delete[] buffer_;
     }
@@ -210,6 +210,7 @@ int32_t COrlaKavoImage::Receive(const KavoDataInfo& info, const uint8_t* data)
     if (flags_ & kReceiveToMemory) {
         total_ = info.total;
         if (offset == 0) {
+            blockSource_ = files_;
             buffer_ = files_ ? files_->AllocateBlock(info.total) : new (std::nothrow) uint8_t[info.total];
             if (!buffer_)
                 return Fail(kKavoOutOfMemory);

@@ -78,6 +78,8 @@ private:
     uintptr_t owner_ = 0;
 
     IKavoFileSink* files_;
+    // The sink the memory block came from (null: the heap), which frees it.
+    IKavoFileSink* blockSource_ = nullptr;
     IKavoReceiveSettings* settings_ = nullptr;
     // The transfer under way: its first error, where the next block must
     // start, and the total its first block announced.
