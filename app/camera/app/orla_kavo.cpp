@@ -1,45 +1,14 @@
 #include "app/camera/app/orla_kavo.h"
 
+#include "app/camera/app/kavo_listener_walk.h"
+#include "app/camera/app/orla_kavo_image.h"
+
 #include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Asks the listeners of the object and of those above it, nearest first,
-// until one answers 0: the order of GetNextListener. The walk goes by the
-// objects rather than by the listeners, so that the same listener set at two
-// levels is asked once and the walk still goes on past it.
-template <typename Notify>
-void AskListeners(CKavoBase* object, Notify notify)
-{
-    std::vector<IQzKavoUser*> asked;
-    for (CKavoBase* at = object; at; at = at->GetParent()) {
-        auto* chain = dynamic_cast<IKavoListenerChain*>(at);
-        IQzKavoUser* listener = chain ? chain->GetOwnListener() : nullptr;
-        if (!listener || std::find(asked.begin(), asked.end(), listener) != asked.end())
-            continue;
-        asked.push_back(listener);
-        if (!notify(listener))
-            return;
-    }
-}
-
-IQzKavoUser* NextOfParent(CKavoBase* parent, IQzKavoUser* previous)
-{
-    auto* chain = dynamic_cast<IKavoListenerChain*>(parent);
-    return chain ? chain->GetNextListener(previous) : nullptr;
-}
-
-IQzKavoUser* NextListener(IQzKavoUser* own, CKavoBase* parent, IQzKavoUser* previous)
-{
-    if (!previous)
-        return own ? own : NextOfParent(parent, nullptr);
-    if (previous == own)
-        return NextOfParent(parent, nullptr);
-    return NextOfParent(parent, previous);
-}
 
 // The module's texts are its own: read no further than this.
 constexpr size_t kMaxRequestText = 1024;
@@ -143,7 +112,7 @@ void COrlaKavoModule::OnProgress(uint32_t command, uint32_t param, uint32_t done
 {
     Enter();
     CKavoModule::OnProgress(command, param, done, total);
-    AskListeners(
+    AskKavoListeners(
         this, [&](IQzKavoUser* l) { return l->OnKavoProgress(kKavoLevelModule, this, command, param, done, total); });
     Leave();
 }
@@ -152,7 +121,7 @@ void COrlaKavoModule::OnChildAdded(CKavoBase* child)
 {
     Enter();
     CKavoModule::OnChildAdded(child);
-    AskListeners(this, [&](IQzKavoUser* l) { return l->OnKavoChildAdded(kKavoLevelSource, child); });
+    AskKavoListeners(this, [&](IQzKavoUser* l) { return l->OnKavoChildAdded(kKavoLevelSource, child); });
     Leave();
 }
 
@@ -160,7 +129,8 @@ void COrlaKavoModule::OnCapabilityChanged(uint32_t cap, uint32_t kind)
 {
     Enter();
     CKavoModule::OnCapabilityChanged(cap, kind);
-    AskListeners(this, [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelModule, this, cap, kind); });
+    AskKavoListeners(this,
+                     [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelModule, this, cap, kind); });
     Leave();
 }
 
@@ -173,14 +143,14 @@ CKavoBase* COrlaKavoSource::CreateChildObject(uint32_t)
 
 IQzKavoUser* COrlaKavoSource::GetNextListener(IQzKavoUser* previous)
 {
-    return NextListener(listener_, GetParent(), previous);
+    return NextKavoListener(listener_, GetParent(), previous);
 }
 
 void COrlaKavoSource::OnProgress(uint32_t command, uint32_t param, uint32_t done, uint32_t total)
 {
     Enter();
     CKavoSource::OnProgress(command, param, done, total);
-    AskListeners(
+    AskKavoListeners(
         this, [&](IQzKavoUser* l) { return l->OnKavoProgress(kKavoLevelSource, this, command, param, done, total); });
     Leave();
 }
@@ -189,13 +159,13 @@ void COrlaKavoSource::OnChildAdded(CKavoBase* child)
 {
     Enter();
     CKavoSource::OnChildAdded(child);
-    AskListeners(this, [&](IQzKavoUser* l) { return l->OnKavoChildAdded(kKavoLevelItem, child); });
+    AskKavoListeners(this, [&](IQzKavoUser* l) { return l->OnKavoChildAdded(kKavoLevelItem, child); });
     Leave();
 }
 
 void COrlaKavoSource::OnRemoved()
 {
-    AskListeners(this, [&](IQzKavoUser* l) { return l->OnKavoRemoved(kKavoLevelSource, this); });
+    AskKavoListeners(this, [&](IQzKavoUser* l) { return l->OnKavoRemoved(kKavoLevelSource, this); });
     CKavoSource::OnRemoved();
 }
 
@@ -203,29 +173,37 @@ void COrlaKavoSource::OnCapabilityChanged(uint32_t cap, uint32_t kind)
 {
     Enter();
     CKavoSource::OnCapabilityChanged(cap, kind);
-    AskListeners(this, [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelSource, this, cap, kind); });
+    AskKavoListeners(this,
+                     [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelSource, this, cap, kind); });
     Leave();
 }
 
 // ---- Item -----------------------------------------------------------------------------
 
+CKavoBase* COrlaKavoItem::CreateChildObject(uint32_t id)
+{
+    if (id == kKavoDataKindImage)
+        return new (std::nothrow) COrlaKavoImage();
+    return CKavoItem::CreateChildObject(id);
+}
+
 IQzKavoUser* COrlaKavoItem::GetNextListener(IQzKavoUser* previous)
 {
-    return NextListener(listener_, GetParent(), previous);
+    return NextKavoListener(listener_, GetParent(), previous);
 }
 
 void COrlaKavoItem::OnProgress(uint32_t command, uint32_t param, uint32_t done, uint32_t total)
 {
     Enter();
     CKavoItem::OnProgress(command, param, done, total);
-    AskListeners(this,
+    AskKavoListeners(this,
                  [&](IQzKavoUser* l) { return l->OnKavoProgress(kKavoLevelItem, this, command, param, done, total); });
     Leave();
 }
 
 void COrlaKavoItem::OnRemoved()
 {
-    AskListeners(this, [&](IQzKavoUser* l) { return l->OnKavoRemoved(kKavoLevelItem, this); });
+    AskKavoListeners(this, [&](IQzKavoUser* l) { return l->OnKavoRemoved(kKavoLevelItem, this); });
     CKavoItem::OnRemoved();
 }
 
@@ -233,6 +211,6 @@ void COrlaKavoItem::OnCapabilityChanged(uint32_t cap, uint32_t kind)
 {
     Enter();
     CKavoItem::OnCapabilityChanged(cap, kind);
-    AskListeners(this, [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelItem, this, cap, kind); });
+    AskKavoListeners(this, [&](IQzKavoUser* l) { return l->OnKavoCapabilityChanged(kKavoLevelItem, this, cap, kind); });
     Leave();
 }

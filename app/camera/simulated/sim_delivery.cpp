@@ -27,6 +27,8 @@ int32_t CSimModule::BeginDelivery(SimNode* node, KavoCompletionProc completion, 
                 thumbnail.path = p.path;
         if (!thumbnail.path.empty())
             picture = &thumbnail;
+    } else if (pictureGiven_) {
+        picture = &givenPicture_;
     } else if (!scenario_.pictures.empty()) {
         const uint32_t index = node->caps[kKavoCapDataFormat].value.currentIndex;
         picture = &scenario_.pictures[index < scenario_.pictures.size() ? index : 0];
@@ -35,8 +37,9 @@ int32_t CSimModule::BeginDelivery(SimNode* node, KavoCompletionProc completion, 
         TraceLine(std::to_string(++sequence_) + " no picture to deliver");
         return kSimNotSupported;
     }
-    bool ok = false;
-    const std::string bytes = ReadWholeFile(picture->path, &ok);
+    bool ok = picture == &givenPicture_;
+    const std::string bytes =
+        ok ? std::string(givenBytes_.begin(), givenBytes_.end()) : ReadWholeFile(picture->path, &ok);
     if (!ok) {
         TraceLine(std::to_string(++sequence_) + " picture unreadable: " + picture->path);
         return kSimCardError;
@@ -76,6 +79,13 @@ int32_t CSimModule::BeginDelivery(SimNode* node, KavoCompletionProc completion, 
     while (DeliverNext()) {
     }
     return delivery_.result;
+}
+
+void CSimModule::SetPictureBytes(uint32_t format, std::vector<uint8_t> bytes)
+{
+    pictureGiven_ = true;
+    givenPicture_ = {format, "(given)"};
+    givenBytes_ = std::move(bytes);
 }
 
 bool CSimModule::DeliverNext()

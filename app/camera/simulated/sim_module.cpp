@@ -498,12 +498,14 @@ int32_t CSimModule::Get(SimNode* node, KavoObjectRecord* object, uint32_t capId,
     case kKavoCapGroup:
     case kSimCapArray: {
         auto* array = static_cast<KavoArrayRecord*>(data);
+        auto count = scenario_.listCounts.find(capId);
         array->elementType = v.elementType;
-        array->elementCount = v.ElementCount();
-        array->dimensions[0] = v.ElementCount();
+        array->elementCount = count != scenario_.listCounts.end() ? count->second : v.ElementCount();
+        array->dimensions[0] = array->elementCount;
         array->dimensions[1] = 0;
         array->dimensions[2] = 0;
-        array->bytesPerElement = v.bytesPerElement;
+        auto size = scenario_.elementSizes.find(capId);
+        array->bytesPerElement = size != scenario_.elementSizes.end() ? size->second : v.bytesPerElement;
         array->bitsPerElement = v.bitsPerElement;
         headerRead_[{object, capId}] = true;
         break;

@@ -107,6 +107,9 @@ public:
     // Errors in the scenario (unknown lines), as text; empty when clean.
     const std::vector<std::string>& ScenarioErrors() const { return scenario_.errors; }
 
+    // The picture the image data delivers, in place of the scenario's files.
+    void SetPictureBytes(uint32_t format, std::vector<uint8_t> bytes);
+
     // Test and inbox actions; each runs inside the current call.
     void Shutter();
     void Disconnect();
@@ -192,6 +195,9 @@ private:
     std::map<std::pair<KavoObjectRecord*, uint32_t>, bool> headerRead_;
     std::vector<Pending> pending_;
     Delivery delivery_;
+    bool pictureGiven_ = false;
+    ScenarioPicture givenPicture_;
+    std::vector<uint8_t> givenBytes_;
     std::map<size_t, uint32_t> repeatsUsed_, failsUsed_, disconnectsUsed_;
     std::map<uint32_t, Capability> hidden_;  // capabilities taken off the camera's list
     uint32_t violations_ = 0;

@@ -266,7 +266,7 @@ void AddSourceCapabilities(SimNode* node, const std::string& profile, uint32_t p
     AddIndexList(node, 0x8121, 2, 0, "AF area mode");
     AddIndexList(node, 0x8122, 5, 2, "Focus area");
     AddIndexList(node, 0x8156, 2, 0, "Setting 0x8156");
-    AddIndexList(node, 0x8151, 5, 0, "White balance preset");
+    AddStrings(node, 0x8151, {"Preset 1", "Preset 2", "Preset 3", "Preset 4", "Preset 5"}, 0, "White balance preset");
     AddValues(node, 0x26, kKavoListBytes, {0, 1, 2}, 0, "Image type", kKavoAttrSelected);
     AddValues(node, 0x35, kKavoListUlongs, {0, 1, 2, 3, 4, 5}, 0, "Flash sync mode", kKavoAttrSelected);
     AddValues(node, 0x8111, kKavoListUlongs, {0, 1, 2, 3}, 0, "Exposure mode", kKavoAttrSelected);
@@ -372,6 +372,33 @@ void AddDataCapabilities(SimNode* node, const std::string& profile, const std::v
     Add(node, 0x1e, kSimCapProcedure, kKavoOpStart, "Start 0x1e");
     AddBool(node, 0x1d, kSet, false, "Setting 0x1d");
     AddBool(node, 0x1f, kSet, false, "Setting 0x1f");
+}
+
+void ApplyScenarioShapes(SimNode* node, const Scenario& scenario)
+{
+    for (const auto& [id, shape] : scenario.ranges) {
+        auto it = node->caps.find(id);
+        if (it == node->caps.end())
+            continue;
+        Capability& cap = it->second;
+        cap.info.type = kKavoCapRange;
+        cap.value = CapValue();
+        KavoRangeRecord& r = cap.value.range;
+        r.lower = shape.lower;
+        r.upper = shape.upper;
+        r.stepCount = shape.steps;
+        r.valueIndex = r.defaultIndex = shape.index;
+        r.value = r.defaultValue =
+            shape.steps > 1 ? shape.lower + shape.index * (shape.upper - shape.lower) / (shape.steps - 1) : shape.lower;
+        Seal(cap);
+    }
+    for (const auto& [id, bytes] : scenario.arrayBytes) {
+        auto it = node->caps.find(id);
+        if (it == node->caps.end() || it->second.info.type != kSimCapArray)
+            continue;
+        it->second.value.elements = bytes;
+        Seal(it->second);
+    }
 }
 
 }  // namespace kavosim

@@ -19,5 +19,7 @@ void AddItemCapabilities(SimNode* node, const std::string& profile, uint32_t num
 // formats: the picture formats offered, as their names ("JPEG", ...).
 void AddDataCapabilities(SimNode* node, const std::string& profile, const std::vector<std::string>& formats,
                          uint32_t size);
+// The scenario's reshaped capabilities (ranges, array bytes) on the object.
+void ApplyScenarioShapes(SimNode* node, const Scenario& scenario);
 
 }  // namespace kavosim

@@ -228,6 +228,41 @@ bool ParseLine(const std::string& line, Scenario* s)
             return false;
         return true;
     }
+    if (word == "range") {
+        std::string cap, lower, upper, steps, index;
+        uint32_t id = 0;
+        Scenario::RangeShape shape;
+        char* end = nullptr;
+        if (!(in >> cap >> lower >> upper >> steps >> index) || !ParseUnsigned(cap, &id) ||
+            !ParseUnsigned(steps, &shape.steps) || !ParseUnsigned(index, &shape.index))
+            return false;
+        shape.lower = std::strtod(lower.c_str(), &end);
+        if (*end)
+            return false;
+        shape.upper = std::strtod(upper.c_str(), &end);
+        if (*end)
+            return false;
+        s->ranges[id] = shape;
+        return true;
+    }
+    if (word == "bytes") {
+        std::string cap, hex;
+        uint32_t id = 0;
+        if (!(in >> cap) || !ParseUnsigned(cap, &id))
+            return false;
+        in >> hex;
+        if (hex.size() % 2)
+            return false;
+        std::vector<uint8_t> bytes;
+        for (size_t i = 0; i < hex.size(); i += 2) {
+            uint32_t byte = 0;
+            if (!ParseUnsigned("0x" + hex.substr(i, 2), &byte))
+                return false;
+            bytes.push_back(static_cast<uint8_t>(byte));
+        }
+        s->arrayBytes[id] = bytes;
+        return true;
+    }
     if (word == "malform") {
         std::string kind, a, b;
         uint32_t cap = 0, n = 0;

@@ -16,6 +16,9 @@
 //   refuse-reset / absent               the module refuses reset; no camera at the start
 //   fault duplicate-first|past-total|out-of-order|total-zero|ignored-first|disconnect-after K
 //   malform capcount N OBJECT | unterminated CAP | elemsize CAP N | listcount CAP N | captype CAP T
+//     (listcount also bends the element count of an array's header)
+//   range CAP LOWER UPPER STEPS INDEX    the capability becomes a range of doubles, wherever it is
+//   bytes CAP HEX                        the array capability's elements, wherever it is
 //     (unterminated: the capability's description, text value and string entries lose their NULs)
 //
 // The inbox file is read and emptied at each poll; one action a line:
@@ -104,6 +107,13 @@ struct Scenario {
     std::map<uint32_t, uint16_t> elementSizes;
     std::map<uint32_t, uint32_t> listCounts;
     std::map<uint32_t, uint32_t> capTypes;
+
+    struct RangeShape {
+        double lower = 0, upper = 0;
+        uint32_t steps = 0, index = 0;
+    };
+    std::map<uint32_t, RangeShape> ranges;
+    std::map<uint32_t, std::vector<uint8_t>> arrayBytes;
 
     std::vector<std::string> errors;  // lines not understood
 };

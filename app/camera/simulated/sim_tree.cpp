@@ -15,9 +15,11 @@ void CSimModule::Build()
 {
     SimNode* module = AddNode("", kSimModuleObject, 0);
     AddModuleCapabilities(module, scenario_.profile, scenario_.pollInterval);
+    ApplyScenarioShapes(module, scenario_);
     if (!scenario_.absent) {
         SimNode* source = AddNode("module", kSimSourceObject, nextSourceId_++);
         AddSourceCapabilities(source, scenario_.profile, scenario_.pollInterval);
+        ApplyScenarioShapes(source, scenario_);
         module->children.push_back(source->id);
         sourcePath_ = source->path;
         for (uint32_t i = 0; i < scenario_.items; ++i)
@@ -71,6 +73,7 @@ SimNode* CSimModule::AddItem(SimNode* source)
     const std::string sourcePath = source->path;
     SimNode* item = AddNode(sourcePath, kSimItemObject, id);
     AddItemCapabilities(item, scenario_.profile, id);
+    ApplyScenarioShapes(item, scenario_);
     std::vector<std::string> formats;
     for (const ScenarioPicture& picture : scenario_.pictures)
         formats.push_back(FormatName(picture.format));
@@ -80,6 +83,7 @@ SimNode* CSimModule::AddItem(SimNode* source)
         SimNode* data = AddNode(item->path, kSimDataObject, dataId);
         AddDataCapabilities(data, scenario_.profile, dataId == 8 ? std::vector<std::string>{"JPEG"} : formats,
                             dataId == 8 && thumbnailSize ? thumbnailSize : pictureSize);
+        ApplyScenarioShapes(data, scenario_);
         item->children.push_back(dataId);
     }
     Find(sourcePath)->children.push_back(id);
@@ -154,6 +158,7 @@ void CSimModule::Reconnect()
         return;
     SimNode* source = AddNode("module", kSimSourceObject, nextSourceId_++);
     AddSourceCapabilities(source, scenario_.profile, scenario_.pollInterval);
+    ApplyScenarioShapes(source, scenario_);
     sourcePath_ = source->path;
     const uint32_t id = source->id;
     Find("module")->children.push_back(id);

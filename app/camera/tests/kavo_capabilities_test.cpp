@@ -323,10 +323,14 @@ TEST(KavoCapabilities, ItemsAndDataObjectsReadTheirOwnCapabilities)
     EXPECT_EQ((std::vector<std::string>{"JPEG", "Raw"}), Texts(formats));
     EXPECT_EQ(0, image->SetCap19Index(1));
     uint32_t index = 9;
-    // The list stays cached until its capability is reported changed.
+    // The list stays cached until its capability is reported changed to the
+    // base data object; the image data object keeps it even then.
     EXPECT_EQ(0, image->GetCap19Index(&index));
     EXPECT_EQ(0u, index);
     image->OnCapabilityChanged(kKavoCapDataFormat, 1);
+    EXPECT_EQ(0, image->GetCap19Index(&index));
+    EXPECT_EQ(0u, index);
+    image->CKavoBaseData::OnCapabilityChanged(kKavoCapDataFormat, 1);
     EXPECT_EQ(0, image->GetCap19Index(&index));
     EXPECT_EQ(1u, index);
     EXPECT_EQ(0, image->GetCap19DefaultIndex(&index));

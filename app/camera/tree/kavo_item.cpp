@@ -2,12 +2,14 @@
 
 #include <new>
 
-#include "app/camera/tree/kavo_data.h"
+#include "app/camera/tree/kavo_image_data.h"
 
 CKavoBase* CKavoItem::CreateChildObject(uint32_t id)
 {
-    if (id == kKavoDataKindImage || id == kKavoDataKindThumbnail)
-        return new (std::nothrow) CKavoBaseData(id);
+    if (id == kKavoDataKindImage)
+        return new (std::nothrow) CKavoImageData();
+    if (id == kKavoDataKindThumbnail)
+        return new (std::nothrow) CKavoThumbnailData();
     return nullptr;
 }
 

@@ -130,7 +130,8 @@ void BuildCameraToneTable(const CDevelopParams* params, uint16_t* out)
     CQzLutGroup group;
     CQzLutChannel* master = nullptr;
     Table base = NewTable();
-    if (SetLutGroupFromCameraCurve(&group, block.get()) != 0 || !(master = group.GetToneChannelById(0)) || !base) {
+    if (SetLutGroupFromCameraCurve(&group, block.get(), kCameraCurveBytes) != 0 ||
+        !(master = group.GetToneChannelById(0)) || !base) {
         GetToneCurveTable(2, out, params);
         return;
     }

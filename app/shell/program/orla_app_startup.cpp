@@ -7,6 +7,7 @@
 
 #include "Vorlat/VorlatManager.h"
 #include "app/camera/app/orla_kavo.h"
+#include "app/camera/curve/camera_curve_block.h"
 #include "app/camera/kavo_library.h"
 #include "app/camera/queue/queue_manager.h"
 #include "app/core/docview/image_frame.h"
@@ -204,6 +205,8 @@ BOOL COrlaApp::InitInstance()
 
     CreateColorEnginePool();
     m_bColorEnginePool = true;
+    // Images carry the camera's tone curve in its own block format.
+    InstallCameraCurveConverter();
     SetOtherProgramsValues("1");
 
     if (!CreateMainFrame()) {

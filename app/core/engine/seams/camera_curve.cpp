@@ -3,7 +3,7 @@
 namespace {
 
 // Camera control answers -242 (general failure) until it provides its own.
-int32_t NoConverter(CQzLutGroup*, const uint8_t*) { return -242; }
+int32_t NoConverter(CQzLutGroup*, const uint8_t*, uint32_t) { return -242; }
 
 CameraCurveConverter gConverter = NoConverter;
 
@@ -11,9 +11,9 @@ CameraCurveConverter gConverter = NoConverter;
 
 void SetCameraCurveConverter(CameraCurveConverter converter) { gConverter = converter ? converter : NoConverter; }
 
-int32_t SetLutGroupFromCameraCurve(CQzLutGroup* group, const uint8_t* block)
+int32_t SetLutGroupFromCameraCurve(CQzLutGroup* group, const uint8_t* block, uint32_t length)
 {
-    if (!group || !block)
+    if (!group)
         return -242;
-    return gConverter(group, block);
+    return gConverter(group, block, length);
 }

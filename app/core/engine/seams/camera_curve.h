@@ -9,8 +9,9 @@ class CQzLutGroup;
 
 inline constexpr uint32_t kCameraCurveBytes = 4160;
 
-// 0 on success, a negative code when the block cannot be used.
-using CameraCurveConverter = int32_t (*)(CQzLutGroup* group, const uint8_t* block);
+// 0 on success, a negative code when the block cannot be used; length is the
+// block's bytes, which the conversion never reads past.
+using CameraCurveConverter = int32_t (*)(CQzLutGroup* group, const uint8_t* block, uint32_t length);
 
 void SetCameraCurveConverter(CameraCurveConverter converter);
-int32_t SetLutGroupFromCameraCurve(CQzLutGroup* group, const uint8_t* block);
+int32_t SetLutGroupFromCameraCurve(CQzLutGroup* group, const uint8_t* block, uint32_t length);

@@ -245,9 +245,9 @@ TEST_F(InputTables, OnlyRawFilesGetInputTables)
 namespace {
 
 // Stands for camera control's conversion: a master curve that keeps every value.
-int32_t IdentityCurve(CQzLutGroup* group, const uint8_t* block)
+int32_t IdentityCurve(CQzLutGroup* group, const uint8_t* block, uint32_t length)
 {
-    return block[0] == 1 && group->GetToneChannelById(0) ? 0 : -242;
+    return length == kCameraCurveBytes && block[0] == 1 && group->GetToneChannelById(0) ? 0 : -242;
 }
 
 }  // namespace
