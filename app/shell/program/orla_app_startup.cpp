@@ -14,6 +14,7 @@
 #include "app/core/document/image_doc.h"
 #include "app/core/engine/develop_engine.h"
 #include "app/core/text/string_resource.h"
+#include "app/shell/dialogs/ui_font.h"
 #include "app/shell/format/byte_size.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
@@ -264,6 +265,8 @@ void COrlaApp::CreateUIFont()
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = base.lfCharSet;
     std::memcpy(font.lfFaceName, base.lfFaceName, sizeof font.lfFaceName);
+    // The dialogs never measure with a font that is gone.
+    shell::SetUiFont(nullptr);
     m_fontUI.DeleteObject();
     if (!m_fontUI.CreateFontIndirect(&font))
         return;
@@ -276,6 +279,7 @@ void COrlaApp::CreateUIFont()
     ReleaseDC(desktop, dc);
     m_nTextHeight = metrics.tmHeight;
     m_nAverageCharWidth = metrics.tmAveCharWidth;
+    shell::SetUiFont(GetUIFont());
 }
 
 void COrlaApp::CreateDocumentTemplates()
