@@ -655,8 +655,8 @@ void CMainFrame::RedrawPane(UINT paneId)
 // ---------------------------------------------------------------- received files, transfers, storage watch
 
 // These belong to the hand-over of received files, the camera transfers and
-// the storage watch; until those arrive the messages are accepted and
-// answered without effect.
+// the storage watch; until those arrive the messages (but the disk status)
+// are accepted and answered without effect.
 BOOL CMainFrame::OnCopyData(CWindow, COPYDATASTRUCT*)
 {
     return FALSE;
