@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/shell/controls/controls_font.h"
+#include "app/shell/dialogs/ui_font.h"
 #include "app/shell/controls/edit_mask.h"
 
 BEGIN_MESSAGE_MAP(CEditPic, CWnd)
@@ -52,7 +52,7 @@ BOOL CEditPic::SetPicture(const char* picture)
         return FALSE;
     const std::vector<shell::PictureSegment> parsed = shell::ParsePicture(picture);
     CClientDC dc(m_hWnd);
-    const HFONT font = shell::ControlsFont();
+    const HFONT font = shell::GetUiFont();
     const HGDIOBJ old = SelectObject(dc, font);
     const CRect client = GetClientRect();
     int x = 1;
@@ -312,7 +312,7 @@ void CEditPic::OnPaint()
     dc.FillSolidRect(&client, GetSysColor(COLOR_WINDOW));
     if (GetStyle() & WS_BORDER)
         dc.FrameRect(&client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    const HGDIOBJ old = SelectObject(dc, shell::ControlsFont());
+    const HGDIOBJ old = SelectObject(dc, shell::GetUiFont());
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(GetSysColor(IsWindowEnabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
     for (const Segment& segment : m_segments) {

@@ -2,7 +2,6 @@
 
 #include <ctime>
 #include <fstream>
-#include <iterator>
 
 #include "app/shell/program_folder.h"
 #include "port/port.h"
@@ -186,24 +185,63 @@ bool AppendErrorLogLine(const std::string& path, const std::string& line)
     return port::FileClose(fd) == 0 && written;
 }
 
-std::vector<std::string> ReadErrorLogLines(const std::string& path)
+std::vector<std::string> ReadErrorLogLines(const std::string& path, int64_t limit)
 {
     std::vector<std::string> lines;
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)
         return lines;
+    // The size taken once: bytes another writer appends meanwhile are not read.
+    const int64_t size = static_cast<int64_t>(file.tellg());
+    if (size <= 0)
+        return lines;
+    // One byte before the part shown is read too: when it is an LF, the
+    // part begins with a whole line.
+    const int64_t start = size > limit ? size - limit - 1 : 0;
+    std::string bytes(static_cast<size_t>(size - start), '\0');
+    file.seekg(start);
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(file.gcount()));
+    size_t at = 0;
+    // Up to the first line end, the part read is the tail of a line not shown.
+    if (start > 0) {
+        const size_t firstLf = bytes.find('\n');
+        at = firstLf == std::string::npos ? bytes.size() : firstLf + 1;
+    }
     std::string line;
-    for (std::istreambuf_iterator<char> it(file), end; it != end; ++it) {
-        if (*it == '\r')
+    for (; at < bytes.size(); ++at) {
+        const char c = bytes[at];
+        if (c == '\r')
             continue;
-        if (*it == '\n') {
+        if (c == '\n') {
             lines.push_back(line);
             line.clear();
         } else {
-            line += *it;
+            line += c;
         }
     }
     return lines;
+}
+
+namespace {
+
+std::string CountText(uint32_t count, const std::string& one, const std::string& many)
+{
+    if (count == 1)
+        return one;
+    std::string text = many;
+    const size_t mark = text.find("%1");
+    if (mark != std::string::npos)
+        text.replace(mark, 2, std::to_string(count));
+    return text;
+}
+
+}  // namespace
+
+std::string ErrorSummaryLine(uint32_t attempted, uint32_t saved, const ErrorSummaryTexts& texts)
+{
+    return CountText(attempted, texts.attemptedOne, texts.attemptedMany) +
+           CountText(saved, texts.savedOne, texts.savedMany);
 }
 
 }  // namespace shell

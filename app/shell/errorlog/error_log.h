@@ -40,8 +40,22 @@ void SetErrorLogStamp(ErrorLogStamp stamp);
 std::string FormatErrorLogLine(const std::string& date, const std::string& time, const char* message);
 // Appends `line` whole or not at all; false when the file cannot take it.
 bool AppendErrorLogLine(const std::string& path, const std::string& line);
+// The most of a log that the dialog reads: a longer log shows its end.
+constexpr int64_t kErrorLogReadLimit = 4 * 1024 * 1024;
+
 // The lines of the file as the log dialog lists them: CRs dropped, each LF
-// ends a line, a last line without LF is not shown.
-std::vector<std::string> ReadErrorLogLines(const std::string& path);
+// ends a line, a last line without LF is not shown. Of a file longer than
+// `limit` bytes only the whole lines of its last `limit` bytes.
+std::vector<std::string> ReadErrorLogLines(const std::string& path, int64_t limit = kErrorLogReadLimit);
+
+// The texts of the summary line; the defaults are the program's English ones.
+struct ErrorSummaryTexts {
+    std::string attemptedOne = "1 image was attempted, ";
+    std::string attemptedMany = "%1 images were attempted, ";
+    std::string savedOne = "1 image was saved.";
+    std::string savedMany = "%1 images were saved.";
+};
+// "<n> images were attempted, <m> images were saved.", singular for exactly 1.
+std::string ErrorSummaryLine(uint32_t attempted, uint32_t saved, const ErrorSummaryTexts& texts = {});
 
 }  // namespace shell

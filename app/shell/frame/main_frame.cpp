@@ -4,10 +4,12 @@
 #include <iterator>
 
 #include "app/core/docview/image_view.h"
+#include "app/shell/dialogs/dlg_disk_status.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame_host.h"
 #include "app/shell/settings/registry_store.h"
 #include "app/shell/settings/settings.h"
+#include "app/shell/util/file_names.h"
 #include "clx/app.h"
 #include "clx/document.h"
 #include "clx/messages.h"
@@ -28,6 +30,8 @@ constexpr shell::SettingId kNextImageSettings = 1044;
 constexpr shell::SettingId kNextImageSettingsFile = 1053;
 constexpr shell::SettingId kImageEnhancementsVisible = 1149;
 constexpr shell::SettingId kFirstTimeInitialized = 1106;
+constexpr shell::SettingId kThumbnailFolder = 1046;
+constexpr shell::SettingId kTempFolder = 1051;
 constexpr shell::SettingId kCameraImageVisible = 1130;
 
 // The idle run of one timer tick yields to input long before this.
@@ -661,7 +665,8 @@ BOOL CMainFrame::OnCopyData(CWindow, COPYDATASTRUCT* data)
 }
 
 // These belong to the camera transfers and the storage watch; until those
-// arrive the messages are accepted and answered without effect.
+// arrive the messages (but the disk status) are accepted and answered without
+// effect.
 
 LRESULT CMainFrame::OnTransferRequest(WPARAM, LPARAM)
 {
@@ -673,8 +678,22 @@ LRESULT CMainFrame::OnCheckDiskSpace(WPARAM, LPARAM)
     return 0;
 }
 
+// The volumes of the thumbnail and the temporary folders, as the folder watch sees them.
 LRESULT CMainFrame::OnShowDiskStatus(WPARAM, LPARAM)
 {
+    std::string roots[2];
+    const shell::SettingId folders[2] = {kThumbnailFolder, kTempFolder};
+    for (int i = 0; i < 2; ++i) {
+        CQzString folder;
+        shell::GetStringSetting(folders[i], folder);
+        roots[i] = shell::VolumeRoot(folder);
+        // A folder that names no volume is asked as it stands.
+        if (roots[i].empty())
+            roots[i] = static_cast<const char*>(folder);
+    }
+    CDlgDiskStatus dialog(this);
+    dialog.SetPaths(roots[0].c_str(), roots[1].c_str());
+    dialog.DoModal();
     return 0;
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/shell/program/about_ids.h"
-#include "app/shell/program/transparent_text.h"
+#include "app/shell/dialogs/transparent_text.h"
 #include "clx/dialog.h"
 #include "clx/gdi.h"
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/shell/dialogs/dlg_copy_settings.h"
 #include "app/shell/frame/not_available.h"
 #include "app/shell/program/image_hooks.h"
 #include "app/shell/program/orla_app.h"
@@ -141,8 +142,17 @@ int32_t CAppImageDocHost::AddToCatalogue(const std::string&, std::string& text)
 
 std::optional<CopySettingsChoice> CAppImageViewHost::AskCopySettings()
 {
-    ReportNotAvailable("The Copy Settings dialog");
-    return std::nullopt;
+    CDlgCopySettings dialog(AfxGetMainWnd());
+    if (dialog.DoModal() != IDOK)
+        return std::nullopt;
+    CopySettingsChoice choice;
+    choice.curves = dialog.GetCopyCurves();
+    choice.colourAdjustment = dialog.GetCopyColorAdjustment();
+    choice.unsharpMask = dialog.GetCopyUnsharpMask();
+    choice.sizeResolution = dialog.GetCopySizeResolution();
+    choice.exposure = dialog.GetCopyExposureAdjustment();
+    choice.whiteBalance = dialog.GetCopyWBAdjustment();
+    return choice;
 }
 
 void CAppImageViewHost::DoIdleWork()

@@ -69,7 +69,7 @@ public:
     int32_t ShowMessageBox(uint32_t id, uint32_t type) override;
     std::string GetProgramFolder() const override;
     void BeginProgress(int32_t steps, uint32_t captionId) override;
-    // Copy Image Adjustments: its dialog is not part of the program yet.
+    // Copy Image Adjustments: the groups chosen in the copy settings dialog.
     std::optional<CopySettingsChoice> AskCopySettings() override;
 
 private:

@@ -15,8 +15,8 @@
 #include "app/core/document/image_doc.h"
 #include "app/core/engine/develop_engine.h"
 #include "app/core/text/string_resource.h"
-#include "app/shell/controls/controls_font.h"
 #include "app/shell/controls/qz_button.h"
+#include "app/shell/dialogs/ui_font.h"
 #include "app/shell/format/byte_size.h"
 #include "app/shell/format/date_time.h"
 #include "app/shell/frame/frame_ids.h"
@@ -271,10 +271,11 @@ void COrlaApp::CreateUIFont()
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = base.lfCharSet;
     std::memcpy(font.lfFaceName, base.lfFaceName, sizeof font.lfFaceName);
+    // The dialogs never measure with a font that is gone.
+    shell::SetUiFont(nullptr);
     m_fontUI.DeleteObject();
     if (!m_fontUI.CreateFontIndirect(&font))
         return;
-    shell::SetControlsFont(static_cast<HFONT>(m_fontUI.m_hObject));
     HWND desktop = GetDesktopWindow();
     HDC dc = GetDC(desktop);
     HGDIOBJ previous = SelectObject(dc, m_fontUI.m_hObject);
@@ -284,6 +285,7 @@ void COrlaApp::CreateUIFont()
     ReleaseDC(desktop, dc);
     m_nTextHeight = metrics.tmHeight;
     m_nAverageCharWidth = metrics.tmAveCharWidth;
+    shell::SetUiFont(GetUIFont());
 }
 
 void COrlaApp::CreateDocumentTemplates()

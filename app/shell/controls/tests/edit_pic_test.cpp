@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/shell/controls/controls_font.h"
+#include "app/shell/dialogs/ui_font.h"
 #include "app/shell/controls/edit_pic.h"
 #include "app/shell/controls/tests/host_dialog.h"
 #include "testing/gui_test.h"
@@ -49,7 +49,7 @@ struct Pic {
 int TextWidth(const char* text)
 {
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, shell::ControlsFont());
+    HGDIOBJ old = SelectObject(dc, shell::GetUiFont());
     SIZE size{};
     GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size);
     SelectObject(dc, old);

@@ -126,6 +126,35 @@ TEST_F(ErrorLog, ReadsLinesAsTheDialogListsThem)
     EXPECT_TRUE(shell::ReadErrorLogLines(path_).empty());
 }
 
+TEST_F(ErrorLog, ALogBeyondTheLimitShowsOnlyTheWholeLinesOfItsEnd)
+{
+    // 30 bytes: the last 20 start inside "second\r\n".
+    Write(path_, "first\r\nsecond\r\nthird\r\nfourth\r\n");
+    EXPECT_EQ(shell::ReadErrorLogLines(path_, 20), (std::vector<std::string>{"third", "fourth"}));
+    // The last 8 are exactly the last line: it is whole and shown.
+    EXPECT_EQ(shell::ReadErrorLogLines(path_, 8), (std::vector<std::string>{"fourth"}));
+    // No line end in the part read: nothing.
+    EXPECT_TRUE(shell::ReadErrorLogLines(path_, 5).empty());
+    // The whole file when it fits.
+    EXPECT_EQ(shell::ReadErrorLogLines(path_, 30).size(), 4u);
+}
+
+TEST(ErrorSummary, UsesTheSingularOnlyForExactlyOne)
+{
+    struct Case {
+        uint32_t attempted, saved;
+        const char* line;
+    } cases[] = {
+        {0, 0, "0 images were attempted, 0 images were saved."},
+        {1, 1, "1 image was attempted, 1 image was saved."},
+        {2, 1, "2 images were attempted, 1 image was saved."},
+        {1, 0, "1 image was attempted, 0 images were saved."},
+        {4000000000u, 2, "4000000000 images were attempted, 2 images were saved."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shell::ErrorSummaryLine(c.attempted, c.saved), c.line);
+}
+
 #if defined(_WIN32)
 TEST_F(ErrorLog, IsStampedWithTheLocalesDefaultDate)
 {

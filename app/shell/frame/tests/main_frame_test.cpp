@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/core/record/image_record.h"
+#include "app/shell/dialogs/dlg_disk_status.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/tests/frame_test_support.h"
 #include "app/shell/settings/settings.h"
@@ -319,6 +320,29 @@ TEST_F(FrameTest, CamPaneClickReportsTheCameraAndDiskPaneClickAsksForTheDiskStat
         Click(bar.m_hWnd, cam.CenterPoint());
         PumpUntilIdle();
     }
+
+    // The disk status of the two folders' volumes: the temporary folder's
+    // drive does not exist.
+    CQzString thumbnails, temp;
+    shell::GetStringSetting(1046, thumbnails);
+    shell::GetStringSetting(1051, temp);
+    shell::SetStringSetting(1046, "C:\\Thumbnails");
+    shell::SetStringSetting(1051, "Q:\\Temp");
+    {
+        ModalScript script([&](CDlgDiskStatus& dialog) {
+            char text[64] = {};
+            ::GetDlgItemTextA(dialog.m_hWnd, CDlgDiskStatus::kThumbnailValueId, text, sizeof text);
+            EXPECT_STRNE(text, "Not Available");
+            EXPECT_NE(text[0], '\0');
+            ::GetDlgItemTextA(dialog.m_hWnd, CDlgDiskStatus::kTempValueId, text, sizeof text);
+            EXPECT_STREQ(text, "Not Available");
+            dialog.EndDialog(IDOK);
+        });
+        Click(bar.m_hWnd, PaneRect(bar, ID_INDICATOR_DISK).CenterPoint());
+        PumpUntilIdle();
+    }
+    shell::SetStringSetting(1046, thumbnails);
+    shell::SetStringSetting(1051, temp);
 }
 
 TEST_F(FrameTest, HelpHitTestsOfTheBarsNameTheirPanesAndButtons)

@@ -17,6 +17,9 @@
 #include "app/core/save/tests/save_test_util.h"
 #include "app/core/load/image_load.h"
 #include "app/shell/program/hand_over.h"
+#include "app/core/testing/blob_test_util.h"
+#include "app/core/testing/record_settings_test_util.h"
+#include "app/shell/dialogs/dlg_copy_settings.h"
 #include "app/shell/program/image_hosts.h"
 #include "app/shell/program/install/default_profiles.h"
 #include "app/shell/program/startup_win.h"
@@ -532,6 +535,58 @@ TEST_F(ImageOpenTest, NoImageWindowShowsBehindTheMessageOfAFileThatCouldNotBeOpe
     CImageFrame* frame = FrameOf(jpegPath);
     ASSERT_NE(nullptr, frame);
     EXPECT_TRUE(frame->IsWindowVisible());
+TEST_F(ImageOpenTest, CopyImageAdjustmentsCopiesOnlyTheGroupsTickedInItsDialog)
+{
+    const std::string secondRaw = Absolute(scratch / "DSC_0003.xqv");
+    fs::copy_file(rawPath, secondRaw);
+    TestApp().words = {rawPath, secondRaw};
+    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    CImageFrame* sourceFrame = FrameOf(rawPath);
+    CImageFrame* targetFrame = FrameOf(secondRaw);
+    ASSERT_TRUE(sourceFrame && targetFrame);
+    auto* source = dynamic_cast<CImageView*>(sourceFrame->GetActiveView());
+    auto* target = dynamic_cast<CImageView*>(targetFrame->GetActiveView());
+    ASSERT_TRUE(source && target && source->GetRecord() && target->GetRecord());
+    CImageRecord& from = *source->GetRecord();
+    CImageRecord& to = *target->GetRecord();
+    core_test::EditEverySetting(from);
+    auto blobs = [](const CQzRecordSettings& record) {
+        return std::vector<std::vector<uint8_t>>{
+            core_test::Blob(record.curves),   core_test::Blob(record.colourBalance), core_test::Blob(record.sizeRes),
+            core_test::Blob(record.usm),      core_test::Blob(record.exposure),      core_test::Blob(record.whiteBalance),
+            core_test::Blob(record.noiseReduction)};
+    };
+    auto flags = [](const CQzRecordSettings& record) {
+        return std::vector<uint32_t>{record.colourBalanceOn, record.usmOn, record.exposureOn, record.whiteBalanceOn,
+                                     record.noiseReductionOn};
+    };
+    const std::vector<std::vector<uint8_t>> before = blobs(to);
+    const std::vector<uint32_t> flagsBefore = flags(to);
+    ASSERT_NE(core_test::Blob(from.curves), before[0]);
+
+    // The command opens the dialog; only Curves stays ticked.
+    {
+        ModalScript script([&](CDlgCopySettings& dialog) {
+            for (UINT id = 1222; id <= 1227; ++id) {
+                HWND box = ::GetDlgItem(dialog.m_hWnd, static_cast<int>(id));
+                const bool checked = ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+                if (checked != (id == 1222))
+                    ::SendMessageA(box, BM_CLICK, 0, 0);
+            }
+            ClickButton(dialog.m_hWnd, IDOK);
+        });
+        source->SendMessage(WM_COMMAND, kCmdCopyImageAdjustments);
+        PumpUntilIdle();
+    }
+    target->SendMessage(WM_COMMAND, kCmdPaste);
+    PumpUntilIdle();
+
+    const std::vector<std::vector<uint8_t>> after = blobs(to);
+    EXPECT_EQ(core_test::Hex(after[0]), core_test::Hex(core_test::Blob(from.curves)));
+    EXPECT_EQ(to.curvesOn, 1u);
+    for (size_t i = 1; i < after.size(); ++i)
+        EXPECT_EQ(core_test::Hex(after[i]), core_test::Hex(before[i])) << "group " << i;
+    EXPECT_EQ(flags(to), flagsBefore);
     Finish();
 }
 

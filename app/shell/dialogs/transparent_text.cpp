@@ -1,4 +1,4 @@
-#include "app/shell/program/transparent_text.h"
+#include "app/shell/dialogs/transparent_text.h"
 
 #include "clx/app.h"
 
