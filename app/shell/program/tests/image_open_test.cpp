@@ -16,10 +16,10 @@
 #include "app/core/document/image_doc.h"
 #include "app/core/save/tests/save_test_util.h"
 #include "app/core/load/image_load.h"
-#include "app/shell/program/hand_over.h"
 #include "app/core/testing/blob_test_util.h"
 #include "app/core/testing/record_settings_test_util.h"
 #include "app/shell/dialogs/dlg_copy_settings.h"
+#include "app/shell/program/hand_over.h"
 #include "app/shell/program/image_hosts.h"
 #include "app/shell/program/install/default_profiles.h"
 #include "app/shell/program/startup_win.h"
@@ -535,6 +535,9 @@ TEST_F(ImageOpenTest, NoImageWindowShowsBehindTheMessageOfAFileThatCouldNotBeOpe
     CImageFrame* frame = FrameOf(jpegPath);
     ASSERT_NE(nullptr, frame);
     EXPECT_TRUE(frame->IsWindowVisible());
+    Finish();
+}
+
 TEST_F(ImageOpenTest, CopyImageAdjustmentsCopiesOnlyTheGroupsTickedInItsDialog)
 {
     const std::string secondRaw = Absolute(scratch / "DSC_0003.xqv");
