@@ -149,7 +149,7 @@ TEST_F(ImageOpenTest, FilesOfTheCommandLineOpenInImageWindowsThatDrawThem)
     std::string slashed = jpegPath;
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
     TestApp().words = {rawPath, slashed};
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     ASSERT_EQ(0u, TestApp().GetStartupError());
     EXPECT_EQ(2, TestApp().GetOpenDocumentCount());
 
@@ -210,7 +210,7 @@ TEST_F(ImageOpenTest, FilesOfTheCommandLineOpenInImageWindowsThatDrawThem)
 TEST_F(ImageOpenTest, SaveAsThroughTheCommandWritesTheChosenTiff)
 {
     TestApp().words = {jpegPath};
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     CImageFrame* frame = FrameOf(jpegPath);
     ASSERT_NE(nullptr, frame);
     ::SendMessageA(::GetParent(frame->m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame->m_hWnd), 0);
@@ -246,7 +246,7 @@ TEST_F(ImageOpenTest, SaveAsThroughTheCommandWritesTheChosenTiff)
 TEST_F(ImageOpenTest, TheEngineReadsItsDebugSwitchesFromTheSettingsWhileTheProgramRuns)
 {
     shell::GetRegistryStore().SetInt(shell::kScopeUser, "Debug", "AppOption8", 1);
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     EXPECT_EQ(1, GetEngineDebugSettings().GetInt("AppOption8", 0));
     EXPECT_EQ(0, GetEngineDebugSettings().GetInt("AppOption3", 0));
     Finish();
