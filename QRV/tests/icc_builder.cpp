@@ -34,6 +34,18 @@ IccBuilder RgbMatrixProfileIdentityCurves()
     return b;
 }
 
+IccBuilder ParametricRgbProfile(uint32_t version)
+{
+    // Function type 0, one s15Fixed16 parameter: the gamma.
+    const std::vector<uint8_t> gamma22 = {'p', 'a', 'r', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x02, 0x33, 0x33};
+    IccBuilder b("RGB ", "XYZ ");
+    b.Version(version).XYZ("wtpt", 0.9642, 1.0, 0.8249);
+    for (const char* trc : {"rTRC", "gTRC", "bTRC"})
+        b.Raw(trc, gamma22);
+    b.XYZ("rXYZ", 0.4361, 0.2225, 0.0139).XYZ("gXYZ", 0.3851, 0.7169, 0.0971).XYZ("bXYZ", 0.1431, 0.0606, 0.7139);
+    return b;
+}
+
 IccBuilder GreyProfile(uint16_t gamma, const char* pcs)
 {
     IccBuilder b("GRAY", pcs);

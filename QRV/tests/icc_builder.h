@@ -27,6 +27,9 @@ void SetTagEntry(std::vector<uint8_t>& profile, int index, uint32_t offset, uint
 // space with the given tone curve on all three channels.
 IccBuilder RgbMatrixProfile(uint16_t gammaU8Fixed8 = 563);
 IccBuilder RgbMatrixProfileIdentityCurves();
+// The narrow RGB primaries with 'para' tone curves (a gamma of 2.2), as
+// version 4 profiles write them: a version 2 reader does not know the type.
+IccBuilder ParametricRgbProfile(uint32_t version = 0x04300000);
 // A grey profile with a 'kTRC' gamma.
 IccBuilder GreyProfile(uint16_t gammaU8Fixed8 = 563, const char* pcs = "XYZ ");
 

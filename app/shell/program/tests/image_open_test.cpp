@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "app/core/docview/image_frame.h"
 #include "app/core/docview/image_view.h"
 #include "app/core/document/image_doc.h"
+#include "app/core/engine/develop_engine.h"
 #include "app/core/save/tests/save_test_util.h"
 #include "app/shell/program/image_hosts.h"
 #include "app/shell/program/install/default_profiles.h"
@@ -138,6 +140,17 @@ protected:
             PumpUntilIdle();
         }
         return !::GetUpdateRect(view->m_hWnd, nullptr, FALSE);
+    }
+
+    // A working or monitor profile as version 4 profiles are written, which
+    // the colour engine cannot read.
+    std::string WriteVersion4Profile()
+    {
+        const std::string path = Absolute(scratch / "Display v4.icc");
+        const std::vector<uint8_t> bytes = qrvtest::ParametricRgbProfile(0x04300000).Build();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
     }
 
     std::string rawPath, jpegPath;
@@ -269,6 +282,61 @@ TEST_F(ImageOpenTest, WithoutItsProfilesTheEngineRefusesTheFilesAndTheProgramEnd
     PumpUntilIdle();
     TakeQuit();
     TestApp().ExitInstance();
+}
+
+// Named at start-up, a profile the engine cannot read counts as a missing
+// one (every file is refused), and its message says which and why.
+TEST_F(ImageOpenTest, AVersion4ProfileIsRefusedAtStartUpByNameAndWhy)
+{
+    for (const shell::SettingId setting : {kRGBProfile, kMonitorProfile}) {
+        SCOPED_TRACE(setting);
+        const std::string version4 = WriteVersion4Profile();
+        shell::SetStringSetting(setting, version4.c_str());
+        TestApp().words = {jpegPath};
+        {
+            MessageBoxScript boxes{{version4 + " cannot be used: it is a version 4 ICC profile", IDOK}, kNoProfiles};
+            EXPECT_FALSE(TestApp().InitInstance());
+            PumpUntilIdle();
+        }
+        EXPECT_EQ(6146u, TestApp().GetStartupError());
+        EXPECT_EQ(0, TestApp().GetOpenDocumentCount());
+        PumpUntilIdle();
+        TakeQuit();
+        TestApp().ExitInstance();
+        SetUp();
+    }
+}
+
+// A profile that the engine cannot read by the time an image is developed
+// (here the working profile, named anew while the program runs) fails the
+// save with a message that names it and says why, never a bare failure.
+TEST_F(ImageOpenTest, ADevelopWithAProfileTheEngineCannotReadSaysWhichAndWhy)
+{
+    TestApp().words = {jpegPath};
+    Start({kNoCameraModule, kNoCameraModule});
+    CImageFrame* frame = FrameOf(jpegPath);
+    ASSERT_NE(nullptr, frame);
+    ::SendMessageA(::GetParent(frame->m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame->m_hWnd), 0);
+    PumpUntilIdle();
+
+    std::string paths[4];
+    for (int n = 0; n < 4; ++n)
+        paths[n] = GetColorProfilePath(n);
+    const std::string version4 = WriteVersion4Profile();
+    ASSERT_EQ(1, SetColorProfilePaths(version4.c_str(), paths[1].c_str(), paths[2].c_str(), paths[3].c_str()));
+
+    CScriptedSaveHost scripted(TestApp());
+    scripted.path = Absolute(scratch / "developed.tif");
+    SetImageDocHost(&scripted);
+    {
+        MessageBoxScript boxes{{version4 + " cannot be used: it is a version 4 ICC profile", IDOK}};
+        TestApp().m_pMainWnd->SendMessage(WM_COMMAND, kFileSaveAs, 0);
+        PumpUntilIdle();
+    }
+    EXPECT_EQ(1, scripted.prompts);
+    EXPECT_FALSE(fs::exists(scripted.path));
+    SetColorProfilePaths(paths[0].c_str(), paths[1].c_str(), paths[2].c_str(), paths[3].c_str());
+    Finish();
 }
 
 }  // namespace
