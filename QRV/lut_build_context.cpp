@@ -140,14 +140,14 @@ uint32_t ChannelsOf(uint32_t space)
 }
 
 // The pixel loop takes its sample counts from the table, while callers size
-// their buffers by the header: the two must agree. The PCS side is always
-// three channels.
+// their buffers by the header: the two must agree, and a header space whose
+// channels are not known (0 among them) agrees with nothing. The PCS side is
+// always three channels.
 bool TableFitsHeader(const LutTag& lut, const ProfileReader& profile, bool inputSide)
 {
     const uint32_t device = inputSide ? lut.inputs : lut.outputs;
     const uint32_t pcs = inputSide ? lut.outputs : lut.inputs;
-    const uint32_t expected = ChannelsOf(profile.DataSpace());
-    return device >= 1 && pcs == 3 && (expected == 0 || device == expected);
+    return pcs == 3 && device == ChannelsOf(profile.DataSpace());
 }
 
 int LoadLutSide(LutBuildContext& side, ProfileReader& profile, const LutTag& lut)
@@ -241,6 +241,9 @@ int LoadSide(LutBuildContext& side, ProfileReader& profile, int32_t intent, bool
             return TableFitsHeader(lut, profile, inputSide) ? LoadLutSide(side, profile, lut) : 9;
     }
 
+    // Three curves and a 3 x 3 matrix: only a three-channel header fits them.
+    if (ChannelsOf(profile.DataSpace()) != 3)
+        return 9;
     side.kind = kSideMatrix;
     side.inputChannels = side.outputChannels = 3;
     side.tableBits = 16;

@@ -1,69 +1,36 @@
 #pragma once
 
-// Test-only writer of ICC v2 profiles with chosen tags, for the reader's
-// refusals and for small transforms whose results can be worked out by hand.
+// The tests' profiles: the profile writer's, and a few more that only the
+// tests need (a wide-gamut matrix profile with a chosen gamma, grey, and a
+// way to break a directory entry).
 
-#include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
+
+#include "QRV/tools/icc_writer.h"
 
 namespace qrvtest {
 
-uint32_t Sig(const char* s);
-
-class IccBuilder {
-public:
-    IccBuilder(const char* dataSpace, const char* pcs, const char* deviceClass = "mntr");
-
-    IccBuilder& Illuminant(double x, double y, double z);
-    // A tag with its raw body (type signature first).
-    IccBuilder& Raw(const char* sig, std::vector<uint8_t> body);
-    IccBuilder& XYZ(const char* sig, double x, double y, double z);
-    IccBuilder& CurveIdentity(const char* sig);
-    IccBuilder& CurveGamma(const char* sig, uint16_t u8Fixed8);
-    IccBuilder& CurveTable(const char* sig, const std::vector<uint16_t>& entries);
-    // 'mft2': curves are inputs x inEntries and outputs x outEntries values.
-    IccBuilder& Mft2(const char* sig, int inputs, int outputs, int grid, const std::vector<uint16_t>& inCurves,
-                     int inEntries, const std::vector<uint16_t>& table, const std::vector<uint16_t>& outCurves,
-                     int outEntries, const std::array<double, 9>& matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1});
-    IccBuilder& Mft1(const char* sig, int inputs, int outputs, int grid, const std::vector<uint8_t>& inCurves,
-                     const std::vector<uint8_t>& table, const std::vector<uint8_t>& outCurves,
-                     const std::array<double, 9>& matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1});
-
-    std::vector<uint8_t> Build() const;
-
-private:
-    struct Tag {
-        uint32_t sig;
-        std::vector<uint8_t> body;
-    };
-    uint32_t dataSpace_, pcs_, class_;
-    double illuminant_[3] = {0.9642, 1.0, 0.8249};
-    std::vector<Tag> tags_;
-};
+using qrvtool::IccBuilder;
+using qrvtool::LabIdentityProfile;
+using qrvtool::LinearCurves;
+using qrvtool::LutProfile;
+using qrvtool::NarrowRgbProfile;
+using qrvtool::PutU32;
+using qrvtool::Sig;
+using qrvtool::WideRgbProfile;
 
 // Directory entry i of a built profile: overwrite offset and size.
 void SetTagEntry(std::vector<uint8_t>& profile, int index, uint32_t offset, uint32_t size);
-void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v);
-
-// Identity 'mft2' curves of n entries for c channels.
-std::vector<uint16_t> LinearCurves(int channels, int entries);
 
 // A small RGB matrix profile: D50 primaries of a common wide-gamut display
 // space with the given tone curve on all three channels.
 IccBuilder RgbMatrixProfile(uint16_t gammaU8Fixed8 = 563);
 IccBuilder RgbMatrixProfileIdentityCurves();
+// The narrow RGB primaries with 'para' tone curves (a gamma of 2.2), as
+// version 4 profiles write them: a version 2 reader does not know the type.
+IccBuilder ParametricRgbProfile(uint32_t version = 0x04300000);
 // A grey profile with a 'kTRC' gamma.
 IccBuilder GreyProfile(uint16_t gammaU8Fixed8 = 563, const char* pcs = "XYZ ");
-// A Lab profile (abstract class) with identity 'mft2' tags A2B0..2 and B2A0..2.
-IccBuilder LabIdentityProfile(const char* dataSpace = "Lab ");
-// An 'mft2' lookup profile of the given device space with identity-ish
-// tables built by a function of the node coordinates.
-IccBuilder LutProfile(const char* dataSpace, const char* pcs, int deviceChannels, int grid,
-                      const char* a2b, const char* b2a);
-// Primaries of a narrow (common display) and a wide (photographic) RGB space.
-IccBuilder NarrowRgbProfile();
-IccBuilder WideRgbProfile();
 
 }  // namespace qrvtest

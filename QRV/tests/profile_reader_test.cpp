@@ -210,10 +210,38 @@ TEST(QrvProfileReader, RefusesLookupTablesThatDisagreeWithTheHeader)
         {"CMYK in", lut("CMYK", "Lab ", "A2B0", 4, 3), true, 0},
         {"CMYK out", lut("CMYK", "Lab ", "B2A0", 3, 4), false, 0},
         {"two colours in", lut("2CLR", "Lab ", "A2B0", 2, 3), true, 0},
-        {"a space of unknown channels", lut("GRAZ", "Lab ", "B2A0", 3, 1), false, 0},
+        {"a space of unknown channels", lut("GRAZ", "Lab ", "B2A0", 3, 1), false, 9},
+        {"CMYK table in a profile of space 0", lut("\0\0\0\0", "Lab ", "A2B0", 4, 3), true, 9},
+        {"CMYK table out of a profile of space 0", lut("\0\0\0\0", "Lab ", "B2A0", 3, 4), false, 9},
+        {"RGB table in a profile of space 0", lut("\0\0\0\0", "Lab ", "A2B0", 3, 3), true, 9},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Load(c.block, 0, c.inputSide), c.result) << c.what;
+}
+
+// The matrix path makes three channels: a header that says otherwise is refused.
+TEST(QrvProfileReader, RefusesMatrixTagsUnderAHeaderOfOtherChannels)
+{
+    auto matrixWithSpace = [](uint32_t space) {
+        std::vector<uint8_t> p = qrvtest::RgbMatrixProfile().Build();
+        qrvtest::PutU32(p, 16, space);
+        return p;
+    };
+    struct Case {
+        const char* what;
+        uint32_t space;
+        int result;
+    } cases[] = {
+        {"RGB", qrvtest::Sig("RGB "), 0},
+        {"Lab", qrvtest::Sig("Lab "), 0},
+        {"space 0", 0, 9},
+        {"CMYK", qrvtest::Sig("CMYK"), 9},
+        {"two colours", qrvtest::Sig("2CLR"), 9},
+        {"unknown", qrvtest::Sig("GRAZ"), 9},
+    };
+    for (const Case& c : cases)
+        for (bool inputSide : {true, false})
+            EXPECT_EQ(Load(matrixWithSpace(c.space), 1, inputSide), c.result) << c.what << " input " << inputSide;
 }
 
 TEST(QrvProfileReader, RefusesAMediaWhiteWithoutLight)
@@ -297,8 +325,8 @@ TEST(QrvProfileReader, AbsentIntentTablesFallBackToTheIntentZeroTables)
         ASSERT_EQ(side.kind, kSideLut) << "intent " << c.intent;
         EXPECT_EQ(side.table.Nodes()[0], c.node) << "intent " << c.intent << (c.input ? " input" : " output");
     }
-    // Intent 4 reads no lookup tag, so this profile has nothing to give it.
-    EXPECT_EQ(Load(zeroOnly, 4), 10);
+    // Intent 4 reads no lookup tag, and a CMYK profile has no matrix form.
+    EXPECT_EQ(Load(zeroOnly, 4), 9);
 }
 
 TEST(QrvProfileReader, GreyProfilesUseTheirToneCurveWhateverElseTheyHold)

@@ -7,7 +7,7 @@ tess_bench(NAME core_view_wine_bench
         ${CMAKE_CURRENT_LIST_DIR}/core_view_wine_bench.cpp
         ${CMAKE_SOURCE_DIR}/QRV/tests/icc_builder.cpp
         ${CMAKE_SOURCE_DIR}/app/core/docview/docview.rc
-    LINK TessalineDocView TessalineProgramCore)
+    LINK TessalineDocView TessalineProgramCore QRVProfileWriter)
 add_test(NAME core_view_wine_bench COMMAND core_view_wine_bench WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 # Labelled so that scripts/bench runs the benchmarks alone (the 32-bit tree
 # has its deliverables check too); under qemu it takes longer than a test may.

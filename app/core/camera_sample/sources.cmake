@@ -7,4 +7,4 @@ tess_test(NAME core_camera_sample_tests
         camera_sample/tests/camera_curve_sample_test.cpp
         camera_sample/tests/camera_curve_sample_file_test.cpp
         ../../QRV/tests/icc_builder.cpp
-    LINK TessalineCore)
+    LINK TessalineCore QRVProfileWriter)

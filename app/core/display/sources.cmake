@@ -7,4 +7,4 @@ tess_test(NAME core_display_tests
     SOURCES
         display/tests/display_chain_test.cpp
         ../../QRV/tests/icc_builder.cpp
-    LINK TessalineCore)
+    LINK TessalineCore QRVProfileWriter)

@@ -7,6 +7,7 @@
 #include "app/core/engine/develop_engine.h"
 #include "app/core/engine/develop_setup.h"
 #include "app/core/engine/image_open.h"
+#include "app/core/engine/profile_check.h"
 #include "app/core/load/image_load.h"
 #include "app/core/save/develop_save.h"
 #include "app/core/view_model/document_titles.h"
@@ -246,12 +247,20 @@ bool CImageDoc::SaveImage(const char* givenPath, const std::string& keptOriginal
             qz::MakeSaveCaption(record_.name, host.GetIntSetting(kSettingCopyShootingData, 0) != 0, record_.shooting);
         params.caption = caption;
         int32_t result = 0;
-        if (saveFormat_ == kSaveFormatRaw) {
+        const int32_t mode = cmyk_ ? kOutput8BitCmyk : sixteenBit_ ? kOutputSourceDepth : kOutput8BitWorking;
+        if (saveFormat_ == kSaveFormatRaw)
             result = SaveImageWithSettings(&params, path.c_str(), record_.name);
-        } else {
-            const int32_t mode = cmyk_ ? kOutput8BitCmyk : sixteenBit_ ? kOutputSourceDepth : kOutput8BitWorking;
+        else
             result = SaveDevelopedImage(&params, path.c_str(), mode, static_cast<int32_t>(saveFormat_),
                                         jpegCompression_);
+        // A develop that failed on a profile names it: the output profile of
+        // the mode, or the lightness-chroma-hue profile of the sharpening.
+        std::string profileText;
+        if (result != 0 && result != kEngineDiskFull && saveFormat_ != kSaveFormatRaw) {
+            ProfileCheck profile;
+            const int32_t unusable = FindUnusableEngineProfile((mode == kOutput8BitCmyk ? 0x2u : 0x1u) | 0x4u, &profile);
+            if (unusable >= 0)
+                profileText = ProfileFaultText(GetColorProfilePath(unusable), profile);
         }
         if (result == 0) {
             SetPathName(path.c_str(), FALSE);
@@ -270,6 +279,8 @@ bool CImageDoc::SaveImage(const char* givenPath, const std::string& keptOriginal
             }
             if (openInEditor)
                 host.OpenInExternalEditor("\"" + path + "\"");
+        } else if (!profileText.empty()) {
+            host.ShowMessage(profileText, MB_OK | MB_ICONSTOP);
         } else if (result == -240) {
             host.ShowMessage(WithPath("A disk-full error occurred while saving ", path.c_str(), "."),
                              MB_OK | MB_ICONEXCLAMATION);

@@ -15,7 +15,7 @@ if(WIN32)
             ${dir}/tests/image_doc_test.cpp
             ${CMAKE_SOURCE_DIR}/QRV/tests/icc_builder.cpp)
         if(TARGET core_document_win_tests)
-            target_link_libraries(core_document_win_tests PRIVATE TessalineDocument)
+            target_link_libraries(core_document_win_tests PRIVATE TessalineDocument QRVProfileWriter)
         endif()
     endfunction()
     if(TESS_TESTS)

@@ -28,7 +28,7 @@ if(WIN32)
             ${dir}/docview.rc)
         if(TARGET core_docview_win_tests)
             # The frames' help ids are checked against the shell's topic map.
-            target_link_libraries(core_docview_win_tests PRIVATE TessalineDocView TessalineShellCore)
+            target_link_libraries(core_docview_win_tests PRIVATE TessalineDocView TessalineShellCore QRVProfileWriter)
             # Its hand-off tests register the outside editor's fake, as the
             # editor's own tests do.
             set_tests_properties(core_docview_win_tests PROPERTIES RESOURCE_LOCK fake_outside_editor)

@@ -11,7 +11,8 @@ target_sources(TessalineCore PRIVATE
     engine/tone_tables.cpp
     engine/white_balance.cpp
     engine/develop_setup.cpp
-    engine/sample_color.cpp)
+    engine/sample_color.cpp
+    engine/profile_check.cpp)
 if(WIN32)
     target_sources(TessalineCore PRIVATE
         engine/seams/engine_lock_win.cpp
@@ -33,7 +34,9 @@ tess_test(NAME core_engine_tests
         engine/tests/color_engine_pool_test.cpp
         engine/tests/image_open_test.cpp
         engine/tests/sample_color_test.cpp
-    LINK TessalineCore)
+        engine/tests/profile_check_test.cpp
+        ../../QRV/tests/icc_builder.cpp
+    LINK TessalineCore QRVProfileWriter)
 
 # The stored tone tables live in the program's resources: a Windows program
 # that uses the engine links them itself.

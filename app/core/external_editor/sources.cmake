@@ -9,7 +9,7 @@ tess_test(NAME core_external_editor_tests
         external_editor/tests/handoff_rules_test.cpp
         external_editor/tests/editor_transfer_develop_test.cpp
         ../../QRV/tests/icc_builder.cpp
-    LINK TessalineCore)
+    LINK TessalineCore QRVProfileWriter)
 
 if(WIN32)
     add_library(TessalineExternalEditor STATIC

@@ -14,4 +14,4 @@ tess_test(NAME core_save_tests
         save/tests/develop_save_test.cpp
         save/tests/save_errors_test.cpp
         ../../QRV/tests/icc_builder.cpp
-    LINK TessalineCore)
+    LINK TessalineCore QRVProfileWriter)

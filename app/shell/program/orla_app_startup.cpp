@@ -14,6 +14,8 @@
 #include "app/core/docview/image_view.h"
 #include "app/core/document/image_doc.h"
 #include "app/core/engine/develop_engine.h"
+#include "app/core/engine/profile_check.h"
+#include "app/shell/prefs/profile_file_check.h"
 #include "app/core/text/string_resource.h"
 #include "app/shell/controls/qz_button.h"
 #include "app/shell/dialogs/ui_font.h"
@@ -412,6 +414,13 @@ void COrlaApp::CreateTileManagers()
     SetColorProfiles();
 }
 
+static_assert(IDS_PROFILE_UNREADABLE == kMessageProfileUnreadable && IDS_PROFILE_VERSION == kMessageProfileVersion &&
+              IDS_PROFILE_UNUSABLE == kMessageProfileUnusable,
+              "the profile messages of the colour engine's check are the program's strings");
+static_assert(IDS_PROFILE_NOT_ICC == shell::kProfileNotIcc && IDS_PROFILE_NOT_CMYK == shell::kProfileNotCmyk &&
+              IDS_PROFILE_NOT_MONITOR == shell::kProfileNotMonitor,
+              "the messages of the profile settings' check are the program's strings");
+
 void COrlaApp::SetColorProfiles()
 {
     const std::string engineFolder = shell::GetProfileFolder();
@@ -421,6 +430,15 @@ void COrlaApp::SetColorProfiles()
                               StringSetting(kMonitorProfile).c_str())) {
         m_nStartupError = kStartupErrorProfiles;
         AfxMessageBox(kStartupErrorProfiles, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    // A profile the colour engine cannot read would fail every develop
+    // later without a word: it counts as a missing one, and is named.
+    ProfileCheck check;
+    const int32_t unusable = FindUnusableEngineProfile(0xF, &check);
+    if (unusable >= 0) {
+        m_nStartupError = kStartupErrorProfiles;
+        AfxMessageBox(ProfileFaultText(GetColorProfilePath(unusable), check).c_str(), MB_OK | MB_ICONSTOP);
     }
 }
 

@@ -543,6 +543,7 @@ namespace {
 
 constexpr uint32_t kFirstTimeInitialized = 1106;
 constexpr uint32_t kNextImageSettings = 1044;
+constexpr uint32_t kNextImageSettingsFile = 1053;
 
 RECT WorkArea()
 {
@@ -556,6 +557,8 @@ RECT WorkArea()
 TEST_F(FrameTest, FirstRunWritesTheLayoutRecordsAndPlacesThePalettes)
 {
     MakeFrame();
+    // A settings file that is not there (an installation puts the default one in place).
+    shell::SetStringSetting(kNextImageSettingsFile, "C:\\no such folder\\Neutral.set");
     {
         MessageBoxScript boxes{{"The settings file specified on the General page", IDOK}};
         frame->SendMessage(WM_DEFERRED_STARTUP, 1, 0);

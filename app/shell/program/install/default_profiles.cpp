@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "QRV/tests/icc_builder.h"
+#include "QRV/tools/icc_writer.h"
 
 #ifdef _WIN32
 #include "app/shell/settings/settings.h"
@@ -26,13 +26,13 @@ constexpr int kRawProfileNumbers = 36;
 std::vector<uint8_t> ProfileFor(const std::string& name)
 {
     if (name == kCmyk)
-        return qrvtest::LutProfile("CMYK", "Lab ", 4, 3, "A2B0", "B2A0").Build();
+        return qrvtool::LutProfile("CMYK", "Lab ", 4, 3, "A2B0", "B2A0").Build();
     if (name == kLightnessChromaHue)
-        return qrvtest::LabIdentityProfile("Lch ").Build();
+        return qrvtool::LabIdentityProfile("Lch ").Build();
     // Raw data is in the camera's wide space; everything else shows as it is stored.
     if (name.rfind("QZM4_XQV", 0) == 0)
-        return qrvtest::WideRgbProfile().Build();
-    return qrvtest::NarrowRgbProfile().Build();
+        return qrvtool::WideRgbProfile().Build();
+    return qrvtool::NarrowRgbProfile().Build();
 }
 
 bool Exists(const std::string& path)

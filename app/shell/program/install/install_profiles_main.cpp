@@ -1,6 +1,8 @@
 // Installs the default colour profiles into this Wine prefix (or Windows
 // installation) as the product's installer would: the files into the maker's
-// profile folder, and the profile settings where they are still empty. Given
+// profile folder, and the profile settings where they are still empty; and the
+// neutral settings file into the program folder (this program's own, beside
+// Tessaline.exe), unless one is there. Given
 // a camera module file, it also puts that where the program loads the camera
 // module from, unless a module is there already (as the camera's own
 // installer would). scripts/run runs it before the program; it carries the
@@ -13,8 +15,10 @@
 #include "app/core/text/string_resource.h"
 #include "app/camera/kavo_library.h"
 #include "app/shell/program/install/default_profiles.h"
+#include "app/shell/program/install/neutral_settings.h"
 #include "app/shell/program/program_ids.h"
 #include "app/shell/program/startup_win.h"
+#include "app/shell/program_folder.h"
 #include "app/shell/settings/registry_store.h"
 
 namespace {
@@ -52,6 +56,12 @@ int main(int argc, char** argv)
                                        Text(IDS_REG_VERSION).c_str());
     shell::SetDefaultProfileSettings(folder);
     std::printf("install_profiles: profiles in %s\n", folder.c_str());
+    const std::string& programFolder = shell::GetProgramFolder();
+    if (programFolder.empty() || !shell::WriteNeutralSettingsFile(programFolder)) {
+        std::fprintf(stderr, "install_profiles: could not write %s%s\n", programFolder.c_str(),
+                     shell::kNeutralSettingsFile);
+        return 1;
+    }
     if (argc > 1) {
         const std::string module = JoinKavoModulePath(shell::GetCommonFilesFolder(), Text(IDS_KAVO_FOLDER),
                                                       Text(IDS_KAVO_MODULE_FILE));

@@ -48,7 +48,7 @@ protected:
 TEST_F(AppCommandsTest, ASecondCameraWhileOneIsCurrentIsIgnored)
 {
     InstallCameraModule();
-    Start({kNoSettingsFile});
+    Start({});
     CMainFrame* frame = CMainFrame::Get();
     ASSERT_NE(nullptr, frame);
     COrlaKavoSource* first = TestApp().GetKavoSource(false);
@@ -82,7 +82,7 @@ struct CameraDialog {
 TEST_F(AppCommandsTest, ACameraThatGoesCancelsThePalettesDialogClosesThePaletteAndPollsAgain)
 {
     InstallCameraModule();
-    Start({kNoSettingsFile});
+    Start({});
     CMainFrame* frame = CMainFrame::Get();
     ASSERT_NE(nullptr, frame);
     COrlaKavoSource* source = TestApp().GetKavoSource(false);
@@ -131,7 +131,7 @@ struct ProgressSpy {
 
 TEST_F(AppCommandsTest, TheProgressOfADataObjectMovesTheProgressBar)
 {
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     HWND progress = TestApp().GetProgressWindow();
     ASSERT_NE(nullptr, progress);
     ProgressSpy::seen.clear();
@@ -230,7 +230,7 @@ void SetCtrlHeld(bool held)
 
 TEST_F(AppCommandsTest, AboutShowsTheVersionOrWithCtrlEveryVersionAndClosesWithOK)
 {
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     const struct {
         bool ctrl;
         std::vector<std::string> lines;
@@ -307,7 +307,7 @@ TEST_F(AppCommandsTest, TheSplashShowsDuringStartUpAndItsEndRunsTheDeferredStart
         // The full deferred start-up waits for the splash.
         EXPECT_FALSE(frame->m_wndCurves.IsOpen());
         {
-            MessageBoxScript script{kNoCameraModule, kNoSettingsFile};
+            MessageBoxScript script{kNoCameraModule};
             if (end == kTimer)
                 FireTimer(splash, 1005);
             else if (end == kKey)
@@ -338,7 +338,7 @@ struct PreferencesSpy {
 
 TEST_F(AppCommandsTest, PreferencesAreNotAvailableYetAndBroadcastNothing)
 {
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     WNDCLASSA wc{};
     wc.lpfnWndProc = &PreferencesSpy::Proc;
     wc.hInstance = ::GetModuleHandleA(nullptr);

@@ -14,6 +14,7 @@
 #include "app/core/docview/image_frame.h"
 #include "app/core/docview/image_view.h"
 #include "app/core/document/image_doc.h"
+#include "app/core/engine/develop_engine.h"
 #include "app/core/save/tests/save_test_util.h"
 #include "app/core/load/image_load.h"
 #include "app/core/testing/blob_test_util.h"
@@ -194,6 +195,17 @@ protected:
                         .SaveBmp((artefacts / name).string()));
     }
 
+    // A working or monitor profile as version 4 profiles are written, which
+    // the colour engine cannot read.
+    std::string WriteVersion4Profile()
+    {
+        const std::string path = Absolute(scratch / "Display v4.icc");
+        const std::vector<uint8_t> bytes = qrvtest::ParametricRgbProfile(0x04300000).Build();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
     std::string rawPath, jpegPath;
 };
 
@@ -203,7 +215,7 @@ TEST_F(ImageOpenTest, FilesOfTheCommandLineOpenInImageWindowsThatDrawThem)
     std::string slashed = jpegPath;
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
     TestApp().words = {rawPath, slashed};
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     ASSERT_EQ(0u, TestApp().GetStartupError());
     EXPECT_EQ(2, TestApp().GetOpenDocumentCount());
 
@@ -264,7 +276,7 @@ TEST_F(ImageOpenTest, FilesOfTheCommandLineOpenInImageWindowsThatDrawThem)
 TEST_F(ImageOpenTest, SaveAsThroughTheCommandWritesTheChosenTiff)
 {
     TestApp().words = {jpegPath};
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     CImageFrame* frame = FrameOf(jpegPath);
     ASSERT_NE(nullptr, frame);
     ::SendMessageA(::GetParent(frame->m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame->m_hWnd), 0);
@@ -300,7 +312,7 @@ TEST_F(ImageOpenTest, SaveAsThroughTheCommandWritesTheChosenTiff)
 TEST_F(ImageOpenTest, SaveNeverReplacesACameraJpegAndRewritesARawInPlaceWithItsMosaic)
 {
     TestApp().words = {rawPath, jpegPath};
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     CImageFrame* jpegFrame = FrameOf(jpegPath);
     CImageFrame* rawFrame = FrameOf(rawPath);
     ASSERT_NE(nullptr, jpegFrame);
@@ -376,7 +388,7 @@ TEST_F(ImageOpenTest, FileExitIsEnabledAndEndsTheProgramThroughTheSavePrompts)
     } restore{stored, before};
 
     TestApp().words = {jpegPath};
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     HMENU file = OpenMenuHolding(ID_APP_EXIT);
     ASSERT_NE(nullptr, file);
     EXPECT_EQ(0u, ::GetMenuState(file, ID_APP_EXIT, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
@@ -408,7 +420,7 @@ TEST_F(ImageOpenTest, FileExitIsEnabledAndEndsTheProgramThroughTheSavePrompts)
 
 TEST_F(ImageOpenTest, AFileHandedOverOpensAsADocumentAndOtherRecordsAreRefusedOrIgnored)
 {
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     const auto record = shell::MakeHandOverRecord(jpegPath, false, false);
     ASSERT_TRUE(record);
 
@@ -450,7 +462,7 @@ TEST_F(ImageOpenTest, AFileHandedOverOpensAsADocumentAndOtherRecordsAreRefusedOr
 
 TEST_F(ImageOpenTest, OpenedFilesGoIntoTheRecentFilesAndSavesDoNot)
 {
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     CRecentFileList& recent = *TestApp().m_pRecentFileList;
     while (!recent[0].IsEmpty())
         recent.Remove(0);
@@ -498,7 +510,7 @@ TEST_F(ImageOpenTest, OpenedFilesGoIntoTheRecentFilesAndSavesDoNot)
 
 TEST_F(ImageOpenTest, TheWindowMenuNamesANewImageWindowAtOnce)
 {
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     ASSERT_NE(nullptr, TestApp().OpenDocumentFile(jpegPath.c_str()));
     // No idle pass in between: the user may open the menu right away.
     HMENU window = OpenMenuHolding(ID_WINDOW_CASCADE);
@@ -512,7 +524,7 @@ TEST_F(ImageOpenTest, NoImageWindowShowsBehindTheMessageOfAFileThatCouldNotBeOpe
 {
     const std::string broken = Absolute(scratch / "broken.jpg");
     std::ofstream(broken, std::ios::binary) << "not an image at all";
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     HWND client = ::FindWindowExA(TestApp().m_pMainWnd->m_hWnd, nullptr, "MDIClient", nullptr);
     std::vector<std::string> shown;
     int visibleChildren = 0;
@@ -543,7 +555,7 @@ TEST_F(ImageOpenTest, CopyImageAdjustmentsCopiesOnlyTheGroupsTickedInItsDialog)
     const std::string secondRaw = Absolute(scratch / "DSC_0003.xqv");
     fs::copy_file(rawPath, secondRaw);
     TestApp().words = {rawPath, secondRaw};
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     CImageFrame* sourceFrame = FrameOf(rawPath);
     CImageFrame* targetFrame = FrameOf(secondRaw);
     ASSERT_TRUE(sourceFrame && targetFrame);
@@ -596,7 +608,7 @@ TEST_F(ImageOpenTest, CopyImageAdjustmentsCopiesOnlyTheGroupsTickedInItsDialog)
 TEST_F(ImageOpenTest, TheEngineReadsItsDebugSwitchesFromTheSettingsWhileTheProgramRuns)
 {
     shell::GetRegistryStore().SetInt(shell::kScopeUser, "Debug", "AppOption8", 1);
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     EXPECT_EQ(1, GetEngineDebugSettings().GetInt("AppOption8", 0));
     EXPECT_EQ(0, GetEngineDebugSettings().GetInt("AppOption3", 0));
     // A switch that is not there answers the caller's default.
@@ -621,6 +633,61 @@ TEST_F(ImageOpenTest, WithoutItsProfilesTheEngineRefusesTheFilesAndTheProgramEnd
     PumpUntilIdle();
     TakeQuit();
     TestApp().ExitInstance();
+}
+
+// Named at start-up, a profile the engine cannot read counts as a missing
+// one (every file is refused), and its message says which and why.
+TEST_F(ImageOpenTest, AVersion4ProfileIsRefusedAtStartUpByNameAndWhy)
+{
+    for (const shell::SettingId setting : {kRGBProfile, kMonitorProfile}) {
+        SCOPED_TRACE(setting);
+        const std::string version4 = WriteVersion4Profile();
+        shell::SetStringSetting(setting, version4.c_str());
+        TestApp().words = {jpegPath};
+        {
+            MessageBoxScript boxes{{version4 + " cannot be used: it is a version 4 ICC profile", IDOK}, kNoProfiles};
+            EXPECT_FALSE(TestApp().InitInstance());
+            PumpUntilIdle();
+        }
+        EXPECT_EQ(6146u, TestApp().GetStartupError());
+        EXPECT_EQ(0, TestApp().GetOpenDocumentCount());
+        PumpUntilIdle();
+        TakeQuit();
+        TestApp().ExitInstance();
+        SetUp();
+    }
+}
+
+// A profile that the engine cannot read by the time an image is developed
+// (here the working profile, named anew while the program runs) fails the
+// save with a message that names it and says why, never a bare failure.
+TEST_F(ImageOpenTest, ADevelopWithAProfileTheEngineCannotReadSaysWhichAndWhy)
+{
+    TestApp().words = {jpegPath};
+    Start({kNoCameraModule, kNoCameraModule});
+    CImageFrame* frame = FrameOf(jpegPath);
+    ASSERT_NE(nullptr, frame);
+    ::SendMessageA(::GetParent(frame->m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(frame->m_hWnd), 0);
+    PumpUntilIdle();
+
+    std::string paths[4];
+    for (int n = 0; n < 4; ++n)
+        paths[n] = GetColorProfilePath(n);
+    const std::string version4 = WriteVersion4Profile();
+    ASSERT_EQ(1, SetColorProfilePaths(version4.c_str(), paths[1].c_str(), paths[2].c_str(), paths[3].c_str()));
+
+    CScriptedSaveHost scripted(TestApp());
+    scripted.path = Absolute(scratch / "developed.tif");
+    SetImageDocHost(&scripted);
+    {
+        MessageBoxScript boxes{{version4 + " cannot be used: it is a version 4 ICC profile", IDOK}};
+        TestApp().m_pMainWnd->SendMessage(WM_COMMAND, kFileSaveAs, 0);
+        PumpUntilIdle();
+    }
+    EXPECT_EQ(1, scripted.prompts);
+    EXPECT_FALSE(fs::exists(scripted.path));
+    SetColorProfilePaths(paths[0].c_str(), paths[1].c_str(), paths[2].c_str(), paths[3].c_str());
+    Finish();
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ protected:
 
 TEST_F(OrlaAppTest, StartsTheMainWindowWithPageFilesThatGoAtExit)
 {
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     HWND main = ::FindWindowA("Tessaline1", nullptr);
     ASSERT_NE(nullptr, main);
     EXPECT_EQ(TestApp().m_pMainWnd->m_hWnd, main);
@@ -62,7 +62,7 @@ TEST_F(OrlaAppTest, AnEngineThatCouldNotStartRefusesEveryOpenWithItsMessage)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         shell::SetStringSetting(c.setting, Absolute(scratch / "missing" / "nothing").c_str());
-        Start({{c.fragment, IDOK}, kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+        Start({{c.fragment, IDOK}, kNoCameraModule, kNoCameraModule});
         EXPECT_EQ(c.error, TestApp().GetStartupError());
         {
             MessageBoxScript again{{c.fragment, IDOK}, {c.fragment, IDOK}};
@@ -86,7 +86,7 @@ TEST_F(OrlaAppTest, TheShootingDataShowsItsDateAndTimeInTheUsersLocaleWhileThePr
     // This prefix's locale writes the date otherwise than the built-in form.
     ASSERT_STRNE("1998/12/03", localeDate);
 
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     CQzString date, time;
     GetShootingDateTimeText().FormatDate(date, shot);
     GetShootingDateTimeText().FormatTimeSeconds(time, shot);
@@ -99,7 +99,7 @@ TEST_F(OrlaAppTest, TheShootingDataShowsItsDateAndTimeInTheUsersLocaleWhileThePr
 
 TEST_F(OrlaAppTest, TabHidesTheOpenPalettesAndTheNextTabShowsThemAgain)
 {
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     CMainFrame* frame = CMainFrame::Get();
     ASSERT_NE(nullptr, frame);
     ASSERT_TRUE(frame->m_wndCurves.IsOpen());
@@ -127,7 +127,7 @@ TEST_F(OrlaAppTest, TheFitAndCursorChoicesAreStoredAtExit)
     constexpr shell::SettingId kCursorMode = 1101;
     shell::SetIntSetting(kAutoFitToWindow, 1);
     shell::SetIntSetting(kCursorMode, 1);
-    Start({kNoCameraModule, kNoCameraModule, kNoSettingsFile});
+    Start({kNoCameraModule, kNoCameraModule});
     EXPECT_TRUE(TestApp().GetAutoFitToWindow());
     EXPECT_EQ(1, TestApp().GetCursorMode());
     TestApp().m_pMainWnd->SendMessage(WM_COMMAND, ID_VIEW_AUTO_FIT, 0);
@@ -145,7 +145,7 @@ TEST_F(OrlaAppTest, TheFitAndCursorChoicesAreStoredAtExit)
 TEST_F(OrlaAppTest, ACameraOfTheInstalledModuleIsConnectedAtStartUp)
 {
     const fs::path installed = InstallCameraModule("");
-    Start({kNoSettingsFile});
+    Start({});
     CMainFrame* frame = CMainFrame::Get();
     ASSERT_NE(nullptr, frame);
     EXPECT_NE(nullptr, TestApp().GetKavoSource(false));
@@ -160,7 +160,7 @@ TEST_F(OrlaAppTest, TheCameraModulesQuestionsAreAskedInTheApplicationsMessageBox
     // The module speaks up while it opens at start-up.
     const fs::path installed = InstallCameraModule("request 0 1 module open * : The card is almost full\n");
     {
-        MessageBoxScript script{{"The card is almost full", IDOK}, kNoSettingsFile};
+        MessageBoxScript script{{"The card is almost full", IDOK}};
         ASSERT_TRUE(TestApp().InitInstance());
         PumpUntilIdle();
         EXPECT_EQ(2u, script.shown.size());
@@ -176,7 +176,7 @@ TEST_F(OrlaAppTest, ACameraThatComesAndGoesIsFollowedByTheCameraStateThePaletteA
     std::ofstream(inbox) << "";
     const fs::path installed =
         InstallCameraModule("absent\npoll-interval 500\ninbox " + Absolute(inbox) + "\n");
-    Start({kNoSettingsFile});
+    Start({});
     CMainFrame* frame = CMainFrame::Get();
     ASSERT_NE(nullptr, frame);
     EXPECT_EQ(nullptr, TestApp().GetKavoSource(false));

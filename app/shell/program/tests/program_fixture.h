@@ -1,8 +1,8 @@
 // A whole start-up and exit of the application in this process, as the
 // program's Windows tests run it: a scratch folder of the test program's own
-// with the temporary folder in it, the default profiles where the
-// installation leaves them, and no camera module unless a test installs the
-// simulated one.
+// with the temporary folder in it, the default profiles and the neutral
+// settings file where the installation leaves them, and no camera module
+// unless a test installs the simulated one.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +15,8 @@
 #include <system_error>
 
 #include "app/shell/program/install/default_profiles.h"
+#include "app/shell/program/install/neutral_settings.h"
+#include "app/shell/program_folder.h"
 #include "app/shell/program/startup_win.h"
 #include "app/shell/program/tests/program_test_app.h"
 #include "app/shell/settings/registry_store.h"
@@ -30,11 +32,9 @@ constexpr shell::SettingId kRGBProfile = 1065;
 constexpr shell::SettingId kCMYKProfile = 1047;
 constexpr shell::SettingId kMonitorProfile = 1064;
 
-// The messages a start-up here shows: no camera module is installed (once
-// for the module, once for the camera poll), and no next-image settings file
-// exists.
+// The message a start-up here shows: no camera module is installed (once
+// for the module, once for the camera poll).
 inline const MessageBoxScript::Box kNoCameraModule{"could not be loaded", IDOK};
-inline const MessageBoxScript::Box kNoSettingsFile{"settings file specified", IDOK};
 
 inline std::string Absolute(const fs::path& path)
 {
@@ -61,6 +61,7 @@ protected:
         for (shell::SettingId id : {kRGBProfile, kCMYKProfile, kMonitorProfile})
             shell::SetStringSetting(id, "");
         shell::SetDefaultProfileSettings(profiles);
+        ASSERT_TRUE(shell::WriteNeutralSettingsFile(shell::GetProgramFolder()));
         // Other programs' tests may have installed the simulated module in the
         // prefix this one was copied from: without one is the starting point.
         std::error_code ignored;
