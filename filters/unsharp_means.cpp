@@ -1,18 +1,14 @@
-// The weighted local means of the unsharp mask, four adjacent columns at a
-// time: the box sum, the plain path (32-bit row sums, their total in double,
-// a 48-bit fixed-point reciprocal) and the MMX path (halved samples in signed
-// 16 x 16 products, a 64-bit total, the reciprocal applied to its upper half).
+// The local means of the unsharp mask: the box sum four adjacent columns at a
+// time, and the weighted masks' row sums and means of the plain path (32-bit
+// row sums, their total in double, a 48-bit fixed-point reciprocal) and the MMX
+// path (halved samples in signed 16 x 16 products, a 64-bit total, the
+// reciprocal applied to its upper half).
 // Kernels whose total is 65536 or less have no 32-bit reciprocal; they divide
 // exactly in 64 bits instead.
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "filters/unsharp_kernels_impl.h"
-
-#if defined(__i386__) || defined(__x86_64__)
-#include <mmintrin.h>
-#define KOLVEX_HAVE_MMX 1
-#endif
 
 namespace unsharp {
 
@@ -59,93 +55,46 @@ void MeansBox(const Params& p, const uint16_t* const* rows, double mean[4])
         mean[k] = static_cast<double>(sum[k]) * p.kernelScale;
 }
 
-void MeansPlain(const Params& p, const uint16_t* const* rows, double mean[4])
+void RowSums(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
+             uint32_t* sums, uint32_t* scratch)
 {
-    const int32_t n = Side(p), stride = KernelStride(p.reach);
-    double total[4] = {0, 0, 0, 0};
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t* w = p.kernel + static_cast<size_t>(i) * stride + 4;
-        const uint16_t* s = rows[i];
-        for (int k = 0; k < 4; ++k) {
-            uint32_t row = 0;
-            for (int32_t j = 0; j < n; ++j)
-                row += static_cast<uint32_t>(w[j]) * s[k + j];
-            total[k] += row;
+    const int32_t n = Side(p), r = p.reach;
+    // Both paths' row sums are sums of 32-bit products kept modulo 2^32, so
+    // they may be formed in any order: the MMX path's signed 16-bit weight is
+    // its two's complement, its sample halved.
+    const int32_t span = count + n - 1;
+    const int shift = p.mmxWeights ? 1 : 0;
+    for (int32_t x = 0; x < span; ++x)
+        scratch[x] = static_cast<uint32_t>(samples[x]) >> shift;
+    const auto weight = [&](int32_t j) {
+        return p.mmxWeights ? static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(weights[j])))
+                            : static_cast<uint32_t>(weights[j]);
+    };
+    std::fill(sums, sums + count, 0u);
+    const int32_t last = symmetric ? r : n - 1;
+    for (int32_t j = 0; j <= last; ++j) {
+        const uint32_t w = weight(j);
+        if (w == 0)
+            continue;
+        const uint32_t* a = scratch + j;
+        if (symmetric && j < r) {
+            // A radial row weighs columns j and n - 1 - j alike.
+            const uint32_t* b = scratch + (n - 1 - j);
+            for (int32_t x = 0; x < count; ++x)
+                sums[x] += w * (a[x] + b[x]);
+        } else {
+            for (int32_t x = 0; x < count; ++x)
+                sums[x] += w * a[x];
         }
     }
-    for (int k = 0; k < 4; ++k)
-        mean[k] = NormalisePlain(p, total[k]) * p.kernelScale;
 }
 
-void MeansMmxPortable(const Params& p, const uint16_t* const* rows, double mean[4])
+double MeanOfTotal(const Params& p, uint64_t total)
 {
-    const int32_t n = Side(p), stride = KernelStride(p.reach);
-    uint64_t total[4] = {0, 0, 0, 0};
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t* w = p.kernel + static_cast<size_t>(i) * stride + 4;
-        const uint16_t* s = rows[i];
-        for (int k = 0; k < 4; ++k) {
-            uint32_t row = 0;
-            for (int32_t j = 0; j < n; ++j)
-                row += static_cast<uint32_t>(static_cast<int16_t>(w[j]) * static_cast<int32_t>(s[k + j] >> 1));
-            total[k] += row;
-        }
-    }
-    for (int k = 0; k < 4; ++k)
-        mean[k] = NormaliseMmx(p, total[k]) / 65536.0;
+    if (p.mmxWeights)
+        return NormaliseMmx(p, total) / 65536.0;
+    // The row sums are below 2^32 and there are at most a few hundred: exact in a double.
+    return NormalisePlain(p, static_cast<double>(total)) * p.kernelScale;
 }
-
-#if defined(KOLVEX_HAVE_MMX)
-
-namespace {
-
-inline __m64 Load(const uint16_t* at)
-{
-    __m64 v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
-}
-
-inline uint32_t Halves(__m64 v)
-{
-    return static_cast<uint32_t>(_mm_cvtsi64_si32(v)) + static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_srli_si64(v, 32)));
-}
-
-} // namespace
-
-void MeansMmx(const Params& p, const uint16_t* const* rows, double mean[4])
-{
-    const int32_t n = Side(p), stride = KernelStride(p.reach);
-    // Lane k multiplies sample m by weight m - k: four weights at offset 4 - k
-    // of the row (its four leading zeros make the offset safe) against four
-    // samples shared by every lane.
-    const int32_t groups = (n + 6) / 4;
-    uint64_t total[4] = {0, 0, 0, 0};
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t* w = p.kernel + static_cast<size_t>(i) * stride;
-        const uint16_t* s = rows[i];
-        __m64 acc0 = _mm_setzero_si64(), acc1 = acc0, acc2 = acc0, acc3 = acc0;
-        for (int32_t g = 0; g < groups; ++g) {
-            const __m64 half = _mm_srli_pi16(Load(s + 4 * g), 1);
-            acc0 = _mm_add_pi32(acc0, _mm_madd_pi16(Load(w + 4 * g + 4), half));
-            acc1 = _mm_add_pi32(acc1, _mm_madd_pi16(Load(w + 4 * g + 3), half));
-            acc2 = _mm_add_pi32(acc2, _mm_madd_pi16(Load(w + 4 * g + 2), half));
-            acc3 = _mm_add_pi32(acc3, _mm_madd_pi16(Load(w + 4 * g + 1), half));
-        }
-        total[0] += Halves(acc0);
-        total[1] += Halves(acc1);
-        total[2] += Halves(acc2);
-        total[3] += Halves(acc3);
-    }
-    _mm_empty();
-    for (int k = 0; k < 4; ++k)
-        mean[k] = NormaliseMmx(p, total[k]) / 65536.0;
-}
-
-#else
-
-void MeansMmx(const Params& p, const uint16_t* const* rows, double mean[4]) { MeansMmxPortable(p, rows, mean); }
-
-#endif
 
 } // namespace unsharp
