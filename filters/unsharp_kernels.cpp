@@ -184,10 +184,10 @@ IVorlatError* Sharpen(const Params& p, IVorlatTile* tile, const RECT& rect, cons
     const int32_t pixelBytes = C * static_cast<int32_t>(sizeof(T));
 
     // Per channel n rows covering columns left - r to right + r + 2, the spare
-    // columns serving the four-column groups; padding behind the last row for
-    // the MMX path's whole groups of four samples.
+    // columns serving the four-column groups; rows long enough for the row
+    // sums' whole groups of eight columns.
     const int32_t width = rect.right - rect.left, columns = width + 2 * r + 3;
-    const int32_t stride = (width + 2 * r + 6) & ~3;
+    const int32_t stride = (((width + 7) & ~7) + 2 * r + 6) & ~3;
     const size_t entries = static_cast<size_t>(C) * n * stride + 16;
     std::unique_ptr<uint16_t[]> block(new (std::nothrow) uint16_t[entries]());
     std::unique_ptr<uint16_t*[]> rows(new (std::nothrow) uint16_t*[static_cast<size_t>(C) * n]);
@@ -211,8 +211,9 @@ IVorlatError* Sharpen(const Params& p, IVorlatTile* tile, const RECT& rect, cons
     std::unique_ptr<bool[]> symmetric(new (std::nothrow) bool[static_cast<size_t>(n)]);
     const size_t accEntries = weighted ? static_cast<size_t>(C) * n * width : 0;
     std::unique_ptr<uint64_t[]> totals(new (std::nothrow) uint64_t[accEntries + 1]());
-    std::unique_ptr<uint32_t[]> sums(new (std::nothrow) uint32_t[weighted ? static_cast<size_t>(n) * width : 1]);
-    std::unique_ptr<uint32_t[]> scratch(new (std::nothrow) uint32_t[static_cast<size_t>(width) + 2 * r + 1]);
+    const int32_t sumStride = (width + 7) & ~7;
+    std::unique_ptr<uint32_t[]> sums(new (std::nothrow) uint32_t[weighted ? static_cast<size_t>(n) * sumStride : 1]);
+    std::unique_ptr<uint32_t[]> scratch(new (std::nothrow) uint32_t[static_cast<size_t>(width) + 2 * r + 8]);
     if (!rowOf || !firstOf || !symmetric || !totals || !sums || !scratch) {
         if (IVorlatError* unlock = tile->Unlock())
             unlock->Destroy();
@@ -263,15 +264,16 @@ IVorlatError* Sharpen(const Params& p, IVorlatTile* tile, const RECT& rect, cons
             break;
         if (weighted) {
             // Source row y + r serves output rows y .. y + 2 reach with weight row y + 2 reach - Y.
-            const int32_t firstOut = std::max(y, rect.top), lastOut = std::min(y + 2 * r, rect.bottom - 1);
+            const int32_t firstOut = std::max(y, static_cast<int32_t>(rect.top));
+            const int32_t lastOut = std::min(y + 2 * r, static_cast<int32_t>(rect.bottom) - 1);
             for (int c = 0; c < C && firstOut <= lastOut; ++c) {
                 if (!((mask >> c) & 1))
                     continue;
                 for (int32_t d = 0; d < distinct; ++d)
                     RowSums(p, p.kernel + static_cast<size_t>(firstOf[d]) * kernelStride + 4, symmetric[d],
-                            row(c, n - 1), width, sums.get() + static_cast<size_t>(d) * width, scratch.get());
+                            row(c, n - 1), width, sums.get() + static_cast<size_t>(d) * sumStride, scratch.get());
                 for (int32_t outY = firstOut; outY <= lastOut; ++outY) {
-                    const uint32_t* from = sums.get() + static_cast<size_t>(rowOf[y + 2 * r - outY]) * width;
+                    const uint32_t* from = sums.get() + static_cast<size_t>(rowOf[y + 2 * r - outY]) * sumStride;
                     uint64_t* to = totalsOf(c, outY);
                     for (int32_t x = 0; x < width; ++x)
                         to[x] += from[x];

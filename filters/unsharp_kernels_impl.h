@@ -40,9 +40,14 @@ void MeansBox(const Params& p, const uint16_t* const* rows, double mean[4]);
 // The sums of one weight row (n weights) against one buffer row, for count
 // adjacent columns, with the arithmetic of the plain or the MMX path
 // (p.mmxWeights); symmetric: the row reads the same both ways. scratch holds
-// count + 2 reach entries.
+// count + 2 reach + 8 entries. The SSE2 form of the MMX path reads samples and
+// writes sums in whole groups of eight columns: samples holds count rounded up
+// to eight + 2 reach entries and sums count rounded up to eight;
+// RowSumsPortable is its plain-code twin.
 void RowSums(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
              uint32_t* sums, uint32_t* scratch);
+void RowSumsPortable(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
+                     uint32_t* sums, uint32_t* scratch);
 // The mean from the 64-bit total of a neighbourhood's row sums.
 double MeanOfTotal(const Params& p, uint64_t total);
 // Row stride of the weight table, in entries.

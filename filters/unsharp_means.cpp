@@ -10,6 +10,10 @@
 
 #include "filters/unsharp_kernels_impl.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace unsharp {
 
 namespace {
@@ -55,8 +59,8 @@ void MeansBox(const Params& p, const uint16_t* const* rows, double mean[4])
         mean[k] = static_cast<double>(sum[k]) * p.kernelScale;
 }
 
-void RowSums(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
-             uint32_t* sums, uint32_t* scratch)
+void RowSumsPortable(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
+                     uint32_t* sums, uint32_t* scratch)
 {
     const int32_t n = Side(p), r = p.reach;
     // Both paths' row sums are sums of 32-bit products kept modulo 2^32, so
@@ -87,6 +91,76 @@ void RowSums(const Params& p, const uint16_t* weights, bool symmetric, const uin
                 sums[x] += w * a[x];
         }
     }
+}
+
+#if defined(__SSE2__)
+
+namespace {
+
+constexpr int32_t kSse2Taps = 64;
+
+inline __m128i Load8(const uint16_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+
+inline __m128i Pair(uint16_t a, uint16_t b)
+{
+    return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b) << 16));
+}
+
+// The MMX path's sums eight columns at a time: pmaddwd forms two signed 16 x 16
+// products of halved samples and adds them, never beyond 32 bits (the samples
+// are below 2^15), then the lanes add modulo 2^32 as the plain code does.
+void RowSumsHalvedSse2(const Params& p, const uint16_t* w, bool symmetric, const uint16_t* samples, int32_t count,
+                       uint32_t* sums, uint16_t* halved, const int32_t taps)
+{
+    const int32_t n = 2 * p.reach + 1, r = p.reach;
+    for (int32_t x = 0; x < ((count + 7) & ~7) + n - 1; ++x)
+        halved[x] = static_cast<uint16_t>(samples[x] >> 1);
+    // Symmetric rows pair columns j and n - 1 - j under one weight; others pair neighbours.
+    __m128i pairs[kSse2Taps];
+    for (int32_t k = 0; k < taps; ++k) {
+        if (symmetric)
+            pairs[k] = k < r ? Pair(w[k], w[k]) : Pair(w[r], 0);
+        else
+            pairs[k] = Pair(w[2 * k], 2 * k + 1 < n ? w[2 * k + 1] : 0);
+    }
+    const __m128i zero = _mm_setzero_si128();
+    const uint16_t* s = halved;
+    // Every pair but the last reads two columns: first and step apart,
+    // the next pair moving by move; the last pair's second sample is zero.
+    const int32_t first = symmetric ? n - 1 : 1, move = symmetric ? 1 : 2;
+    for (int32_t x = 0; x < count; x += 8, s += 8) {
+        __m128i lo = zero, hi = zero;
+        const uint16_t* at = s;
+        const uint16_t* other = s + first;
+        for (int32_t k = 0; k + 1 < taps; ++k, at += move, other += symmetric ? -1 : 2) {
+            const __m128i a = Load8(at), b = Load8(other);
+            lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[k]));
+            hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[k]));
+        }
+        const __m128i a = Load8(at);
+        lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, zero), pairs[taps - 1]));
+        hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, zero), pairs[taps - 1]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + x), lo);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + x + 4), hi);
+    }
+}
+
+} // namespace
+
+#endif
+
+void RowSums(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
+             uint32_t* sums, uint32_t* scratch)
+{
+#if defined(__SSE2__)
+    // Wider tables than the weight pairs held in registers take the plain code.
+    const int32_t taps = p.reach + 1;
+    if (p.mmxWeights && taps <= kSse2Taps) {
+        RowSumsHalvedSse2(p, weights, symmetric, samples, count, sums, reinterpret_cast<uint16_t*>(scratch), taps);
+        return;
+    }
+#endif
+    RowSumsPortable(p, weights, symmetric, samples, count, sums, scratch);
 }
 
 double MeanOfTotal(const Params& p, uint64_t total)

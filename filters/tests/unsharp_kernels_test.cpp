@@ -313,8 +313,8 @@ TEST(UnsharpKernels, EveryLayoutMatchesTheReferenceBitForBit)
     EXPECT_GT(changedCases, cases / 2);  // most settings do sharpen
 }
 
-// The row sums, folded for symmetric rows, equal each column's direct sum of
-// products modulo 2^32 on both paths, with the largest weights and samples
+// The row sums, folded for symmetric rows, fast and plain-code twins alike,
+// equal each column's direct sum of products modulo 2^32 on both paths, with the largest weights and samples
 // and with weights that the MMX path reads as negative.
 TEST(UnsharpKernels, RowSumsEqualTheDirectSumOfProducts)
 {
@@ -335,12 +335,15 @@ TEST(UnsharpKernels, RowSumsEqualTheDirectSumOfProducts)
                 bool symmetric = true;
                 for (int32_t j = 0; j < n; ++j)
                     symmetric = symmetric && w[static_cast<size_t>(j)] == w[static_cast<size_t>(n - 1 - j)];
-                std::vector<uint16_t> samples(static_cast<size_t>(count + n - 1));
+                // The fast form reads and writes whole groups of eight columns.
+                std::vector<uint16_t> samples(static_cast<size_t>(count + n + 7));
                 for (auto& v : samples)
                     v = static_cast<uint16_t>(round < 2 ? 65535 : rng());
-                std::vector<uint32_t> sums(count), scratch(static_cast<size_t>(count + n));
+                std::vector<uint32_t> sums(count + 8), plain(count), scratch(static_cast<size_t>(count + n + 8));
                 unsharp::RowSums(p, w.data(), symmetric, samples.data(), count, sums.data(), scratch.data());
+                unsharp::RowSumsPortable(p, w.data(), symmetric, samples.data(), count, plain.data(), scratch.data());
                 for (int32_t x = 0; x < count; ++x) {
+                    ASSERT_EQ(sums[static_cast<size_t>(x)], plain[static_cast<size_t>(x)]) << "column " << x;
                     uint32_t want = 0;
                     for (int32_t j = 0; j < n; ++j) {
                         const uint16_t s = samples[static_cast<size_t>(x + j)];
