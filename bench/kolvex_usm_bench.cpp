@@ -1,7 +1,8 @@
 // The unsharp mask on a 6000 x 4000 RGB 8-bit picture, Gaussian mask of
 // radius 2.5, on the plain and the MMX path, ours as a whole command
 // (bench_unsharp: the loader, the filter, the saver) beside ImageMagick's
-// -unsharp 0x2.5 on a PPM, one thread. Target: no slower than ImageMagick.
+// -unsharp 0x2.5 on a PPM and vips sharpen --sigma 2.5 on the same TIFF, one
+// thread each. Target: no slower than either.
 #include "filters/UnsharpMaskFilter.h"
 #include "filters/unsharp_kernels_impl.h"
 #include "kolvex_bench_util.h"
@@ -27,6 +28,13 @@ int main()
     std::printf("  ours: bench_unsharp IN.tif OUT.tif 2.5 plain|mmx (uncompressed TIFF in and out)\n"
                 "  peer: MAGICK_THREAD_LIMIT=1 %s IN.ppm -limit thread 1 -unsharp 0x2.5 OUT.ppm\n",
                 convert.c_str());
+    const std::string vipsOut = bench.folder + "/vips_out.tif";
+    const bool haveVips = peer::Have("/usr/bin/vips");
+    const peer::Command vips{{"/usr/bin/vips", "sharpen", in.tif, vipsOut, "--sigma", "2.5"}, {"VIPS_CONCURRENCY=1"}, vipsOut};
+    if (haveVips)
+        std::printf("  peer: VIPS_CONCURRENCY=1 /usr/bin/vips sharpen IN.tif OUT.tif --sigma 2.5\n");
+    else
+        std::printf("  /usr/bin/vips is not installed (Debian package libvips-tools): no vips row\n");
     PrintWarmLegend();
     peer::PrintLegend();
     unsharp::TestProcessor();
@@ -42,6 +50,9 @@ int main()
         const peer::Command ours = Ours("bench_unsharp", in, bench.folder, {"2.5", mmx ? "mmx" : "plain"});
         peer::PrintRow(mmx ? "radius 2.5, MMX path" : "radius 2.5, plain path", peer::Mpix(kWidth, kHeight),
                        peer::SideBySide(ours, magick, bench.folder), mmx ? peer::kNoSlower : peer::kNoTarget, warm);
+        if (haveVips)
+            peer::PrintRow(mmx ? "  vs vips sharpen, MMX path" : "  vs vips sharpen, plain", peer::Mpix(kWidth, kHeight),
+                           peer::SideBySide(ours, vips, bench.folder), mmx ? peer::kNoSlower : peer::kNoTarget, warm);
     }
     unsharp::Features().mmx = hasMmx;
     RemoveInputs(in);

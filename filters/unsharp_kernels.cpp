@@ -184,10 +184,10 @@ IVorlatError* Sharpen(const Params& p, IVorlatTile* tile, const RECT& rect, cons
     const int32_t pixelBytes = C * static_cast<int32_t>(sizeof(T));
 
     // Per channel n rows covering columns left - r to right + r + 2, the spare
-    // columns serving the four-column groups; padding behind the last row for
-    // the MMX path's whole groups of four samples.
+    // columns serving the four-column groups; rows long enough for the row
+    // sums' whole groups of eight columns.
     const int32_t width = rect.right - rect.left, columns = width + 2 * r + 3;
-    const int32_t stride = (width + 2 * r + 6) & ~3;
+    const int32_t stride = (((width + 7) & ~7) + 2 * r + 6) & ~3;
     const size_t entries = static_cast<size_t>(C) * n * stride + 16;
     std::unique_ptr<uint16_t[]> block(new (std::nothrow) uint16_t[entries]());
     std::unique_ptr<uint16_t*[]> rows(new (std::nothrow) uint16_t*[static_cast<size_t>(C) * n]);
@@ -201,8 +201,45 @@ IVorlatError* Sharpen(const Params& p, IVorlatTile* tile, const RECT& rect, cons
         rows[i] = block.get() + static_cast<size_t>(i) * stride;
     const auto row = [&](int c, int32_t i) { return rows[static_cast<size_t>(c) * n + i]; };
 
-    void (*means)(const Params&, const uint16_t* const*, double*) =
-        p.maskMethod == 1 ? MeansBox : (p.mmxWeights ? MeansMmx : MeansPlain);
+    // Weighted masks: each source row meets each distinct weight row once, as
+    // it comes in, and its row sums go into the totals of the n output rows it
+    // serves. A radial table has only reach + 1 distinct rows, each symmetric.
+    const bool weighted = !p.degenerate && p.maskMethod != 1;
+    const int32_t kernelStride = KernelStride(r);
+    std::unique_ptr<int32_t[]> rowOf(new (std::nothrow) int32_t[static_cast<size_t>(n)]);
+    std::unique_ptr<int32_t[]> firstOf(new (std::nothrow) int32_t[static_cast<size_t>(n)]);
+    std::unique_ptr<bool[]> symmetric(new (std::nothrow) bool[static_cast<size_t>(n)]);
+    const size_t accEntries = weighted ? static_cast<size_t>(C) * n * width : 0;
+    std::unique_ptr<uint64_t[]> totals(new (std::nothrow) uint64_t[accEntries + 1]());
+    const int32_t sumStride = (width + 7) & ~7;
+    std::unique_ptr<uint32_t[]> sums(new (std::nothrow) uint32_t[weighted ? static_cast<size_t>(n) * sumStride : 1]);
+    std::unique_ptr<uint32_t[]> scratch(new (std::nothrow) uint32_t[static_cast<size_t>(width) + 2 * r + 8]);
+    if (!rowOf || !firstOf || !symmetric || !totals || !sums || !scratch) {
+        if (IVorlatError* unlock = tile->Unlock())
+            unlock->Destroy();
+        return IVorlatError::Add(nullptr, kFile, __LINE__, kVorlatFromSystem, kVorlatErrAllocation);
+    }
+    int32_t distinct = 0;
+    if (weighted) {
+        for (int32_t i = 0; i < n; ++i) {
+            const uint16_t* w = p.kernel + static_cast<size_t>(i) * kernelStride + 4;
+            rowOf[i] = -1;
+            for (int32_t d = 0; d < distinct && rowOf[i] < 0; ++d)
+                if (std::memcmp(w, p.kernel + static_cast<size_t>(firstOf[d]) * kernelStride + 4, 2 * static_cast<size_t>(n)) == 0)
+                    rowOf[i] = d;
+            if (rowOf[i] >= 0)
+                continue;
+            bool same = true;
+            for (int32_t j = 0; j < r && same; ++j)
+                same = w[j] == w[n - 1 - j];
+            symmetric[distinct] = same;
+            firstOf[distinct] = i;
+            rowOf[i] = distinct++;
+        }
+    }
+    const auto totalsOf = [&](int c, int32_t y) {
+        return totals.get() + (static_cast<size_t>(c) * n + static_cast<size_t>((y - rect.top) % n)) * width;
+    };
 
     for (int32_t y = rect.top - 2 * r; y < rect.bottom && !err; ++y) {
         // The buffer moves up a row; the source row y + r comes in at the bottom.
@@ -223,7 +260,27 @@ IVorlatError* Sharpen(const Params& p, IVorlatTile* tile, const RECT& rect, cons
             if (i + 1 < columns && VorlatFailed(&err, kFile, __LINE__, window.StepRight()))
                 break;
         }
-        if (err || y < rect.top)
+        if (err)
+            break;
+        if (weighted) {
+            // Source row y + r serves output rows y .. y + 2 reach with weight row y + 2 reach - Y.
+            const int32_t firstOut = std::max(y, static_cast<int32_t>(rect.top));
+            const int32_t lastOut = std::min(y + 2 * r, static_cast<int32_t>(rect.bottom) - 1);
+            for (int c = 0; c < C && firstOut <= lastOut; ++c) {
+                if (!((mask >> c) & 1))
+                    continue;
+                for (int32_t d = 0; d < distinct; ++d)
+                    RowSums(p, p.kernel + static_cast<size_t>(firstOf[d]) * kernelStride + 4, symmetric[d],
+                            row(c, n - 1), width, sums.get() + static_cast<size_t>(d) * sumStride, scratch.get());
+                for (int32_t outY = firstOut; outY <= lastOut; ++outY) {
+                    const uint32_t* from = sums.get() + static_cast<size_t>(rowOf[y + 2 * r - outY]) * sumStride;
+                    uint64_t* to = totalsOf(c, outY);
+                    for (int32_t x = 0; x < width; ++x)
+                        to[x] += from[x];
+                }
+            }
+        }
+        if (y < rect.top)
             continue;
 
         for (int c = 0; c < C; ++c) {
@@ -234,11 +291,17 @@ IVorlatError* Sharpen(const Params& p, IVorlatTile* tile, const RECT& rect, cons
                     StoreSample<T>(to, c, kWide ? centre[x] : centre[x] >> 8);
                 continue;
             }
+            uint64_t* total = weighted ? totalsOf(c, y) : nullptr;
             for (int32_t x0 = 0; x0 < width; x0 += 4) {
-                for (int32_t i = 0; i < n; ++i)
-                    at[i] = row(c, i) + x0;
-                double mean[4];
-                means(p, at.get(), mean);
+                double mean[4] = {0, 0, 0, 0};
+                if (weighted) {
+                    for (int32_t k = 0; k < 4 && x0 + k < width; ++k)
+                        mean[k] = MeanOfTotal(p, total[x0 + k]);
+                } else {
+                    for (int32_t i = 0; i < n; ++i)
+                        at[i] = row(c, i) + x0;
+                    MeansBox(p, at.get(), mean);
+                }
                 for (int32_t k = 0; k < 4 && x0 + k < width; ++k) {
                     const int32_t x = x0 + k;
                     const int32_t s = centre[x];
@@ -255,6 +318,9 @@ IVorlatError* Sharpen(const Params& p, IVorlatTile* tile, const RECT& rect, cons
                                    kWide ? static_cast<uint32_t>(result) : static_cast<uint32_t>(result) >> 8);
                 }
             }
+            // The slot serves output row y + n next.
+            if (total)
+                std::fill(total, total + width, uint64_t{0});
         }
         out += rowBytes;
     }

@@ -1,6 +1,6 @@
 // The unsharp mask's pixel work: the processor features that pick the MMX
 // path, the per-sample formula with its threshold and range weights, the
-// weighted means of the plain and the MMX path, and the eight kernels, one
+// local means of the plain and the MMX path, and the eight kernels, one
 // per source layout.
 #pragma once
 
@@ -33,15 +33,23 @@ double GetHueWeight(const Params& p, int32_t hue, int32_t chroma);
 // its neighbourhood and its range weight.
 int32_t SharpenSample(const Params& p, int32_t s, double mean, double weight);
 
-// Weighted means of four adjacent columns. rows: the 2 reach + 1 buffer rows,
+// The box mean of four adjacent columns. rows: the 2 reach + 1 buffer rows,
 // each pointing at the first sample of the first column's neighbourhood; the
-// samples of the next columns follow. The box mean needs no weights.
+// samples of the next columns follow.
 void MeansBox(const Params& p, const uint16_t* const* rows, double mean[4]);
-void MeansPlain(const Params& p, const uint16_t* const* rows, double mean[4]);
-// The MMX arithmetic (halved samples, 64-bit sum, reciprocal on the upper half),
-// with intrinsics where the processor has them and in plain code otherwise.
-void MeansMmx(const Params& p, const uint16_t* const* rows, double mean[4]);
-void MeansMmxPortable(const Params& p, const uint16_t* const* rows, double mean[4]);
+// The sums of one weight row (n weights) against one buffer row, for count
+// adjacent columns, with the arithmetic of the plain or the MMX path
+// (p.mmxWeights); symmetric: the row reads the same both ways. scratch holds
+// count + 2 reach + 8 entries. The SSE2 form of the MMX path reads samples and
+// writes sums in whole groups of eight columns: samples holds count rounded up
+// to eight + 2 reach entries and sums count rounded up to eight;
+// RowSumsPortable is its plain-code twin.
+void RowSums(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
+             uint32_t* sums, uint32_t* scratch);
+void RowSumsPortable(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
+                     uint32_t* sums, uint32_t* scratch);
+// The mean from the 64-bit total of a neighbourhood's row sums.
+double MeanOfTotal(const Params& p, uint64_t total);
 // Row stride of the weight table, in entries.
 inline int32_t KernelStride(int32_t reach) { return ((2 * reach + 1 + 6) & ~3) + 4; }
 

@@ -1,17 +1,17 @@
-// The weighted local means of the unsharp mask, four adjacent columns at a
-// time: the box sum, the plain path (32-bit row sums, their total in double,
-// a 48-bit fixed-point reciprocal) and the MMX path (halved samples in signed
-// 16 x 16 products, a 64-bit total, the reciprocal applied to its upper half).
+// The local means of the unsharp mask: the box sum four adjacent columns at a
+// time, and the weighted masks' row sums and means of the plain path (32-bit
+// row sums, their total in double, a 48-bit fixed-point reciprocal) and the MMX
+// path (halved samples in signed 16 x 16 products, a 64-bit total, the
+// reciprocal applied to its upper half).
 // Kernels whose total is 65536 or less have no 32-bit reciprocal; they divide
 // exactly in 64 bits instead.
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "filters/unsharp_kernels_impl.h"
 
-#if defined(__i386__) || defined(__x86_64__)
-#include <mmintrin.h>
-#define KOLVEX_HAVE_MMX 1
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 namespace unsharp {
@@ -59,93 +59,116 @@ void MeansBox(const Params& p, const uint16_t* const* rows, double mean[4])
         mean[k] = static_cast<double>(sum[k]) * p.kernelScale;
 }
 
-void MeansPlain(const Params& p, const uint16_t* const* rows, double mean[4])
+void RowSumsPortable(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
+                     uint32_t* sums, uint32_t* scratch)
 {
-    const int32_t n = Side(p), stride = KernelStride(p.reach);
-    double total[4] = {0, 0, 0, 0};
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t* w = p.kernel + static_cast<size_t>(i) * stride + 4;
-        const uint16_t* s = rows[i];
-        for (int k = 0; k < 4; ++k) {
-            uint32_t row = 0;
-            for (int32_t j = 0; j < n; ++j)
-                row += static_cast<uint32_t>(w[j]) * s[k + j];
-            total[k] += row;
+    const int32_t n = Side(p), r = p.reach;
+    // Both paths' row sums are sums of 32-bit products kept modulo 2^32, so
+    // they may be formed in any order: the MMX path's signed 16-bit weight is
+    // its two's complement, its sample halved.
+    const int32_t span = count + n - 1;
+    const int shift = p.mmxWeights ? 1 : 0;
+    for (int32_t x = 0; x < span; ++x)
+        scratch[x] = static_cast<uint32_t>(samples[x]) >> shift;
+    const auto weight = [&](int32_t j) {
+        return p.mmxWeights ? static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(weights[j])))
+                            : static_cast<uint32_t>(weights[j]);
+    };
+    std::fill(sums, sums + count, 0u);
+    const int32_t last = symmetric ? r : n - 1;
+    for (int32_t j = 0; j <= last; ++j) {
+        const uint32_t w = weight(j);
+        if (w == 0)
+            continue;
+        const uint32_t* a = scratch + j;
+        if (symmetric && j < r) {
+            // A radial row weighs columns j and n - 1 - j alike.
+            const uint32_t* b = scratch + (n - 1 - j);
+            for (int32_t x = 0; x < count; ++x)
+                sums[x] += w * (a[x] + b[x]);
+        } else {
+            for (int32_t x = 0; x < count; ++x)
+                sums[x] += w * a[x];
         }
     }
-    for (int k = 0; k < 4; ++k)
-        mean[k] = NormalisePlain(p, total[k]) * p.kernelScale;
 }
 
-void MeansMmxPortable(const Params& p, const uint16_t* const* rows, double mean[4])
-{
-    const int32_t n = Side(p), stride = KernelStride(p.reach);
-    uint64_t total[4] = {0, 0, 0, 0};
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t* w = p.kernel + static_cast<size_t>(i) * stride + 4;
-        const uint16_t* s = rows[i];
-        for (int k = 0; k < 4; ++k) {
-            uint32_t row = 0;
-            for (int32_t j = 0; j < n; ++j)
-                row += static_cast<uint32_t>(static_cast<int16_t>(w[j]) * static_cast<int32_t>(s[k + j] >> 1));
-            total[k] += row;
-        }
-    }
-    for (int k = 0; k < 4; ++k)
-        mean[k] = NormaliseMmx(p, total[k]) / 65536.0;
-}
-
-#if defined(KOLVEX_HAVE_MMX)
+#if defined(__SSE2__)
 
 namespace {
 
-inline __m64 Load(const uint16_t* at)
+constexpr int32_t kSse2Taps = 64;
+
+inline __m128i Load8(const uint16_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+
+inline __m128i Pair(uint16_t a, uint16_t b)
 {
-    __m64 v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
+    return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b) << 16));
 }
 
-inline uint32_t Halves(__m64 v)
+// The MMX path's sums eight columns at a time: pmaddwd forms two signed 16 x 16
+// products of halved samples and adds them, never beyond 32 bits (the samples
+// are below 2^15), then the lanes add modulo 2^32 as the plain code does.
+void RowSumsHalvedSse2(const Params& p, const uint16_t* w, bool symmetric, const uint16_t* samples, int32_t count,
+                       uint32_t* sums, uint16_t* halved, const int32_t taps)
 {
-    return static_cast<uint32_t>(_mm_cvtsi64_si32(v)) + static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_srli_si64(v, 32)));
+    const int32_t n = 2 * p.reach + 1, r = p.reach;
+    for (int32_t x = 0; x < ((count + 7) & ~7) + n - 1; ++x)
+        halved[x] = static_cast<uint16_t>(samples[x] >> 1);
+    // Symmetric rows pair columns j and n - 1 - j under one weight; others pair neighbours.
+    __m128i pairs[kSse2Taps];
+    for (int32_t k = 0; k < taps; ++k) {
+        if (symmetric)
+            pairs[k] = k < r ? Pair(w[k], w[k]) : Pair(w[r], 0);
+        else
+            pairs[k] = Pair(w[2 * k], 2 * k + 1 < n ? w[2 * k + 1] : 0);
+    }
+    const __m128i zero = _mm_setzero_si128();
+    const uint16_t* s = halved;
+    // Every pair but the last reads two columns: first and step apart,
+    // the next pair moving by move; the last pair's second sample is zero.
+    const int32_t first = symmetric ? n - 1 : 1, move = symmetric ? 1 : 2;
+    for (int32_t x = 0; x < count; x += 8, s += 8) {
+        __m128i lo = zero, hi = zero;
+        const uint16_t* at = s;
+        const uint16_t* other = s + first;
+        for (int32_t k = 0; k + 1 < taps; ++k, at += move, other += symmetric ? -1 : 2) {
+            const __m128i a = Load8(at), b = Load8(other);
+            lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[k]));
+            hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[k]));
+        }
+        const __m128i a = Load8(at);
+        lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, zero), pairs[taps - 1]));
+        hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, zero), pairs[taps - 1]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + x), lo);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + x + 4), hi);
+    }
 }
 
 } // namespace
 
-void MeansMmx(const Params& p, const uint16_t* const* rows, double mean[4])
+#endif
+
+void RowSums(const Params& p, const uint16_t* weights, bool symmetric, const uint16_t* samples, int32_t count,
+             uint32_t* sums, uint32_t* scratch)
 {
-    const int32_t n = Side(p), stride = KernelStride(p.reach);
-    // Lane k multiplies sample m by weight m - k: four weights at offset 4 - k
-    // of the row (its four leading zeros make the offset safe) against four
-    // samples shared by every lane.
-    const int32_t groups = (n + 6) / 4;
-    uint64_t total[4] = {0, 0, 0, 0};
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t* w = p.kernel + static_cast<size_t>(i) * stride;
-        const uint16_t* s = rows[i];
-        __m64 acc0 = _mm_setzero_si64(), acc1 = acc0, acc2 = acc0, acc3 = acc0;
-        for (int32_t g = 0; g < groups; ++g) {
-            const __m64 half = _mm_srli_pi16(Load(s + 4 * g), 1);
-            acc0 = _mm_add_pi32(acc0, _mm_madd_pi16(Load(w + 4 * g + 4), half));
-            acc1 = _mm_add_pi32(acc1, _mm_madd_pi16(Load(w + 4 * g + 3), half));
-            acc2 = _mm_add_pi32(acc2, _mm_madd_pi16(Load(w + 4 * g + 2), half));
-            acc3 = _mm_add_pi32(acc3, _mm_madd_pi16(Load(w + 4 * g + 1), half));
-        }
-        total[0] += Halves(acc0);
-        total[1] += Halves(acc1);
-        total[2] += Halves(acc2);
-        total[3] += Halves(acc3);
+#if defined(__SSE2__)
+    // Wider tables than the weight pairs held in registers take the plain code.
+    const int32_t taps = p.reach + 1;
+    if (p.mmxWeights && taps <= kSse2Taps) {
+        RowSumsHalvedSse2(p, weights, symmetric, samples, count, sums, reinterpret_cast<uint16_t*>(scratch), taps);
+        return;
     }
-    _mm_empty();
-    for (int k = 0; k < 4; ++k)
-        mean[k] = NormaliseMmx(p, total[k]) / 65536.0;
+#endif
+    RowSumsPortable(p, weights, symmetric, samples, count, sums, scratch);
 }
 
-#else
-
-void MeansMmx(const Params& p, const uint16_t* const* rows, double mean[4]) { MeansMmxPortable(p, rows, mean); }
-
-#endif
+double MeanOfTotal(const Params& p, uint64_t total)
+{
+    if (p.mmxWeights)
+        return NormaliseMmx(p, total) / 65536.0;
+    // The row sums are below 2^32 and there are at most a few hundred: exact in a double.
+    return NormalisePlain(p, static_cast<double>(total)) * p.kernelScale;
+}
 
 } // namespace unsharp

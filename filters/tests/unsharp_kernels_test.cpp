@@ -313,39 +313,48 @@ TEST(UnsharpKernels, EveryLayoutMatchesTheReferenceBitForBit)
     EXPECT_GT(changedCases, cases / 2);  // most settings do sharpen
 }
 
-// The intrinsics and their plain-code arithmetic give the same means on
-// random samples and tables, including the largest weights and samples.
-TEST(UnsharpKernels, MmxIntrinsicsEqualTheirPlainCodeArithmetic)
+// The row sums, folded for symmetric rows, fast and plain-code twins alike,
+// equal each column's direct sum of products modulo 2^32 on both paths, with the largest weights and samples
+// and with weights that the MMX path reads as negative.
+TEST(UnsharpKernels, RowSumsEqualTheDirectSumOfProducts)
 {
     std::mt19937 rng(7);
     for (int32_t reach : {0, 1, 3, 8}) {
-        const int32_t n = 2 * reach + 1, stride = unsharp::KernelStride(reach);
-        std::vector<uint16_t> table(static_cast<size_t>(stride) * n, 0);
-        Params p{};
-        p.reach = reach;
-        p.kernel = table.data();
-        for (int round = 0; round < 50; ++round) {
-            p.kernelTotal = 0;
-            for (int32_t i = 0; i < n; ++i) {
-                for (int32_t j = 0; j < n; ++j) {
-                    const uint16_t w = static_cast<uint16_t>(round == 0 ? 32760 / n : rng() % (131071 / n / 4 + 1));
-                    table[static_cast<size_t>(i) * stride + 4 + j] = w;
-                    p.kernelTotal += w;
+        const int32_t n = 2 * reach + 1, count = 37;
+        for (bool mmx : {false, true}) {
+            Params p{};
+            p.reach = reach;
+            p.mmxWeights = mmx;
+            for (int round = 0; round < 40; ++round) {
+                std::vector<uint16_t> w(static_cast<size_t>(n));
+                for (int32_t j = 0; j <= reach; ++j) {
+                    const uint16_t v = static_cast<uint16_t>(round == 0 ? 65535 : round == 1 ? 32768 : rng());
+                    w[static_cast<size_t>(j)] = v;
+                    w[static_cast<size_t>(n - 1 - j)] = round % 3 == 2 ? static_cast<uint16_t>(rng()) : v;
+                }
+                bool symmetric = true;
+                for (int32_t j = 0; j < n; ++j)
+                    symmetric = symmetric && w[static_cast<size_t>(j)] == w[static_cast<size_t>(n - 1 - j)];
+                // The fast form reads and writes whole groups of eight columns.
+                std::vector<uint16_t> samples(static_cast<size_t>(count + n + 7));
+                for (auto& v : samples)
+                    v = static_cast<uint16_t>(round < 2 ? 65535 : rng());
+                std::vector<uint32_t> sums(count + 8), plain(count), scratch(static_cast<size_t>(count + n + 8));
+                unsharp::RowSums(p, w.data(), symmetric, samples.data(), count, sums.data(), scratch.data());
+                unsharp::RowSumsPortable(p, w.data(), symmetric, samples.data(), count, plain.data(), scratch.data());
+                for (int32_t x = 0; x < count; ++x) {
+                    ASSERT_EQ(sums[static_cast<size_t>(x)], plain[static_cast<size_t>(x)]) << "column " << x;
+                    uint32_t want = 0;
+                    for (int32_t j = 0; j < n; ++j) {
+                        const uint16_t s = samples[static_cast<size_t>(x + j)];
+                        want += mmx ? static_cast<uint32_t>(static_cast<int16_t>(w[static_cast<size_t>(j)]) *
+                                                            static_cast<int32_t>(s >> 1))
+                                    : static_cast<uint32_t>(w[static_cast<size_t>(j)]) * s;
+                    }
+                    ASSERT_EQ(sums[static_cast<size_t>(x)], want)
+                        << "reach " << reach << " mmx " << mmx << " round " << round << " column " << x;
                 }
             }
-            p.reciprocal = static_cast<uint32_t>(static_cast<uint64_t>(std::ceil(281474976710656.0 / std::max(p.kernelTotal, 1))));
-            std::vector<std::vector<uint16_t>> rows(static_cast<size_t>(n), std::vector<uint16_t>(static_cast<size_t>(n) + 16));
-            std::vector<const uint16_t*> at;
-            for (auto& row : rows) {
-                for (auto& v : row)
-                    v = static_cast<uint16_t>(round == 0 ? 65535 : rng());
-                at.push_back(row.data());
-            }
-            double fast[4], plain[4];
-            unsharp::MeansMmx(p, at.data(), fast);
-            unsharp::MeansMmxPortable(p, at.data(), plain);
-            for (int k = 0; k < 4; ++k)
-                ASSERT_EQ(fast[k], plain[k]) << "reach " << reach << " round " << round << " lane " << k;
         }
     }
 }
