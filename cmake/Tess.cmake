@@ -80,6 +80,97 @@ function(tess_library)
     endif()
 endfunction()
 
+# The compile settings every test program's own sources share (and the
+# precompiled headers below, which must be made with the same ones).
+function(tess_test_compile_settings target)
+    # Test code is most of a cold build and its optimisation buys nothing: the
+    # code under test keeps its tree's level (what ships, or what the
+    # sanitizers see), the test's own sources are built for compile speed.
+    if(WIN32)
+        target_compile_options(${target} PRIVATE -O1)
+    else()
+        target_compile_options(${target} PRIVATE -O0)
+    endif()
+    target_compile_definitions(${target} PRIVATE
+        TESS_TESTDATA_DIR="testdata"
+        TESS_SCRATCH_DIR="${TESS_SCRATCH_REL}")
+endfunction()
+
+# Precompiled headers of the test programs: GoogleTest and the standard
+# headers most tests use are parsed once per tree, not once per test source.
+# A header is made with the macros its users see, so the programs on the class
+# library (its STRICT and _WIN32_WINNT change what <windows.h> declares) take
+# a second one with the class library's headers in it. Each program is given
+# its header once the whole tree is read, when its libraries are known: the
+# top folder calls tess_test_give_pch last.
+set(TESS_TEST_PCH_HEADERS
+    <gtest/gtest.h> <algorithm> <cstdint> <cstdio> <cstdlib> <cstring> <filesystem>
+    <fstream> <functional> <map> <memory> <sstream> <string> <vector>)
+option(TESS_TEST_PCH "Precompile the common headers of the test programs" ON)
+function(tess_test_pch name)
+    cmake_parse_arguments(P "" "" "LINK;HEADERS" ${ARGN})
+    # An executable, so that it is compiled exactly as the test programs are
+    # (position-independent as an executable, not as a library).
+    add_executable(${name} ${CMAKE_SOURCE_DIR}/cmake/test_pch.cpp)
+    tess_test_compile_settings(${name})
+    target_link_libraries(${name} PRIVATE ${P_LINK} gtest)
+    target_precompile_headers(${name} PRIVATE ${P_HEADERS})
+endfunction()
+
+# True in `out` when `target` links `wanted`, directly or through its libraries.
+function(tess_links_to target wanted out)
+    set(seen "")
+    set(todo ${target})
+    set(found FALSE)
+    while(todo)
+        list(POP_FRONT todo t)
+        if(t IN_LIST seen OR NOT TARGET ${t})
+            continue()
+        endif()
+        list(APPEND seen ${t})
+        if(t STREQUAL wanted)
+            set(found TRUE)
+            break()
+        endif()
+        get_target_property(type ${t} TYPE)
+        if(NOT type STREQUAL "INTERFACE_LIBRARY")
+            get_target_property(libs ${t} LINK_LIBRARIES)
+            if(libs)
+                list(APPEND todo ${libs})
+            endif()
+        endif()
+        get_target_property(libs ${t} INTERFACE_LINK_LIBRARIES)
+        if(libs)
+            list(APPEND todo ${libs})
+        endif()
+    endwhile()
+    set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+function(tess_test_give_pch)
+    get_property(tests GLOBAL PROPERTY TESS_TEST_PROGRAMS)
+    if(NOT tests OR NOT TESS_TEST_PCH)
+        return()
+    endif()
+    tess_test_pch(tess_test_pch HEADERS ${TESS_TEST_PCH_HEADERS})
+    set(clx_pch FALSE)
+    foreach(t IN LISTS tests)
+        set(owner tess_test_pch)
+        if(WIN32 AND TARGET classlib)
+            tess_links_to(${t} classlib on_classlib)
+            if(on_classlib)
+                if(NOT clx_pch)
+                    tess_test_pch(tess_test_pch_clx LINK classlib
+                        HEADERS ${TESS_TEST_PCH_HEADERS} <windows.h> <commctrl.h> <clx/app.h> <clx/wnd.h>)
+                    set(clx_pch TRUE)
+                endif()
+                set(owner tess_test_pch_clx)
+            endif()
+        endif()
+        set_target_properties(${t} PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM ${owner})
+    endforeach()
+endfunction()
+
 # tess_test(NAME n SOURCES ... LINK ... [NATIVE_ONLY] [WIN_ONLY] [NO_MAIN])
 # A GoogleTest program registered with CTest; in the Windows tree CTest runs it
 # under Wine through the cross-compiling emulator.
@@ -89,22 +180,13 @@ function(tess_test)
         return()
     endif()
     add_executable(${T_NAME} ${T_SOURCES})
-    # Test code is most of a cold build and its optimisation buys nothing: the
-    # code under test keeps its tree's level (what ships, or what the
-    # sanitizers see), the test's own sources are built for compile speed.
-    if(WIN32)
-        target_compile_options(${T_NAME} PRIVATE -O1)
-    else()
-        target_compile_options(${T_NAME} PRIVATE -O0)
-    endif()
+    tess_test_compile_settings(${T_NAME})
+    set_property(GLOBAL APPEND PROPERTY TESS_TEST_PROGRAMS ${T_NAME})
     if(T_NO_MAIN)
         target_link_libraries(${T_NAME} PRIVATE ${T_LINK} gtest gmock)
     else()
         target_link_libraries(${T_NAME} PRIVATE ${T_LINK} gtest gmock gtest_main)
     endif()
-    target_compile_definitions(${T_NAME} PRIVATE
-        TESS_TESTDATA_DIR="testdata"
-        TESS_SCRATCH_DIR="${TESS_SCRATCH_REL}")
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
     set_tests_properties(${T_NAME} PROPERTIES
         ENVIRONMENT "GTEST_OUTPUT=xml:${TESS_PATH_PREFIX}${TESS_RESULTS_DIR}/${T_NAME}.xml"

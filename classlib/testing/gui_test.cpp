@@ -232,6 +232,17 @@ void GuiTest::Drag(HWND wnd, POINT from, POINT to, int steps) {
   PumpUntilIdle();
 }
 
+int GuiTest::Activate(HWND h) {
+  for (int attempt = 1; attempt <= 25; ++attempt) {
+    ::SetForegroundWindow(h);
+    ::SetActiveWindow(h);
+    if (!PumpUntilIdle()) return 0;
+    if (::GetActiveWindow() == h) return attempt;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);  // bounded: the desktop's late events
+  }
+  return 0;
+}
+
 void GuiTest::ClickButton(HWND parent, int id) {
   HWND button = ::GetDlgItem(parent, id);
   ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));

@@ -134,6 +134,14 @@ public:
   static void FireTimer(HWND wnd, UINT_PTR id) { ::PostMessageA(wnd, WM_TIMER, id, 0); }
   static void ClickButton(HWND parent, int id);
 
+  // For tests of focus and activation only: makes `h` the active window and
+  // waits until it is; the number of tries it took, 0 when it never held.
+  // Programs beside this one share the X display, and the virtual desktop
+  // hands the foreground over by events of its own, which a loaded machine
+  // may deliver late and undo a first try. Tests of anything else must not
+  // need the activation.
+  static int Activate(HWND h);
+
   // Exceptions that reached the layer's barrier since the last call.
   static std::vector<std::string> TakeUnhandled();
   // The exit code of a WM_QUIT seen while pumping, or -1.

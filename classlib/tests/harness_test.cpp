@@ -44,6 +44,7 @@ TEST_F(GuiTest, KeysAreTranslatedWithTheModifiersHeld) {
   EXPECT_EQ(::GetKeyState(VK_SHIFT) & 0x8000, 0) << "modifiers are released again";
 
   HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 90, 20, w, nullptr, nullptr, nullptr);
+  ASSERT_NE(Activate(w), 0);
   ::SetFocus(edit);
   TypeText(w, "2.25");
   EXPECT_EQ(CWindow(edit).GetWindowText(), "2.25") << "keys go to the focus window inside the target";

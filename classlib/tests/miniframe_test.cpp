@@ -34,20 +34,6 @@ using Palette = Recording<CMiniFrameWnd>;
 
 constexpr DWORD kPaletteStyle = 0x82C80100;  // pop-up, clip children, caption, system menu, MFS_SYNCACTIVE
 
-// Makes `h` the active window and pumps; the number of tries it took, 0 when
-// it never held. The virtual desktop hands the foreground over by events of
-// its own, which a loaded machine may deliver late and undo a first try.
-int Activate(HWND h) {
-  for (int attempt = 1; attempt <= 10; ++attempt) {
-    ::SetForegroundWindow(h);
-    ::SetActiveWindow(h);
-    if (!GuiTest::PumpUntilIdle()) return 0;
-    if (::GetActiveWindow() == h) return attempt;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);  // bounded: the desktop's late events
-  }
-  return 0;
-}
-
 TEST_F(GuiTest, MiniFrameKeepsItsStyleBitsAndTakesAToolWindowClass) {
   auto* main = new CFrameWnd;
   ASSERT_TRUE(main->CreateEx(0, nullptr, "Main", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr));
@@ -104,7 +90,7 @@ TEST_F(GuiTest, SynchronisedPalettesAndTheirOwnerLookActiveTogether) {
   for (const Case& c : cases) {
     for (auto* f : {main, stranger}) f->drawn.clear();
     for (auto* p : {curves, info, loupe}) p->drawn.clear();
-    int tries = Activate(*c.activated);
+    int tries = GuiTest::Activate(*c.activated);
     ASSERT_NE(tries, 0) << c.activated->GetWindowText().str();
     SCOPED_TRACE(c.activated->GetWindowText().str());
     EXPECT_EQ(main->Active(), c.family);
@@ -165,7 +151,7 @@ TEST_F(GuiTest, PaletteIsDisabledAndDrawnInactiveWhileAModalDialogRuns) {
   ASSERT_TRUE(main->CreateEx(0, nullptr, "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr));
   auto* palette = new Palette;
   ASSERT_TRUE(palette->Create(nullptr, "Curves", kPaletteStyle | WS_VISIBLE, CRect(420, 10, 580, 110), main));
-  ASSERT_NE(Activate(*palette), 0);
+  ASSERT_NE(GuiTest::Activate(*palette), 0);
   ASSERT_TRUE(main->Active());
   ASSERT_TRUE(palette->Active());
 
@@ -188,7 +174,7 @@ TEST_F(GuiTest, PaletteIsDisabledAndDrawnInactiveWhileAModalDialogRuns) {
 
   ASSERT_TRUE(PumpUntilIdle());
   EXPECT_TRUE(palette->IsWindowEnabled()) << "enabled again with its owner";
-  ASSERT_NE(Activate(*main), 0);
+  ASSERT_NE(GuiTest::Activate(*main), 0);
   EXPECT_TRUE(main->Active());
   EXPECT_TRUE(palette->Active());
   palette->DestroyWindow();

@@ -167,7 +167,7 @@ TEST_F(GuiTest, F1ArrivesAsWmHelpForTheFocusedControl) {
   ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr));
   HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 90, 20, w, reinterpret_cast<HMENU>(77),
                                 nullptr, nullptr);
-  w.SetForegroundWindow();
+  ASSERT_NE(Activate(w), 0);
   ::SetFocus(edit);
   PressF1(w);
   EXPECT_EQ(w.helpRequests, std::vector<UINT>{77}) << "the edit's WM_HELP climbs to its parent";
@@ -204,7 +204,7 @@ TEST_F(GuiTest, F1AsksTheFocusChainForHelpThenFallsBackToDefaultHelp) {
   HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 90, 20, frame, nullptr, nullptr, nullptr);
   AfxGetApp()->m_pMainWnd = &frame;
   HelpScope help;
-  frame.SetForegroundWindow();
+  ASSERT_NE(Activate(frame), 0);
   ::SetFocus(edit);
 
   frame.answersCommandHelp = true;
