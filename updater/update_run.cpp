@@ -67,7 +67,7 @@ std::string SystemTestMessage(IUpdateSystem& system, bool& nt)
     if (!version)
         version = system.GetVersion();
     if (!version)
-        return system.LoadString(IDS_NOT_COMPATIBLE);
+        return system.LoadText(IDS_NOT_COMPATIBLE);
     if (version->platform == kPlatformWin9x) {
         nt = false;
         // The 9x systems give their version again in the build number's high bytes.
@@ -76,17 +76,17 @@ std::string SystemTestMessage(IUpdateSystem& system, bool& nt)
         const std::string& pack = version->servicePack;
         if (major == 4 && ((minor == 10 && pack.size() >= 2 && pack[1] == 'A') || minor == 90))
             return "";
-        return system.LoadString(IDS_NOT_COMPATIBLE);
+        return system.LoadText(IDS_NOT_COMPATIBLE);
     }
     if (version->platform == kPlatformNT) {
         nt = true;
         if (version->major == 5 && (version->minor == 0 || version->minor == 1)) {
             if (system.IsAdministrator())
                 return "";
-            return ExpandEscapes(system.LoadString(IDS_NOT_ADMINISTRATOR));
+            return ExpandEscapes(system.LoadText(IDS_NOT_ADMINISTRATOR));
         }
     }
-    return system.LoadString(IDS_NOT_COMPATIBLE);
+    return system.LoadText(IDS_NOT_COMPATIBLE);
 }
 
 int CompareNoCase(const std::string& a, const std::string& b)
@@ -128,7 +128,7 @@ std::string MonitorProgram(const RegistryString& version)
 
 void UpdateRun::Show(const std::string& text, unsigned type)
 {
-    system_.MessageBox(text, system_.LoadString(IDS_CAPTION), type);
+    system_.ShowMessageBox(text, system_.LoadText(IDS_CAPTION), type);
 }
 
 bool UpdateRun::CheckAndConfirm()
@@ -141,8 +141,8 @@ bool UpdateRun::CheckAndConfirm()
 
     const std::optional<std::string> folder = system_.InstalledProductFolder();
     std::string program = folder ? *folder : std::string();
-    if (!folder || folder->empty() || folder->size() > kMaxFolder || !system_.PathAppend(program, kMainProgram)) {
-        Show(system_.LoadString(IDS_NOT_INSTALLED));
+    if (!folder || folder->empty() || folder->size() > kMaxFolder || !system_.AppendPath(program, kMainProgram)) {
+        Show(system_.LoadText(IDS_NOT_INSTALLED));
         return false;
     }
     installFolder = *folder;
@@ -153,8 +153,8 @@ bool UpdateRun::CheckAndConfirm()
     if (info && !info->translations.empty()) {
         char language[8];
         std::snprintf(language, sizeof language, "%04x", static_cast<unsigned>(info->translations.front().language));
-        if (!LanguageMatches(system_.LoadString(IDS_LANGUAGE), language)) {
-            Show(system_.LoadString(IDS_OTHER_LANGUAGE));
+        if (!LanguageMatches(system_.LoadText(IDS_LANGUAGE), language)) {
+            Show(system_.LoadText(IDS_OTHER_LANGUAGE));
             return false;
         }
     }
@@ -166,17 +166,17 @@ bool UpdateRun::CheckAndConfirm()
                 fileVersion = translation.fileVersion;
     }
     if (!fileVersion) {
-        Show(system_.LoadString(IDS_NOT_INSTALLED));
+        Show(system_.LoadText(IDS_NOT_INSTALLED));
         return false;
     }
     const std::optional<UpdateMode> accepted = ModeForVersion(*fileVersion);
     if (!accepted) {
-        Show(system_.LoadString(IDS_NEWER_INSTALLED));
+        Show(system_.LoadText(IDS_NEWER_INSTALLED));
         return false;
     }
     mode = *accepted;
 
-    return system_.MessageBox(system_.LoadString(IDS_CONFIRM), system_.LoadString(IDS_CAPTION), kYesNo) == kYes;
+    return system_.ShowMessageBox(system_.LoadText(IDS_CONFIRM), system_.LoadText(IDS_CAPTION), kYesNo) == kYes;
 }
 
 struct UpdateRun::FileEntry {
@@ -198,15 +198,15 @@ bool UpdateRun::TargetFolder(int kind, std::string& folder)
         if (common.empty() || common[0].status != RegistryString::kOk)
             return false;
         folder = common[0].text;
-        return system_.PathAppend(folder, "Korva") && system_.PathAppend(folder, kind == 1 ? "KavoMods" : "Profiles");
+        return system_.AppendPath(folder, "Korva") && system_.AppendPath(folder, kind == 1 ? "KavoMods" : "Profiles");
     }
     default:
         if (nt) {
             folder = system_.SystemFolder();
-            return system_.PathAppend(folder, "Drivers");
+            return system_.AppendPath(folder, "Drivers");
         }
         folder = system_.WindowsFolder();
-        return system_.PathAppend(folder, "System32") && system_.PathAppend(folder, "Drivers");
+        return system_.AppendPath(folder, "System32") && system_.AppendPath(folder, "Drivers");
     }
 }
 
@@ -215,8 +215,8 @@ bool UpdateRun::InstallOne(const FileEntry& file, bool tracked, InstallOutcome& 
 {
     std::string source = system_.CurrentFolder();
     std::string target;
-    if (!system_.PathAppend(source, file.source) || !TargetFolder(file.kind, target) ||
-        !system_.PathAppend(target, file.target)) {
+    if (!system_.AppendPath(source, file.source) || !TargetFolder(file.kind, target) ||
+        !system_.AppendPath(target, file.target)) {
         outcome.failed.push_back(file.target);
         return true;
     }
@@ -233,9 +233,9 @@ InstallOutcome UpdateRun::Install()
     InstallOutcome outcome;
     system_.SetArchiveAttribute(installFolder);
 
-    std::string readme1 = system_.LoadString(IDS_README), readme2 = system_.LoadString(IDS_README2);
+    std::string readme1 = system_.LoadText(IDS_README), readme2 = system_.LoadText(IDS_README2);
     std::string existing = installFolder;
-    if (system_.PathAppend(existing, "Readme.wri") && system_.FileExists(existing)) {
+    if (system_.AppendPath(existing, "Readme.wri") && system_.FileExists(existing)) {
         readme1 = "Readme.wri";
         readme2 = "Readme2.wri";
     }
@@ -265,8 +265,8 @@ InstallOutcome UpdateRun::Install()
     InstallOne({"QZLch2.icm", "QZLch2.icm", 3}, false, outcome);
 
     std::string old = installFolder;
-    if (system_.PathAppend(old, "Quarnite.dll"))
-        system_.DeleteFile(old);
+    if (system_.AppendPath(old, "Quarnite.dll"))
+        system_.RemoveFile(old);
     outcome.noRestartNeeded = noRestart;
     return outcome;
 }
@@ -278,7 +278,7 @@ void UpdateRun::StartMonitor()
     if (values.size() != 2 || values[0].status != RegistryString::kOk)
         return;
     std::string program = values[0].text;
-    if (!system_.PathAppend(program, MonitorProgram(values[1])))
+    if (!system_.AppendPath(program, MonitorProgram(values[1])))
         return;
     system_.StartProgram(program);
 }
@@ -292,13 +292,13 @@ void UpdateRun::Run()
             std::string names;
             for (const std::string& name : outcome.failed)
                 names += (names.empty() ? "" : "\n") + name;
-            std::string text = system_.LoadString(IDS_COPY_FAILED);
+            std::string text = system_.LoadText(IDS_COPY_FAILED);
             const size_t at = text.find("%s");
             if (at != std::string::npos)
                 text.replace(at, 2, names);
             Show(text);
         } else if (outcome.noRestartNeeded) {
-            Show(system_.LoadString(IDS_COMPLETED));
+            Show(system_.LoadText(IDS_COMPLETED));
         }
         if (!outcome.noRestartNeeded)
             system_.PromptReboot();

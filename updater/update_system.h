@@ -64,9 +64,9 @@ public:
     // The user is a member of the Administrators group (the access check).
     virtual bool IsAdministrator() = 0;
 
-    virtual std::string LoadString(unsigned id) = 0;
+    virtual std::string LoadText(unsigned id) = 0;
     // MB_ codes in, ID codes out; the caption is string 1.
-    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
 
     // The folder in which the product is installed, when the system knows it.
     virtual std::optional<std::string> InstalledProductFolder() = 0;
@@ -79,7 +79,7 @@ public:
                                                            const std::vector<std::pair<std::string, size_t>>& values) = 0;
 
     // PathAppendA: false when the result does not fit.
-    virtual bool PathAppend(std::string& path, const std::string& more) = 0;
+    virtual bool AppendPath(std::string& path, const std::string& more) = 0;
     virtual std::string CurrentFolder() = 0;
     virtual std::string SystemFolder() = 0;
     virtual std::string WindowsFolder() = 0;
@@ -87,7 +87,7 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     virtual void SetArchiveAttribute(const std::string& path) = 0;
     virtual void SetNormalAttribute(const std::string& path) = 0;
-    virtual void DeleteFile(const std::string& path) = 0;
+    virtual void RemoveFile(const std::string& path) = 0;
     // SetupInstallFileExA with copy style 0x2040, no INF, no callback.
     virtual CopyResult InstallFile(const std::string& source, const std::string& target) = 0;
     virtual void PromptReboot() = 0;

@@ -62,8 +62,8 @@ public:
     }
     bool IsAdministrator() override { return administrator; }
 
-    std::string LoadString(unsigned id) override { return strings.at(id); }
-    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override
+    std::string LoadText(unsigned id) override { return strings.at(id); }
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override
     {
         shown.push_back(text);
         captions.push_back(caption);
@@ -96,7 +96,7 @@ public:
         return out;
     }
 
-    bool PathAppend(std::string& path, const std::string& more) override
+    bool AppendPath(std::string& path, const std::string& more) override
     {
         std::string joined = path;
         if (!joined.empty() && joined.back() != '\\')
@@ -114,7 +114,7 @@ public:
     bool FileExists(const std::string& path) override { return files.count(path) != 0; }
     void SetArchiveAttribute(const std::string& path) override { archived.push_back(path); }
     void SetNormalAttribute(const std::string&) override {}
-    void DeleteFile(const std::string& path) override { deleted.push_back(path); }
+    void RemoveFile(const std::string& path) override { deleted.push_back(path); }
     CopyResult InstallFile(const std::string& source, const std::string& target) override
     {
         copies.push_back({source, target});

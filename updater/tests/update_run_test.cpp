@@ -66,8 +66,9 @@ TEST(UpdateSystemTest, AcceptsOnly98SE_MeAnd2000XPAsAdministrator)
         } else {
             EXPECT_EQ(system.strings[c.message], message);
         }
-        if (c.platform != 0)
+        if (c.platform != 0) {
             EXPECT_EQ(c.nt, nt);
+        }
     }
 }
 
