@@ -133,6 +133,10 @@ protected:
         common = fs::path(MachineString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir")) / "Korva";
         fs::create_directories(common / "KavoMods");
         fs::create_directories(common / "Profiles");
+        char system[MAX_PATH] = "";
+        GetSystemDirectoryA(system, MAX_PATH);
+        drivers = fs::path(system) / "Drivers";
+        fs::create_directories(drivers);
         // The tool accepts Windows 2000 and XP only.
         SetString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Fixwell.exe", "Version",
                   sizeof(void*) == 8 ? "win2k" : "winxp");
@@ -147,10 +151,12 @@ protected:
         std::error_code ignored;
         fs::remove_all(scratch, ignored);
         fs::remove_all(common, ignored);
+        fs::remove(drivers / "KorvaDx.sys", ignored);
     }
 
     fs::path scratch;
     fs::path common;
+    fs::path drivers;
     std::vector<HANDLE> monitors;
 };
 
@@ -207,6 +213,7 @@ TEST_F(FixwellRun, UpdatesTheInstalledProductAndStartsTheMonitorAgain)
     EXPECT_FALSE(fs::exists(inst / "Quarnite.dll"));
     // The installed version takes the camera files.
     EXPECT_EQ("new M4_Mod.kv3", Bytes(common / "KavoMods" / "M4_Mod.kv3"));
+    EXPECT_EQ("new KorvaDx.sys", Bytes(drivers / "KorvaDx.sys"));
     EXPECT_EQ("new QZLch2.icm", Bytes(common / "Profiles" / "QZLch2.icm"));
 
     // The monitor runs on its own; its start is seen by its marker.
