@@ -47,7 +47,7 @@ function(core_fuzz_targets)
     set_tests_properties(core_fuzz_seeds PROPERTIES FIXTURES_SETUP core_fuzz_seeds)
 
     set(programs)
-    foreach(target settings lut_channel lut_group procset clipboard)
+    foreach(target settings lut_channel lut_group procset clipboard palette_file)
         set(driver ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${target}_fuzz.cpp)
         set(program ${CMAKE_BINARY_DIR}/bin/core_${target}_fuzz)
         add_custom_command(OUTPUT ${program}

@@ -103,6 +103,16 @@ int main(int argc, char** argv)
     ok &= Write(containers, "record", full);
     ok &= Write(containers, "empty", CQzImageProcSet());
 
+    // Settings files are these containers, one component each, or bare blobs.
+    const std::filesystem::path files = root / "palette_file";
+    ok &= Write(files, "set", full);
+    CQzImageProcSet curvesFile;
+    record.FillProcSet(curvesFile);
+    curvesFile.componentMask = kProcCurves;
+    curvesFile.enableMask = kProcCurves;
+    ok &= Write(files, "qcv", curvesFile);
+    ok &= Write(files, "qnr", record.noiseReduction);
+
     const std::filesystem::path clipboard = root / "clipboard";
     ok &= WriteBlock(clipboard, "all", record, qz::kAdjustAll);
     ok &= WriteBlock(clipboard, "curves", record, qz::kAdjustCurves);

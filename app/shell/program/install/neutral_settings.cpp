@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/core/procset/settings_file.h"
+#include "app/core/procset/palette_settings_file.h"
 
 namespace shell {
 
@@ -14,7 +14,7 @@ bool WriteNeutralSettingsFile(const std::string& folder)
         std::fclose(existing);
         return true;
     }
-    return WriteSettingsFile(path.c_str(), NeutralImageAdjustmentBlob()) == SettingsFileWrite::Written;
+    return WriteSettingsBlob(path.c_str(), NeutralImageAdjustmentBlob()).id == 0;
 }
 
 }  // namespace shell

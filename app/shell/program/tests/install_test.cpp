@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-#include "app/core/procset/settings_file.h"
+#include "app/core/procset/palette_settings_file.h"
 #include "app/shell/program/install/default_profiles.h"
 #include "app/shell/program/startup_win.h"
 #include "app/shell/program/tests/program_fixture.h"

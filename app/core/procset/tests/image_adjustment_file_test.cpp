@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/core/procset/record_settings.h"
-#include "app/core/procset/settings_file.h"
+#include "app/core/procset/palette_settings_file.h"
 
 namespace {
 
@@ -18,6 +18,13 @@ fs::path ScratchFile(const std::string& name)
     const fs::path folder = fs::absolute(fs::path(TESS_SCRATCH_DIR) / "settings_file");
     fs::create_directories(folder);
     return folder / name;
+}
+
+std::vector<uint8_t> SettingsBlob(const IQzState& state)
+{
+    std::vector<uint8_t> blob(static_cast<size_t>(state.GetSize()));
+    state.GetData(blob.data(), static_cast<int32_t>(blob.size()));
+    return blob;
 }
 
 std::vector<uint8_t> ReadFile(const fs::path& path)
@@ -36,10 +43,10 @@ int32_t ReadInto(CQzRecordSettings& record, CQzImageProcSet& set, const std::vec
     return read;
 }
 
-TEST(SettingsFile, NeutralImageAdjustmentFileReadsBackAsANewImagesAdjustmentsAllOff)
+TEST(ImageAdjustmentFile, NeutralImageAdjustmentFileReadsBackAsANewImagesAdjustmentsAllOff)
 {
     const fs::path path = ScratchFile("Neutral.set");
-    ASSERT_EQ(WriteSettingsFile(path.string().c_str(), NeutralImageAdjustmentBlob()), SettingsFileWrite::Written);
+    ASSERT_EQ(WriteSettingsBlob(path.string().c_str(), NeutralImageAdjustmentBlob()).id, 0u);
     const std::vector<uint8_t> bytes = ReadFile(path);
 
     // Read over a record whose adjustments are all on and changed.
@@ -66,7 +73,7 @@ TEST(SettingsFile, NeutralImageAdjustmentFileReadsBackAsANewImagesAdjustmentsAll
     EXPECT_EQ(record.sizeRes.GetScale(), 1.0);
 }
 
-TEST(SettingsFile, AnImageAdjustmentFileKeepsTheFlagsAndLeavesOutNoiseReductionAndOrientation)
+TEST(ImageAdjustmentFile, AnImageAdjustmentFileKeepsTheFlagsAndLeavesOutNoiseReductionAndOrientation)
 {
     CQzRecordSettings source;
     source.curvesOn = 1;
@@ -74,11 +81,8 @@ TEST(SettingsFile, AnImageAdjustmentFileKeepsTheFlagsAndLeavesOutNoiseReductionA
     source.flip = 1;
     source.rotation = 90;
     source.noiseReductionOn = 1;
-    CQzImageProcSet set;
-    FillImageAdjustmentSet(source, set);
     const fs::path path = ScratchFile("Flags.set");
-    ASSERT_EQ(WriteSettingsFile(path.string().c_str(), set), SettingsFileWrite::Written);
-    EXPECT_EQ(set.componentsDone, kImageAdjustmentComponents);
+    ASSERT_EQ(WriteImageAdjustmentFile(path.string().c_str(), source).id, 0u);
 
     CQzRecordSettings target;
     CQzImageProcSet read;
@@ -91,10 +95,10 @@ TEST(SettingsFile, AnImageAdjustmentFileKeepsTheFlagsAndLeavesOutNoiseReductionA
     EXPECT_EQ(target.rotation, 0);
 }
 
-TEST(SettingsFile, AFileThatCannotBeCreatedIsReportedAndNothingIsLeft)
+TEST(ImageAdjustmentFile, AFileThatCannotBeCreatedIsReportedAndNothingIsLeft)
 {
     const fs::path path = ScratchFile("no such folder") / "Neutral.set";
-    EXPECT_EQ(WriteSettingsFile(path.string().c_str(), NeutralImageAdjustmentBlob()), SettingsFileWrite::CannotCreate);
+    EXPECT_EQ(WriteSettingsBlob(path.string().c_str(), NeutralImageAdjustmentBlob()).id, 16499u);
     EXPECT_FALSE(fs::exists(path));
 }
 
