@@ -131,7 +131,8 @@ int32_t CKavoBase::ReadListBlock(uint32_t cap, KavoListRecord* list, uint32_t* v
             result = CallModule(this, kKavoGet, cap, kKavoDataList, record, nullptr, nullptr);
         if (result == kKavoOk) {
             size_t bytes = 0;
-            if (!KavoBlockBytes(record->elementCount, record->bytesPerElement, &bytes)) {
+            if (record->elementCount > kKavoMaxListElements ||
+                !KavoBlockBytes(record->elementCount, record->bytesPerElement, &bytes)) {
                 result = kKavoOutOfMemory;
             } else {
                 block->assign(bytes, 0);

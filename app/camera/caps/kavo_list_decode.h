@@ -13,6 +13,9 @@
 
 // More than any camera answer holds; a larger block is taken as a broken count.
 constexpr size_t kKavoMaxBlockBytes = 64u << 20;
+// No camera list comes near this; a count past it is a module's fault, and
+// decoding it element by element would stall the program.
+constexpr uint32_t kKavoMaxListElements = 65536;
 
 // count x size in bytes; false when it overflows or passes the limit.
 bool KavoBlockBytes(uint32_t count, uint32_t size, size_t* bytes);

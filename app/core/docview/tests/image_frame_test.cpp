@@ -547,6 +547,9 @@ TEST_F(ImageFrameTest, SectionButtonsStandInTheCollapsedHeaderAndCallTheOwner)
     CViewSection section;
     ASSERT_TRUE(section.Create(true, "Camera", WS_VISIBLE, {0, 0, 400, 80}, frame->GetActiveView(), 2000));
     section.SetOwner(&owner);
+    // A click is a press and a release under capture: a late activation of
+    // the new window would cancel the capture between them.
+    ASSERT_NE(0, Activate(::GetAncestor(frame->m_hWnd, GA_ROOT)));
     // The bar takes its parent's width.
     const int32_t width = section.GetClientRect().Width();
     const struct {
