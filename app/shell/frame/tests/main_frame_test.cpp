@@ -447,7 +447,7 @@ TEST_F(FrameTest, CameraTimerRunsIdlePassesWhileTheyReportWorkAndMergesWaitingTi
     // Any message waiting ends a run early: let the desktop's late activation
     // and paint of the new frame arrive first.
     ASSERT_NE(0, Activate(frame->m_hWnd));
-    frame->UpdateWindow();
+    ::UpdateWindow(frame->m_hWnd);
     PumpUntilIdle();
     Host().idleBudget = 25;
     FireTimer(frame->m_hWnd, kCameraTimerId);
