@@ -45,8 +45,13 @@ TestApp::TestApp() : CWinApp("clx tests") { m_hInstance = ::GetModuleHandleA(nul
 
 // ---------------------------------------------------------------- fixture
 
+namespace {
+HWND g_lastFocus = nullptr;  // the focus FocusWindow last saw
+}
+
 void GuiTest::SetUp() {
   g_unhandled.clear();
+  g_lastFocus = nullptr;
   g_quitCode = -1;
   clx::SetUnhandledExceptionHook(&RecordUnhandled);
   // Without a script, a message box or a modal loop would wait for a user.
@@ -170,6 +175,28 @@ bool GuiTest::PumpUntil(const std::function<bool()>& pred, int maxMessages) {
 
 // ---------------------------------------------------------------- input
 
+HWND GuiTest::FocusWindow(HWND within) {
+  HWND focus = ::GetFocus();
+  if (!focus) {
+    HWND had = g_lastFocus && ::IsWindow(g_lastFocus) && ::IsWindowVisible(g_lastFocus) ? g_lastFocus : nullptr;
+    HWND top = ::GetAncestor(had ? had : within, GA_ROOT);
+    if (top && ::IsWindowVisible(top)) {
+      ::SetActiveWindow(top);
+      PumpUntilIdle();
+      focus = ::GetFocus();
+      // A plain window takes the focus itself on activation; a dialog gives
+      // back its own.
+      if (had && had != top && (!focus || focus == top)) {
+        ::SetFocus(had);
+        PumpUntilIdle();
+        focus = ::GetFocus();
+      }
+    }
+  }
+  g_lastFocus = focus;
+  return focus;
+}
+
 void GuiTest::PressKey(HWND target, UINT vk, unsigned mods) {
   BYTE saved[256], state[256];
   ::GetKeyboardState(saved);
@@ -178,8 +205,8 @@ void GuiTest::PressKey(HWND target, UINT vk, unsigned mods) {
   hold(kShift, VK_SHIFT);
   hold(kCtrl, VK_CONTROL);
   hold(kAlt, VK_MENU);
+  HWND focus = FocusWindow(target);
   ::SetKeyboardState(state);
-  HWND focus = ::GetFocus();
   HWND to = focus && (focus == target || ::IsChild(target, focus)) ? focus : target;
   UINT scan = ::MapVirtualKeyA(vk, 0 /* MAPVK_VK_TO_VSC */);
   LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | ((mods & kAlt) ? (1L << 29) : 0);

@@ -123,8 +123,16 @@ public:
   // Pumps until `pred()` holds; false (and a failure) after `maxMessages`.
   static bool PumpUntil(const std::function<bool()>& pred, int maxMessages = 5000);
 
+  // The keyboard focus as the user sees it. A loaded desktop may take this
+  // thread's activation away between two steps of a test, and GetFocus() is
+  // then null although nothing in the program moved the focus: the window
+  // that had the focus (or `within`'s top-level window, which gives back its
+  // own saved focus) is activated again first, so that tests of keyboard
+  // behaviour do not depend on the desktop's timing.
+  static HWND FocusWindow(HWND within = nullptr);
   // Key press with modifiers held (Ctrl, Shift, Alt), posted to the focus
-  // window when it lies inside `target`, else to `target`, and pumped.
+  // window (FocusWindow) when it lies inside `target`, else to `target`, and
+  // pumped.
   static void PressKey(HWND target, UINT vk, unsigned mods = 0);
   static void TypeText(HWND target, const char* text);
   // F1 as the system reports it (WM_KEYF1): a posted VK_F1 key-down makes no WM_HELP.

@@ -107,37 +107,37 @@ TEST_F(GuiTest, TypingMovesBetweenFieldsAndPadsOnLeaving)
     Pic p;
     ASSERT_TRUE(p.Make(kDate));
     p.pic.SetFocus();
-    EXPECT_EQ(GetFocus(), p.pic.GetField(0)->m_hWnd);
+    EXPECT_EQ(FocusWindow(), p.pic.GetField(0)->m_hWnd);
 
     TypeText(p.pic.m_hWnd, "5a/");  // the letter beeps, the separator jumps
-    EXPECT_EQ(GetFocus(), p.pic.GetField(1)->m_hWnd);
+    EXPECT_EQ(FocusWindow(), p.pic.GetField(1)->m_hWnd);
     EXPECT_EQ(p.Field(0), "05");  // padded when it lost the focus
 
     TypeText(p.pic.m_hWnd, "317");  // a full field moves on
     EXPECT_EQ(p.Field(1), "31");
-    EXPECT_EQ(GetFocus(), p.pic.GetField(2)->m_hWnd);
+    EXPECT_EQ(FocusWindow(), p.pic.GetField(2)->m_hWnd);
     EXPECT_EQ(p.Field(2), "7");
 
     // Backspace at the start of a field deletes the last character before it.
     p.pic.GetField(2)->SetSel(0, 0);
     PressKey(p.pic.GetField(2)->m_hWnd, VK_BACK);
-    EXPECT_EQ(GetFocus(), p.pic.GetField(1)->m_hWnd);
+    EXPECT_EQ(FocusWindow(), p.pic.GetField(1)->m_hWnd);
     EXPECT_EQ(p.Field(1), "3");
 
     // Home and End reach the first and the last field; Left at 0 the previous one.
     PressKey(p.pic.GetField(1)->m_hWnd, VK_END);
-    EXPECT_EQ(GetFocus(), p.pic.GetField(2)->m_hWnd);
+    EXPECT_EQ(FocusWindow(), p.pic.GetField(2)->m_hWnd);
     PressKey(p.pic.GetField(2)->m_hWnd, VK_HOME);
-    EXPECT_EQ(GetFocus(), p.pic.GetField(0)->m_hWnd);
+    EXPECT_EQ(FocusWindow(), p.pic.GetField(0)->m_hWnd);
     p.pic.GetField(1)->SetFocus();
     p.pic.GetField(1)->SetSel(0, 0);
     PressKey(p.pic.GetField(1)->m_hWnd, VK_LEFT);
-    EXPECT_EQ(GetFocus(), p.pic.GetField(0)->m_hWnd);
+    EXPECT_EQ(FocusWindow(), p.pic.GetField(0)->m_hWnd);
     int start = 0, end = 0;
     p.pic.GetField(0)->GetSel(start, end);
     EXPECT_EQ(start, 1);  // mask length - 1
     PressKey(p.pic.GetField(0)->m_hWnd, VK_RIGHT, kCtrl);
-    EXPECT_EQ(GetFocus(), p.pic.GetField(1)->m_hWnd);
+    EXPECT_EQ(FocusWindow(), p.pic.GetField(1)->m_hWnd);
     p.host.DestroyWindow();
 }
 

@@ -61,7 +61,7 @@ TEST_F(GuiTest, SliderSetPosIsSilentWhileAStepClickNotifies)
     EXPECT_EQ(LOWORD(scrolls[0].wParam), TB_LINEDOWN);
     EXPECT_EQ(HIWORD(scrolls[0].wParam), 6);
     EXPECT_EQ(reinterpret_cast<HWND>(scrolls[0].lParam), slider.m_hWnd);
-    EXPECT_EQ(GetFocus(), slider.Track().m_hWnd);
+    EXPECT_EQ(FocusWindow(), slider.Track().m_hWnd);
 
     host.Forget();
     ClickButton(slider.m_hWnd, kStepLeftId);
@@ -78,7 +78,7 @@ TEST_F(GuiTest, SliderPassesFocusEnablingAndShowingToItsParts)
     CQzSlider slider;
     ASSERT_TRUE(slider.Create(kSlider, CRect(10, 10, 210, 34), &host, 300));
     slider.SetFocus();
-    EXPECT_EQ(GetFocus(), slider.Track().m_hWnd);
+    EXPECT_EQ(FocusWindow(), slider.Track().m_hWnd);
     slider.EnableWindow(FALSE);
     EXPECT_FALSE(slider.Track().IsWindowEnabled());
     EXPECT_FALSE(slider.LeftButton().IsWindowEnabled());

@@ -138,7 +138,7 @@ TEST_F(DialogsTest, CopySettingsOffersTheStoredGroupsAndStoresTheChoiceOnCopy)
             ExpectControlsInside(dlg.m_hWnd);
             for (int i = 0; i < 6; ++i)
                 EXPECT_EQ(::IsDlgButtonChecked(dlg.m_hWnd, 1222 + i), stored[i] ? BST_CHECKED : BST_UNCHECKED) << i;
-            EXPECT_EQ(::GetFocus(), ::GetDlgItem(dlg.m_hWnd, IDOK));
+            EXPECT_EQ(FocusWindow(dlg.m_hWnd), ::GetDlgItem(dlg.m_hWnd, IDOK));
             KeepPicture(dlg.m_hWnd, "copy_settings");
 
             // Curves and White Balance off, Unsharp Mask on.
@@ -350,7 +350,7 @@ TEST_F(ErrorLogDialogTest, ListsTheLogsLinesAndTheSummary)
             RECT r{};
             ::GetWindowRect(list, &r);
             EXPECT_GE(r.right - r.left, 80 * shell::GetUiCharWidth());
-            EXPECT_EQ(::GetFocus(), ::GetDlgItem(dlg.m_hWnd, IDOK));
+            EXPECT_EQ(FocusWindow(dlg.m_hWnd), ::GetDlgItem(dlg.m_hWnd, IDOK));
             KeepPicture(dlg.m_hWnd, "error_log");
             ClickButton(dlg.m_hWnd, IDOK);
         });
@@ -424,7 +424,7 @@ TEST_F(DialogsTest, OptionalMessageBoxStylesGiveTheirButtonsAndIcon)
                 EXPECT_EQ(second, nullptr);
             }
             EXPECT_NE(0u, StyleOf(::GetDlgItem(dlg.m_hWnd, IDOK)) & BS_DEFPUSHBUTTON);
-            EXPECT_EQ(::GetFocus(), ::GetDlgItem(dlg.m_hWnd, IDOK));
+            EXPECT_EQ(FocusWindow(dlg.m_hWnd), ::GetDlgItem(dlg.m_hWnd, IDOK));
             ExpectControlsInside(dlg.m_hWnd);
             ExpectIcon(dlg.m_hWnd, c.icon);
             const std::string name = "optional_message_box_" + std::to_string(c.style);
