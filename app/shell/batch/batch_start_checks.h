@@ -51,9 +51,6 @@ struct BatchStartFileSystem {
     std::vector<std::string> (*listSources)(const char* folder, bool subfolders);
 };
 
-// The disk itself (Windows: the write test with a "Wrt" temporary file and
-// the volume's longest name component).
-const BatchStartFileSystem& SystemStartFileSystem();
 
 // The longest path a stored folder or file may have: the run's record holds
 // 260 characters with the terminator.
