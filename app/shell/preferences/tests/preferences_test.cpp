@@ -1,6 +1,7 @@
 // The Preferences dialog and its pages under Wine, driven by messages: which
 // pages read and write the settings and when, what each page refuses, and
-// the pages' own rules (units, the working-space separator, Reset ID).
+// the pages' own rules (units, the working-space separator, Reset ID), and
+// the context help of the camera pages' base.
 // Each page's picture is kept in the scratch folder for review.
 #include <gtest/gtest.h>
 
@@ -13,10 +14,12 @@
 #include <vector>
 
 #include "QRV/tests/icc_builder.h"
+#include "app/shell/dialogs/layout_metrics.h"
 #include "app/shell/preferences/dlg_preferences.h"
 #include "app/shell/preferences/profile_file_dialog.h"
 #include "app/shell/preferences/tests/preferences_test_support.h"
 #include "app/shell/settings/settings.h"
+#include "clx/messages.h"
 #include "testing/gui_test.h"
 
 namespace fs = std::filesystem;
@@ -522,6 +525,68 @@ TEST_F(PreferencesTest, ProfileDialogRefusesWhatDoesNotFitAndNamesAnUnreadablePr
     const std::string cut = write("cut.icm", {monitor.begin(), monitor.begin() + 200});
     EXPECT_EQ(CProfileFileDialog::CheckProfile(cut.c_str(), ProfileKind::kMonitor),
               "The color profile " + cut + " cannot be used: it is damaged.");
+}
+
+}  // namespace
+
+namespace {
+
+// A camera page with one control, as the camera palette's pages build theirs.
+class ProbeCameraPage : public CCameraTabPageBase {
+public:
+    static constexpr UINT kControlId = 1234;
+    UINT GetTitleId() const override { return 8193; }
+    SIZE GetLayoutSize(HDC) override { return SIZE{120, 60}; }
+    void LoadFromSettings() override {}
+    void StoreToSettings() override {}
+
+protected:
+    int OnCreate(CREATESTRUCT*)
+    {
+        if (Default() == -1)
+            return -1;
+        return AddControl("BUTTON", "Probe", shell::kPushButtonStyle, 10, 10, 60, 20, kControlId) ? 0 : -1;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ProbeCameraPage, CCameraTabPageBase)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+TEST_F(PreferencesTest, CameraPagesAskForTheHelpOfTheirControlOrThemselves)
+{
+    clx::DialogTemplate hostTemplate(WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 0, 200, 100, "Host");
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(hostTemplate.Get()));
+    ProbeCameraPage page;
+    ASSERT_TRUE(page.CreatePage(&host));
+    EXPECT_EQ(::GetWindowLongA(page.m_hWnd, GWL_STYLE) & 0xFFFF0000, 0x4A000000);
+    EXPECT_EQ(page.SetOwnerValue(77), 77);
+    page.ShowWindow(SW_SHOW);
+
+    // No help identifier: the hit test answers none.
+    EXPECT_EQ(page.SendMessage(WM_HELPHITTEST, 0, MAKELPARAM(20, 20)), 0);
+    page.m_nIDHelp = 300;
+    constexpr DWORD_PTR kPageTopic = 0x20000000 + 300;
+    constexpr DWORD_PTR kControlTopic = ((300 + 0x3000) << 16) + ProbeCameraPage::kControlId;
+    EXPECT_EQ(static_cast<DWORD_PTR>(page.SendMessage(WM_HELPHITTEST, 0, MAKELPARAM(20, 20))), kControlTopic);
+    EXPECT_EQ(static_cast<DWORD_PTR>(page.SendMessage(WM_HELPHITTEST, 0, MAKELPARAM(100, 50))), kPageTopic);
+
+    preferencestest::App().help.clear();
+    for (int control : {static_cast<int>(ProbeCameraPage::kControlId), 0}) {
+        HELPINFO info{};
+        info.cbSize = sizeof info;
+        info.iContextType = HELPINFO_WINDOW;
+        info.iCtrlId = control;
+        EXPECT_EQ(page.SendMessage(WM_HELP, 0, reinterpret_cast<LPARAM>(&info)), TRUE);
+    }
+    ASSERT_EQ(preferencestest::App().help.size(), 2u);
+    EXPECT_EQ(preferencestest::App().help[0].topic, kControlTopic);
+    EXPECT_EQ(preferencestest::App().help[0].command, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(preferencestest::App().help[1].topic, kPageTopic);
+    page.DestroyWindow();
+    host.DestroyWindow();
 }
 
 }  // namespace
