@@ -307,7 +307,8 @@ LRESULT CMainFrame::OnDeferredStartup(WPARAM full, LPARAM)
     if (!IntSetting(kNextImageSettings)) {
         CQzString file;
         shell::GetStringSetting(kNextImageSettingsFile, file);
-        if (::GetFileAttributesA(static_cast<const char*>(file)) == INVALID_FILE_ATTRIBUTES)
+        // An empty setting names no file: nothing is missing.
+        if (!file.IsEmpty() && ::GetFileAttributesA(static_cast<const char*>(file)) == INVALID_FILE_ATTRIBUTES)
             AfxMessageBox(IDS_NEXT_SETTINGS_MISSING, MB_OK);
     }
     return 0;

@@ -1,7 +1,10 @@
 // The application's About box, splash screen and Preferences commands.
-#include "app/shell/frame/not_available.h"
+#include "app/camera/app/orla_kavo.h"
+#include "app/shell/preferences/dlg_preferences.h"
 #include "app/shell/program/about_box.h"
 #include "app/shell/program/orla_app.h"
+#include "app/shell/program/program_ids.h"
+#include "app/shell/program/startup_win.h"
 
 namespace {
 
@@ -24,8 +27,18 @@ bool COrlaApp::ShowSplashScreen()
     return false;
 }
 
-void COrlaApp::OnPreferences(UINT)
+// 32930 opens the dialog at its default page, 32931 to 32936 at pages 0 to 5.
+void COrlaApp::OnPreferences(UINT id)
 {
-    // Until the dialog exists nothing is changed, so nothing is broadcast.
-    ReportNotAvailable("The Preferences dialog");
+    PreferencesHost host;
+    host.profileFolder = shell::GetProfileFolder();
+    host.setCameraKeepAwake = [this](uint16_t mode) {
+        if (COrlaKavoSource* source = GetKavoSource(true))
+            source->SetKeepAwake(mode);
+    };
+    CDlgPreferences dialog(m_pMainWnd, host);
+    if (id >= ID_PREFERENCES_PAGE_FIRST && id <= ID_PREFERENCES_PAGE_LAST)
+        dialog.SetStartPage(static_cast<int>(id - ID_PREFERENCES_PAGE_FIRST));
+    if (dialog.DoModal() == IDOK)
+        BroadcastPreferencesChanged();
 }

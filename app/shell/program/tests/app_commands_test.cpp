@@ -1,17 +1,19 @@
 // The application object while the program runs: the camera listener, the
 // camera error messages, the About box, the splash screen of start-up and the
-// Preferences commands. Each test runs a whole start-up and exit.
+// Preferences dialog's commands. Each test runs a whole start-up and exit.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/camera/app/orla_kavo.h"
 #include "app/shell/frame/frame_ids.h"
 #include "app/shell/frame/main_frame.h"
+#include "app/shell/preferences/dlg_preferences.h"
 #include "app/shell/program/about_box.h"
 #include "app/shell/program/camera_messages.h"
 #include "app/shell/program/startup_win.h"
@@ -325,38 +327,114 @@ TEST_F(AppCommandsTest, TheSplashShowsDuringStartUpAndItsEndRunsTheDeferredStart
     }
 }
 
-// Counts the preferences broadcast that reaches the main window's children.
+// Counts the preferences broadcast per window: a child of the main window
+// of its own class, and the palettes through their subclassed procedures.
 struct PreferencesSpy {
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM w, LPARAM l)
     {
         if (msg == 0x8002)
-            ++count;
+            ++counts[window];
         return ::DefWindowProcA(window, msg, w, l);
     }
-    static inline int count = 0;
+    static LRESULT CALLBACK PaletteProc(HWND window, UINT msg, WPARAM w, LPARAM l)
+    {
+        if (msg == 0x8002)
+            ++counts[window];
+        return ::CallWindowProcA(previous[window], window, msg, w, l);
+    }
+    static inline std::map<HWND, int> counts;
+    static inline std::map<HWND, WNDPROC> previous;
 };
 
-TEST_F(AppCommandsTest, PreferencesAreNotAvailableYetAndBroadcastNothing)
+TEST_F(AppCommandsTest, PreferencesOpenAtTheCommandsPageAndOkReachesEveryWindowOnce)
 {
-    Start({kNoCameraModule, kNoCameraModule});
+    InstallCameraModule();
+    Start({});
+    CMainFrame* frame = CMainFrame::Get();
+    ASSERT_NE(nullptr, frame);
     WNDCLASSA wc{};
     wc.lpfnWndProc = &PreferencesSpy::Proc;
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "PreferencesSpy";
     ::RegisterClassA(&wc);
-    HWND spy = ::CreateWindowA("PreferencesSpy", "", WS_CHILD, 0, 0, 1, 1, TestApp().m_pMainWnd->m_hWnd, nullptr,
-                               wc.hInstance, nullptr);
+    HWND main = frame->m_hWnd;
+    HWND spy = ::CreateWindowA("PreferencesSpy", "", WS_CHILD, 0, 0, 1, 1, main, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(nullptr, spy);
-    PreferencesSpy::count = 0;
+    PreferencesSpy::counts.clear();
+    std::vector<HWND> palettes;
+    for (CWnd* palette : {static_cast<CWnd*>(&frame->m_wndCurves), static_cast<CWnd*>(&frame->m_wndColorAdjust),
+                          static_cast<CWnd*>(&frame->m_wndWBAdjust)}) {
+        if (!palette->m_hWnd)
+            continue;
+        palettes.push_back(palette->m_hWnd);
+        PreferencesSpy::previous[palette->m_hWnd] = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+            palette->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreferencesSpy::PaletteProc)));
+    }
+    ASSERT_FALSE(palettes.empty());
+
+    // Cancel broadcasts nothing; each command opens its own page.
     for (UINT id = 32930; id <= 32936; ++id) {
-        MessageBoxScript script{{"Preferences dialog is not available", IDOK}};
-        TestApp().m_pMainWnd->SendMessage(WM_COMMAND, id, 0);
+        ModalScript script([&](CDlgPreferences& d) {
+            const int page = id == 32930 ? 0 : static_cast<int>(id - 32931);
+            EXPECT_EQ(d.GetShownPage(), page) << id;
+            for (int i = 0; i < CDlgPreferences::kPageCount; ++i)
+                EXPECT_EQ(d.GetPage(i)->m_hWnd != nullptr, i == page) << id << " " << i;
+            ClickButton(d.m_hWnd, IDCANCEL);
+        });
+        ::SendMessageA(main, WM_COMMAND, id, 0);
         PumpUntilIdle();
     }
-    EXPECT_EQ(0, PreferencesSpy::count);
-    // The broadcast itself reaches the descendants once.
-    TestApp().BroadcastPreferencesChanged();
-    EXPECT_EQ(1, PreferencesSpy::count);
+    EXPECT_TRUE(PreferencesSpy::counts.empty());
+
+    // The grid colour changed on its page and OK: stored, broadcast once to each.
+    {
+        ModalScript script([&](CDlgPreferences& d) {
+            HWND colour = ::GetDlgItem(d.GetPage(4)->m_hWnd, CPrefPageGrid::kColourId);
+            ::SendMessageA(colour, CB_SETCURSEL, 4, 0);  // "Red"
+            ClickButton(d.m_hWnd, IDOK);
+        });
+        ::SendMessageA(main, WM_COMMAND, 32935, 0);
+        PumpUntilIdle();
+    }
+    int32_t colour = 0;
+    shell::GetIntSetting(1060, &colour);
+    EXPECT_EQ(colour, 0xFF);
+    EXPECT_EQ(PreferencesSpy::counts[spy], 1);
+    for (HWND palette : palettes)
+        EXPECT_EQ(PreferencesSpy::counts[palette], 1);
+
+    // Opened again, the page shows it; the picture is kept for review.
+    {
+        ModalScript script([&](CDlgPreferences& d) {
+            HWND list = ::GetDlgItem(d.GetPage(4)->m_hWnd, CPrefPageGrid::kColourId);
+            EXPECT_EQ(::SendMessageA(list, CB_GETCURSEL, 0, 0), 4);
+            PumpUntilIdle();
+            const fs::path artefacts = fs::path(TESS_SCRATCH_DIR) / ".." / "artefacts";
+            fs::create_directories(artefacts);
+            clx::test::CaptureWindow(d.m_hWnd, true).SaveBmp((artefacts / "preferences_grid.bmp").string());
+            ClickButton(d.m_hWnd, IDCANCEL);
+        });
+        ::SendMessageA(main, WM_COMMAND, 32935, 0);
+        PumpUntilIdle();
+    }
+
+    // The General page hands its awake time to the camera: "Always" is mode 2.
+    COrlaKavoSource* source = TestApp().GetKavoSource(false);
+    ASSERT_NE(nullptr, source);
+    {
+        ModalScript script([&](CDlgPreferences& d) {
+            HWND awake = ::GetDlgItem(d.GetPage(0)->m_hWnd, CPrefPageGeneral::kAwakeTimeId);
+            ::SendMessageA(awake, CB_SETCURSEL, 1, 0);
+            ClickButton(d.m_hWnd, IDOK);
+        });
+        ::SendMessageA(main, WM_COMMAND, 32931, 0);
+        PumpUntilIdle();
+    }
+    EXPECT_EQ(source->GetKeepAwake(), 2);
+    EXPECT_EQ(PreferencesSpy::counts[spy], 2);
+
+    for (HWND palette : palettes)
+        ::SetWindowLongPtrA(palette, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreferencesSpy::previous[palette]));
     ::DestroyWindow(spy);
     ::UnregisterClassA("PreferencesSpy", wc.hInstance);
     Finish();
