@@ -7,6 +7,7 @@
 // developed size and once at twice its pixels).
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,101 @@ void SetText(IVorlatTagControl* tags, TagId tag, const char* text)
     benchcmd::Check(tags->SetTagValue(tag, kTagTypeText, static_cast<uint32_t>(std::strlen(text) + 1), text, 0), "tag");
 }
 
-// A raw file of the camera: 12-bit mosaic samples of soft gradients.
+// The mosaic's 12-bit samples: soft gradients with some detail.
+uint16_t MosaicSample(int32_t x, int32_t y)
+{
+    return static_cast<uint16_t>(300 + (x * 3000 / kRawWidth + y * 700 / kRawHeight + (x % 7) * 40) % 3700);
+}
+
+// Little-endian TIFF pieces for the DNG.
+void Put16(std::vector<uint8_t>& b, uint32_t v)
+{
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>& b, uint32_t v)
+{
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+
+// The same mosaic as an uncompressed DNG for dcraw: 16-bit samples, white at
+// 4095, the filters' layout (blue and green on even rows, green and red on odd
+// ones), square pixels (dcraw develops 4028 x 1324, about as many pixels as our
+// 3008 x 1960).
+void WriteDng(const std::string& path)
+{
+    struct Entry {
+        uint16_t tag, type;
+        uint32_t count;
+        std::vector<uint8_t> value;  // little-endian, as stored
+    };
+    const auto shorts = [](std::initializer_list<uint32_t> v) {
+        std::vector<uint8_t> b;
+        for (uint32_t x : v)
+            Put16(b, x);
+        return b;
+    };
+    const auto longs = [](std::initializer_list<uint32_t> v) {
+        std::vector<uint8_t> b;
+        for (uint32_t x : v)
+            Put32(b, x);
+        return b;
+    };
+    const auto text = [](const char* t) { return std::vector<uint8_t>(t, t + std::strlen(t) + 1); };
+    const uint32_t pixelBytes = static_cast<uint32_t>(kRawWidth) * kRawHeight * 2;
+    constexpr uint32_t kPixelsAt = 8;
+    std::vector<Entry> entries = {
+        {254, 4, 1, longs({0})},
+        {256, 4, 1, longs({static_cast<uint32_t>(kRawWidth)})},
+        {257, 4, 1, longs({static_cast<uint32_t>(kRawHeight)})},
+        {258, 3, 1, shorts({16})},
+        {259, 3, 1, shorts({1})},
+        {262, 3, 1, shorts({32803})},
+        {271, 2, 6, text("KORVA")},
+        {272, 2, 10, text("KORVA M4X")},
+        {273, 4, 1, longs({kPixelsAt})},
+        {277, 3, 1, shorts({1})},
+        {278, 4, 1, longs({static_cast<uint32_t>(kRawHeight)})},
+        {279, 4, 1, longs({pixelBytes})},
+        {284, 3, 1, shorts({1})},
+        {33421, 3, 2, shorts({2, 2})},
+        {33422, 1, 4, {2, 1, 1, 0}},
+        {50706, 1, 4, {1, 4, 0, 0}},
+        {50708, 2, 10, text("KORVA M4X")},
+        {50717, 4, 1, longs({4095})},
+    };
+    std::vector<uint8_t> file = {'I', 'I', 42, 0};
+    Put32(file, kPixelsAt + pixelBytes);
+    for (int32_t y = 0; y < kRawHeight; ++y)
+        for (int32_t x = 0; x < kRawWidth; ++x)
+            Put16(file, MosaicSample(x, y));
+    // The directory, then the values too long to sit in their entries.
+    const uint32_t dirAt = static_cast<uint32_t>(file.size());
+    uint32_t valueAt = dirAt + 2 + 12 * static_cast<uint32_t>(entries.size()) + 4;
+    std::vector<uint8_t> values;
+    Put16(file, static_cast<uint32_t>(entries.size()));
+    for (const Entry& e : entries) {
+        Put16(file, e.tag);
+        Put16(file, e.type);
+        Put32(file, e.count);
+        if (e.value.size() <= 4) {
+            std::vector<uint8_t> inPlace = e.value;
+            inPlace.resize(4, 0);
+            file.insert(file.end(), inPlace.begin(), inPlace.end());
+        } else {
+            Put32(file, valueAt + static_cast<uint32_t>(values.size()));
+            values.insert(values.end(), e.value.begin(), e.value.end());
+            if (values.size() % 2)
+                values.push_back(0);
+        }
+    }
+    Put32(file, 0);
+    file.insert(file.end(), values.begin(), values.end());
+    WriteFile(path, file);
+}
+
+// A raw file of the camera with the mosaic's samples.
 void WriteRaw(const std::string& path)
 {
     IVorlatTagControl* tags = nullptr;
@@ -63,8 +158,7 @@ void WriteRaw(const std::string& path)
         const int32_t rows = std::min(kBand, kRawHeight - top);
         for (int32_t y = 0; y < rows; ++y)
             for (int32_t x = 0; x < kRawWidth; ++x)
-                band[static_cast<size_t>(y) * kRawWidth + x] =
-                    static_cast<uint16_t>(300 + (x * 3000 / kRawWidth + (top + y) * 700 / kRawHeight + (x % 7) * 40) % 3700);
+                band[static_cast<size_t>(y) * kRawWidth + x] = MosaicSample(x, top + y);
         benchcmd::Check(image->SetData(band.data(), kRawWidth * 2, RECT{0, top, kRawWidth, top + rows}), "pixels");
     }
     IVorlatFileStream* out = benchcmd::FileStream(path);
@@ -97,9 +191,16 @@ peer::BandMaker Picture(int32_t width, int32_t height, bool bigEndian)
     };
 }
 
-peer::Command Ours(const std::string& in, const std::string& out, const std::string& scratch)
+peer::Command Ours(const std::string& in, const std::string& out, const std::string& scratch,
+                   const char* method = "hq")
 {
-    return {{peer::Beside("bench_develop_save"), in, out, scratch}, {"TESS_BENCH_SCRATCH=" + scratch}, out};
+    return {{peer::Beside("bench_develop_save"), in, out, scratch, method}, {"TESS_BENCH_SCRATCH=" + scratch}, out};
+}
+
+// dcraw writes IN.tiff beside IN.dng.
+peer::Command Dcraw(const std::string& dng, const char* quality)
+{
+    return {{"dcraw", "-T", "-q", quality, dng}, {}, dng.substr(0, dng.size() - 4) + ".tiff"};
 }
 
 // vips: the camera-to-working transform at 8 bits, a sharpening, a resize
@@ -153,6 +254,38 @@ int main()
     Row("raw -> 8-bit TIFF", std::to_string(kRawWidth) + "x" + std::to_string(kRawHeight),
         peer::SideBySide(Ours(raw, scratch + "/ours.tif", scratch), Vips(developedPpm, scratch + "/peer.tif", scratch),
                          scratch));
+
+    if (peer::Have("dcraw")) {
+        const std::string dng = scratch + "/raw.dng";
+        WriteDng(dng);
+        std::printf("\nDevelop and save beside dcraw on the same mosaic as a DNG, one processor\n"
+                    "  ours: bench_develop_save IN.xqv OUT.tif|OUT.jpg PROFILES hq|single; hq: the save road as above\n"
+                    "        (JPEG at level 4); single: the whole picture through the preview's road at full size\n"
+                    "        (single-pass demosaic, profiles, Curves, no sharpening), then saved\n"
+                    "  peer: dcraw -T -q 3 (AHD) | -q 0 (bilinear) IN.dng: 8-bit TIFF of 4028 x 1324\n");
+        peer::PrintLegend("-");
+        const std::string size = std::to_string(kRawWidth) + "x" + std::to_string(kRawHeight);
+        const struct {
+            const char* work;
+            const char* out;
+            const char* method;
+            const char* quality;
+        } rows[] = {
+            {"hq -> 8-bit TIFF vs -q 3", "/ours.tif", "hq", "3"},
+            {"hq -> JPEG vs -q 3", "/ours.jpg", "hq", "3"},
+            {"single -> 8-bit TIFF vs -q 0", "/ours.tif", "single", "0"},
+            {"single -> JPEG vs -q 0", "/ours.jpg", "single", "0"},
+        };
+        for (const auto& row : rows)
+            peer::PrintRow(row.work, size,
+                           peer::SideBySide(Ours(raw, scratch + row.out, scratch, row.method), Dcraw(dng, row.quality),
+                                            scratch),
+                           peer::kNoSlower);
+        std::remove(dng.c_str());
+        std::printf("\n");
+    } else {
+        std::printf("  dcraw is not installed (Debian package dcraw): no dcraw rows\n");
+    }
     std::remove(raw.c_str());
 
     // The same chain without the demosaic on a 16-bit RGB source, at the

@@ -67,6 +67,12 @@ function(tess_library)
     cmake_parse_arguments(L "" "NAME;OUTPUT;DEFINE" "SOURCES;LINK" ${ARGN})
     add_library(${L_NAME}_objs OBJECT ${L_SOURCES})
     target_compile_definitions(${L_NAME}_objs PUBLIC ${L_DEFINE})
+    if(NOT WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        # An ELF shared object lets every exported function be replaced at load
+        # time, so GCC would not inline one into its callers in the same file;
+        # a DLL has no such rule, and the native libraries are built as they ship.
+        target_compile_options(${L_NAME}_objs PRIVATE -fno-semantic-interposition)
+    endif()
     if(L_LINK)
         target_link_libraries(${L_NAME}_objs PUBLIC ${L_LINK})
     endif()

@@ -115,31 +115,37 @@ void RowSumsHalvedSse2(const Params& p, const uint16_t* w, bool symmetric, const
     const int32_t n = 2 * p.reach + 1, r = p.reach;
     for (int32_t x = 0; x < ((count + 7) & ~7) + n - 1; ++x)
         halved[x] = static_cast<uint16_t>(samples[x] >> 1);
-    // Symmetric rows pair columns j and n - 1 - j under one weight; others pair neighbours.
+    // Symmetric rows pair columns j and n - 1 - j under one weight; others pair
+    // neighbours. The rows of a round mask are zero towards their ends: a pair
+    // of zero weights adds nothing to any sum, so it is left out.
     __m128i pairs[kSse2Taps];
-    for (int32_t k = 0; k < taps; ++k) {
-        if (symmetric)
-            pairs[k] = k < r ? Pair(w[k], w[k]) : Pair(w[r], 0);
-        else
-            pairs[k] = Pair(w[2 * k], 2 * k + 1 < n ? w[2 * k + 1] : 0);
+    int32_t firstAt[kSse2Taps], secondAt[kSse2Taps];
+    int32_t used = 0;
+    for (int32_t k = 0; k + 1 < taps; ++k) {
+        const uint16_t a = symmetric ? w[k] : w[2 * k], b = symmetric ? w[k] : w[2 * k + 1];
+        if (a == 0 && b == 0)
+            continue;
+        pairs[used] = Pair(a, b);
+        firstAt[used] = symmetric ? k : 2 * k;
+        secondAt[used] = symmetric ? n - 1 - k : 2 * k + 1;
+        ++used;
     }
+    // The last pair's second sample is zero: the centre of a symmetric row,
+    // the odd last weight of another.
+    const __m128i last = Pair(symmetric ? w[r] : w[2 * (taps - 1)], 0);
+    const int32_t lastAt = symmetric ? r : 2 * (taps - 1);
     const __m128i zero = _mm_setzero_si128();
     const uint16_t* s = halved;
-    // Every pair but the last reads two columns: first and step apart,
-    // the next pair moving by move; the last pair's second sample is zero.
-    const int32_t first = symmetric ? n - 1 : 1, move = symmetric ? 1 : 2;
     for (int32_t x = 0; x < count; x += 8, s += 8) {
         __m128i lo = zero, hi = zero;
-        const uint16_t* at = s;
-        const uint16_t* other = s + first;
-        for (int32_t k = 0; k + 1 < taps; ++k, at += move, other += symmetric ? -1 : 2) {
-            const __m128i a = Load8(at), b = Load8(other);
+        for (int32_t k = 0; k < used; ++k) {
+            const __m128i a = Load8(s + firstAt[k]), b = Load8(s + secondAt[k]);
             lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[k]));
             hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[k]));
         }
-        const __m128i a = Load8(at);
-        lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, zero), pairs[taps - 1]));
-        hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, zero), pairs[taps - 1]));
+        const __m128i a = Load8(s + lastAt);
+        lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, zero), last));
+        hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, zero), last));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + x), lo);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + x + 4), hi);
     }

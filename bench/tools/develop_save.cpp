@@ -1,10 +1,15 @@
 // Develops a picture as the program's save does (the high-quality demosaic of
 // raw data, the camera and working profiles, one sharpening entry and the
-// Curves adjustment) and saves it as an 8-bit TIFF in the working profile.
-// PROFILES holds working.icc, cmyk.icc and lch.icc; the working profile stands
-// in for the camera's.
+// Curves adjustment) and saves it as an 8-bit TIFF, or a JPEG when OUT ends in
+// ".jpg", in the working profile. "single" develops the whole picture at its
+// full size through the preview's road instead (the single-pass demosaic, the
+// profiles and Curves, no sharpening) and saves that. PROFILES holds
+// working.icc, cmyk.icc and lch.icc; the working profile stands in for the
+// camera's.
 //
-//   bench_develop_save IN.xqv|IN.tif OUT.tif PROFILES
+//   bench_develop_save IN.xqv|IN.tif OUT.tif|OUT.jpg PROFILES [hq|single]
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -16,9 +21,15 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
-        benchcmd::Usage("bench_develop_save IN.xqv|IN.tif OUT.tif PROFILES");
+    if ((argc != 4 && argc != 5) || (argc == 5 && std::strcmp(argv[4], "hq") != 0 && std::strcmp(argv[4], "single") != 0))
+        benchcmd::Usage("bench_develop_save IN.xqv|IN.tif OUT.tif|OUT.jpg PROFILES [hq|single]");
     const std::string folder = argv[3];
+    const std::string outPath = argv[2];
+    const bool jpeg = outPath.size() > 4 && outPath.compare(outPath.size() - 4, 4, ".jpg") == 0;
+    const int32_t format = jpeg ? kFormatJpeg : kFormatTiff;
+    // Level 4: the finest quantisers short of level 5's near-lossless ones.
+    const int32_t option = jpeg ? 4 : 0;
+    const bool single = argc == 5 && std::strcmp(argv[4], "single") == 0;
     IVorlatManager* manager = benchcmd::OpenManager();
     CreateColorEnginePool();
     SetImageManager(manager);
@@ -65,10 +76,22 @@ int main(int argc, char** argv)
         !std::filesystem::copy_file(working, camera, std::filesystem::copy_options::overwrite_existing))
         benchcmd::Fail("camera profile", nullptr);
 
-    const int32_t code = SaveDevelopedImage(&params, argv[2], 0, kFormatTiff, 0);
-    if (code != 0) {
-        std::fprintf(stderr, "save failed: %d %s\n", static_cast<int>(code), GetSaveErrorText());
-        return 1;
+    if (single) {
+        int32_t width = 0, height = 0;
+        if (!GetDevelopedImageSize(image, &width, &height))
+            benchcmd::Fail("developed size", nullptr);
+        IVorlatImage* developed = nullptr;
+        benchcmd::Check(manager->CreateImage(&developed, 0), "image");
+        if (!DevelopPreview(&params, image, std::max(width, height), developed))
+            benchcmd::Fail("develop", nullptr);
+        benchcmd::Save(developed, outPath, format, option);
+        developed->Destroy();
+    } else {
+        const int32_t code = SaveDevelopedImage(&params, argv[2], 0, format, option);
+        if (code != 0) {
+            std::fprintf(stderr, "save failed: %d %s\n", static_cast<int>(code), GetSaveErrorText());
+            return 1;
+        }
     }
     image->Destroy();
     tags->Destroy();

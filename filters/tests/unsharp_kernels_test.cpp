@@ -314,8 +314,9 @@ TEST(UnsharpKernels, EveryLayoutMatchesTheReferenceBitForBit)
 }
 
 // The row sums, folded for symmetric rows, fast and plain-code twins alike,
-// equal each column's direct sum of products modulo 2^32 on both paths, with the largest weights and samples
-// and with weights that the MMX path reads as negative.
+// equal each column's direct sum of products modulo 2^32 on both paths, with the largest weights and samples,
+// with weights that the MMX path reads as negative, and with rows that are zero towards their ends (as a
+// round mask's are) or zero between non-zero weights, which the fast form leaves out.
 TEST(UnsharpKernels, RowSumsEqualTheDirectSumOfProducts)
 {
     std::mt19937 rng(7);
@@ -331,6 +332,13 @@ TEST(UnsharpKernels, RowSumsEqualTheDirectSumOfProducts)
                     const uint16_t v = static_cast<uint16_t>(round == 0 ? 65535 : round == 1 ? 32768 : rng());
                     w[static_cast<size_t>(j)] = v;
                     w[static_cast<size_t>(n - 1 - j)] = round % 3 == 2 ? static_cast<uint16_t>(rng()) : v;
+                }
+                // Zero runs: the outer half of the weights, or every other one (the odd ones kept).
+                for (int32_t j = 0; j < n; ++j) {
+                    const int32_t fromCentre = j < reach ? reach - j : j - reach;
+                    if ((round % 4 == 3 && 2 * fromCentre > reach) || (round % 8 == 5 && j % 2 == 0) ||
+                        (round % 8 == 7 && j != reach))
+                        w[static_cast<size_t>(j)] = 0;
                 }
                 bool symmetric = true;
                 for (int32_t j = 0; j < n; ++j)
