@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell/program/about_box.h"
 #include "app/shell/program/orla_app.h"
 
 class CTestOrlaApp : public COrlaApp {
@@ -16,12 +17,20 @@ public:
     }
     std::vector<std::string> words;
     // The splash screen waits for a timer of five seconds: shown only where a
-    // test asks for it.
+    // test asks for it, which ends it itself (a loaded machine can take five
+    // seconds to start the program, and the splash then ended on its own).
     bool splash = false;
 
 protected:
     std::vector<std::string> GetCommandLineWords() override { return words; }
-    bool ShowSplashScreen() override { return splash && COrlaApp::ShowSplashScreen(); }
+    bool ShowSplashScreen() override
+    {
+        if (!splash || !COrlaApp::ShowSplashScreen())
+            return false;
+        if (HWND shown = CDlgAbout::GetSplashWindow())
+            ::SetTimer(shown, 1005, 3600 * 1000, nullptr);  // the same timer, rearmed
+        return true;
+    }
 };
 
 inline CTestOrlaApp& TestApp() { return *static_cast<CTestOrlaApp*>(AfxGetApp()); }

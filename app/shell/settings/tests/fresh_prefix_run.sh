@@ -1,8 +1,7 @@
 #!/bin/sh
 # Runs a Windows test program under Wine in a prefix of its own: copied for
-# this run from the build tree's prefix (its files hard-linked, its registry
-# copied), so that the registry holds only what the program writes, and
-# removed afterwards. The program gets a 1024x768 virtual desktop, so its
+# this run from the build tree's prefix (scripts/wine-prefix-copy), so that
+# the registry holds only what the program writes, and removed afterwards. The program gets a 1024x768 virtual desktop, so its
 # work area is known. Its exit code is the script's.
 # Usage: fresh_prefix_run.sh BUILD_DIR PROGRAM [ARGS...]
 set -u
@@ -30,11 +29,7 @@ cleanup() {
     rm -rf "$fresh"
 }
 trap cleanup EXIT
-# Wine replaces a registry file by renaming a new one over it, so the copies
-# never share data with the tree's prefix; .update-timestamp spares a wineboot.
-cp -al "$base/drive_c" "$fresh/" &&
-    cp -a "$base/dosdevices" "$fresh/" &&
-    cp "$base"/*.reg "$base/.update-timestamp" "$fresh/" || exit 1
+"$(dirname "$0")/../../../../scripts/wine-prefix-copy" "$base" "$fresh" || exit 1
 export WINEPREFIX="$fresh"
 
 name=$(basename "$program" .exe)
