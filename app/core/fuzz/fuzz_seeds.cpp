@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/camera_images/sidecar_file.h"
 #include "app/core/clipboard/adjustment_block.h"
 #include "app/core/curves/hue_channel.h"
 #include "app/core/curves/lut_group.h"
@@ -116,5 +117,14 @@ int main(int argc, char** argv)
     const std::filesystem::path clipboard = root / "clipboard";
     ok &= WriteBlock(clipboard, "all", record, qz::kAdjustAll);
     ok &= WriteBlock(clipboard, "curves", record, qz::kAdjustCurves);
+
+    const std::filesystem::path sidecars = root / "sidecar";
+    ok &= WriteBytes(sidecars, "saved", camimg::EncodeSidecar(record, true));
+    CQzRecordSettings fresh;
+    ok &= WriteBytes(sidecars, "new", camimg::EncodeSidecar(fresh, false));
+
+    const std::filesystem::path lists = root / "image_list";
+    const std::string listText = "1\tC:\\T\\00000001.xqv\r\n2\tC:\\T\\00000002.jpg\n\n3 no tab\n";
+    ok &= WriteBytes(lists, "mixed", std::vector<uint8_t>(listText.begin(), listText.end()));
     return ok ? 0 : 1;
 }

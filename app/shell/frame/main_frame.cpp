@@ -311,6 +311,7 @@ LRESULT CMainFrame::OnDeferredStartup(WPARAM full, LPARAM)
         if (!file.IsEmpty() && ::GetFileAttributesA(static_cast<const char*>(file)) == INVALID_FILE_ATTRIBUTES)
             AfxMessageBox(IDS_NEXT_SETTINGS_MISSING, MB_OK);
     }
+    StartFolderWatch();
     return 0;
 }
 
@@ -393,7 +394,9 @@ void CMainFrame::PlaceFirstRunPalettes()
 
 LRESULT CMainFrame::OnPreferencesChanged(WPARAM, LPARAM)
 {
-    // The storage watch restarts here once it exists.
+    // The thumbnail or the temporary folder may have moved to another volume.
+    StopFolderWatch();
+    StartFolderWatch();
     return 0;
 }
 
@@ -665,16 +668,9 @@ BOOL CMainFrame::OnCopyData(CWindow, COPYDATASTRUCT* data)
     return static_cast<BOOL>(Default());
 }
 
-// These belong to the camera transfers and the storage watch; until those
-// arrive the messages (but the disk status) are accepted and answered without
-// effect.
-
+// Transfers of camera images arrive with the camera image window; until then
+// a request is answered without effect.
 LRESULT CMainFrame::OnTransferRequest(WPARAM, LPARAM)
-{
-    return 0;
-}
-
-LRESULT CMainFrame::OnCheckDiskSpace(WPARAM, LPARAM)
 {
     return 0;
 }
@@ -695,10 +691,5 @@ LRESULT CMainFrame::OnShowDiskStatus(WPARAM, LPARAM)
     CDlgDiskStatus dialog(this);
     dialog.SetPaths(roots[0].c_str(), roots[1].c_str());
     dialog.DoModal();
-    return 0;
-}
-
-LRESULT CMainFrame::OnTempDiskFull(WPARAM, LPARAM)
-{
     return 0;
 }

@@ -75,6 +75,22 @@ public:
     // Called by the camera image view when it is made and when it goes.
     void SetCameraImageView(CView* view);
 
+    // The folder watch: a thread that asks for a disk-space check whenever
+    // the thumbnail or the temporary folder's volume changes, and every 30 s.
+    void StartFolderWatch();
+    void StopFolderWatch();
+    bool IsFolderWatchRunning() const { return m_hFolderWatch != nullptr; }
+    // The free bytes of a volume root; false when they cannot be read. Tests
+    // give their own; null puts back the system's.
+    using DiskFreeQuery = bool (*)(const char* root, double* freeBytes);
+    static void SetDiskFreeQuery(DiskFreeQuery query);
+    // The tick count that spaces the temporary-disk-full warnings; null
+    // puts back the system's.
+    using TickSource = uint32_t (*)();
+    static void SetTickSource(TickSource source);
+    // What the watch thread reads (main_frame_storage.cpp).
+    struct FolderWatch;
+
     CMyStatusBar& GetStatusBar() { return m_wndStatusBar; }
     CMyToolBar& GetToolBar() { return m_wndToolBar; }
     CMDIClientWnd& GetMDIClient() { return m_wndMDIClient; }
@@ -158,6 +174,14 @@ private:
     // Draws one pane's state picture when the pane meets the item rectangle.
     void DrawPane(HDC dc, const RECT& item, UINT paneId, const CBitmap& strip, CSize picture, int32_t state);
     void RedrawPane(UINT paneId);
+
+    // The folder watch's thread and what it shares with it (owned).
+    HANDLE m_hFolderWatch = nullptr;
+    FolderWatch* m_pFolderWatch = nullptr;
+    // The temporary-disk-full warning.
+    bool m_tempWarningEnabled = true;
+    bool m_tempWarningBusy = false;
+    uint32_t m_lastTempWarning = 0;
 
     CView* m_pCameraImageView = nullptr;
     HWND m_hCameraImageView = nullptr;

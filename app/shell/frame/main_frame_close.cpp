@@ -71,6 +71,7 @@ void CMainFrame::OnClose()
 
 void CMainFrame::OnDestroy()
 {
+    StopFolderWatch();
     IMainFrameHost* host = GetMainFrameHost();
     if (host) {
         if (const UINT_PTR timer = host->GetCameraTimerId())
