@@ -136,14 +136,13 @@ bool LoadWindowPosition(SettingId id, WindowPositionRecord* record, bool insideM
     HKEY key = nullptr;
     if (!GetRegistryStore().OpenKey(HKEY_CURRENT_USER, SectionName(kSectionWindowPositions), &key))
         return false;
-    // A shorter value leaves the rest of the preset record as it was.
+    // Only the whole 20-byte record counts: anything else keeps the preset.
     uint8_t bytes[kWindowPositionBytes];
-    PackWindowPosition(*record, bytes);
     DWORD type = 0;
     DWORD size = sizeof bytes;
     const LONG result = RegQueryValueExA(key, name, nullptr, &type, bytes, &size);
     RegCloseKey(key);
-    if (result != ERROR_SUCCESS || type != REG_BINARY)
+    if (result != ERROR_SUCCESS || type != REG_BINARY || size != kWindowPositionBytes)
         return false;
     *record = UnpackWindowPosition(bytes);
     FitWindowPosition(*record, Bounds(insideMainWindow));
