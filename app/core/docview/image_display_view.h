@@ -307,6 +307,10 @@ public:
     void InvalidateCropFrame(const qz::ViewRect& units, bool makeCurrent);
     // Gives the information palette the colour under a client point.
     void SampleColorAt(POINT client);
+    // The developed colour around a client point at a stage of the chain
+    // (SampleImageColor's stages), averaged over the "DropperSampleSize"
+    // square; false, and nothing written, off the image or without a chain.
+    bool SampleDevelopedColor(POINT client, int32_t stage, VorlatPixel* result);
 
 protected:
     void OnLButtonDown(UINT flags, CPoint point);

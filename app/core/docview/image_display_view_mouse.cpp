@@ -607,6 +607,25 @@ void CImageDisplayView::SampleColorAt(POINT client)
     host.ShowInformation(units.x / 2, units.y / 2, values);
 }
 
+bool CImageDisplayView::SampleDevelopedColor(POINT client, int32_t stage, VorlatPixel* result)
+{
+    CImageRecord* record = GetRecord();
+    IVorlatFilterChain* chain = chain_->GetChain();
+    if (!record || !chain || !chain_->IsChainReady() || HitTestCropFrame(client) == qz::kHitOutsideImage)
+        return false;
+    const CPoint scroll = GetScrollPosition();
+    const int32_t side = qz::GetDropperSampleSide(GetImageViewHost().GetIntSetting(kSettingDropperSampleSize, 0));
+    const CDevelopParams params(*record);
+    VorlatPixel color{};
+    VorlatPixel curved{};
+    int32_t curvesApplied = 0;
+    if (!SampleImageColor(client.x + scroll.x, client.y + scroll.y, &color, side, chain, stage, &params, &curved,
+                          &curvesApplied))
+        return false;
+    *result = color;
+    return true;
+}
+
 // ---- commands
 
 void CImageDisplayView::OnContextMenu(CWindow, CPoint point)

@@ -557,6 +557,31 @@ TEST_F(ViewMouseTest, ColourUnderThePointerReachesTheInformationPalette)
     Close();
 }
 
+TEST_F(ViewMouseTest, DropperSampleIsTheReadOutsColourAndNothingOffTheImage)
+{
+    TestImageView* view = ShowAtOne(200, 150, 260, 200);
+    ASSERT_NE(view, nullptr);
+    host.cursorMode = qz::kToolGrab;
+    ZoomTo(view, 12);  // 100 x 75 pixels
+
+    view->SendMessage(WM_MOUSEMOVE, 0, At({21, 33}));
+    ASSERT_FALSE(host.information.empty());
+    const std::vector<int32_t> shown = host.information.back().values;
+    // The stage the information palette reads (0) gives its three values.
+    VorlatPixel pixel{};
+    ASSERT_TRUE(view->SampleDevelopedColor({21, 33}, 0, &pixel));
+    ASSERT_EQ(pixel.colorSpace, 32);
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(pixel.bytes[i], shown[i]) << i;
+
+    // Off the image: no sample, and the result is left as it was.
+    VorlatPixel untouched{};
+    untouched.colorSpace = 77;
+    EXPECT_FALSE(view->SampleDevelopedColor({150, 120}, 0, &untouched));
+    EXPECT_EQ(untouched.colorSpace, 77);
+    Close();
+}
+
 TEST_F(ViewMouseTest, ContextMenuIsTheMenuBarsSubmenuThatOpensInTheEditor)
 {
     TestImageView* view = ShowAtOne(120, 90, 100, 80);
