@@ -91,9 +91,12 @@ endfunction()
 function(tess_test_compile_settings target)
     # Test code is most of a cold build and its optimisation buys nothing: the
     # code under test keeps its tree's level (what ships, or what the
-    # sanitizers see), the test's own sources are built for compile speed
-    # (-O1 cost the Windows trees a third more than -O0).
-    target_compile_options(${target} PRIVATE -O0)
+    # sanitizers see), the test's own sources are built for compile speed.
+    if(WIN32)
+        target_compile_options(${target} PRIVATE -O1)
+    else()
+        target_compile_options(${target} PRIVATE -O0)
+    endif()
     target_compile_definitions(${target} PRIVATE
         TESS_TESTDATA_DIR="testdata"
         TESS_SCRATCH_DIR="${TESS_SCRATCH_REL}")
@@ -172,91 +175,6 @@ function(tess_test_give_pch)
         endif()
         set_target_properties(${t} PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM ${owner})
     endforeach()
-endfunction()
-
-# Precompiled standard headers for everything else a tree compiles (the
-# libraries, the programs, the tools): parsing them was most of the time of a
-# library source. Only standard headers, so that no source sees a macro
-# before its own (some define WIN32_LEAN_AND_MEAN before <windows.h>). A
-# header is made with the flags of its users: natively libraries are
-# position-independent and programs not, and the class library's users see
-# its _WIN32_WINNT, which the run time's headers read; so a header per kind,
-# made when the first target of that kind asks for it.
-set(TESS_CODE_PCH_HEADERS
-    <algorithm> <cmath> <cstdint> <cstdio> <cstdlib> <cstring> <functional> <map> <memory> <new>
-    <string> <vector>)
-function(tess_code_pch_owner target out)
-    get_target_property(type ${target} TYPE)
-    set(kind lib)
-    if(type STREQUAL "EXECUTABLE" AND NOT WIN32)
-        set(kind exe)
-    endif()
-    set(link "")
-    if(WIN32 AND TARGET classlib)
-        tess_links_to(${target} classlib on_classlib)
-        if(on_classlib)
-            string(APPEND kind _clx)
-            set(link classlib)
-        endif()
-    endif()
-    set(owner tess_code_pch_${kind})
-    if(NOT TARGET ${owner})
-        if(kind MATCHES "^exe")
-            add_executable(${owner} ${CMAKE_SOURCE_DIR}/cmake/test_pch.cpp)
-        else()
-            add_library(${owner} STATIC ${CMAKE_SOURCE_DIR}/cmake/test_pch.cpp)
-        endif()
-        target_link_libraries(${owner} PRIVATE ${link})
-        target_precompile_headers(${owner} PRIVATE ${TESS_CODE_PCH_HEADERS})
-    endif()
-    set(${out} ${owner} PARENT_SCOPE)
-endfunction()
-
-# Every target below `dir`, folder by folder.
-function(tess_targets_below dir out)
-    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
-    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
-    foreach(sub IN LISTS subdirs)
-        tess_targets_below(${sub} more)
-        list(APPEND targets ${more})
-    endforeach()
-    set(${out} ${targets} PARENT_SCOPE)
-endfunction()
-
-function(tess_code_give_pch)
-    if(NOT TESS_CODE_PCH)
-        return()
-    endif()
-    get_property(tests GLOBAL PROPERTY TESS_TEST_PROGRAMS)
-    tess_targets_below(${CMAKE_SOURCE_DIR} targets)
-    foreach(t IN LISTS targets)
-        get_target_property(type ${t} TYPE)
-        if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$"
-           OR t IN_LIST tests OR t MATCHES "^tess_(test|code)_pch")
-            continue()
-        endif()
-        # GoogleTest keeps its own flags; a target with headers of its own keeps them.
-        get_target_property(dir ${t} SOURCE_DIR)
-        string(FIND "${dir}" "${TESS_GTEST_SOURCE}" in_gtest)
-        get_target_property(own ${t} PRECOMPILE_HEADERS)
-        get_target_property(reuse ${t} PRECOMPILE_HEADERS_REUSE_FROM)
-        if(in_gtest EQUAL 0 OR own OR reuse)
-            continue()
-        endif()
-        get_target_property(sources ${t} SOURCES)
-        list(FILTER sources INCLUDE REGEX "\\.(cpp|cc|cxx)$")
-        if(NOT sources)
-            continue()
-        endif()
-        tess_code_pch_owner(${t} owner)
-        set_target_properties(${t} PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM ${owner})
-    endforeach()
-endfunction()
-option(TESS_CODE_PCH "Precompile the standard headers of the libraries and programs" ON)
-
-function(tess_give_pch)
-    tess_code_give_pch()
-    tess_test_give_pch()
 endfunction()
 
 # tess_test(NAME n SOURCES ... LINK ... [NATIVE_ONLY] [WIN_ONLY] [NO_MAIN])

@@ -11,7 +11,7 @@ function(camera_fuzz_target)
     if(NOT TESS_CLANGXX)
         return()
     endif()
-    set(flags -std=c++20 -O1 -g1 -Wall -Wextra -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR})
+    set(flags -std=c++20 -O1 -g -Wall -Wextra -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR})
     set(objdir ${CMAKE_BINARY_DIR}/fuzz-objs/app_camera)
     file(MAKE_DIRECTORY ${objdir})
 
